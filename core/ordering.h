@@ -1,0 +1,32 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "taskitem.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QTimeZone>
+
+#include <optional>
+
+/*!
+ * \brief The pure rules that turn the service's flat task list into what the user sees.
+ *
+ * Every day boundary is a midnight in the time zone passed in; callers pass the user's
+ * zone, tests pass a fixed one.
+ */
+namespace Ordering {
+/*! Start of the day on which \a task is due: from dueAt if set, else from the dueDate text. */
+std::optional<QDateTime> dueDay(const TaskItem &task, const QTimeZone &zone);
+/*! Whole calendar days from today to the due day (0 today, negative when overdue). */
+std::optional<qint64> dayOffset(const TaskItem &task, const QDateTime &now, const QTimeZone &zone);
+/*! Open and due today or overdue. */
+bool isUrgent(const TaskItem &task, const QDateTime &now, const QTimeZone &zone);
+/*! The open tasks in display order: urgent first by deadline, then priority, deadline, creation, id. */
+QList<TaskItem> open(const QList<TaskItem> &tasks, const QDateTime &now, const QTimeZone &zone);
+/*! The done tasks, most recently done first (stable). */
+QList<TaskItem> done(const QList<TaskItem> &tasks);
+/*! The number of urgent tasks. */
+int badge(const QList<TaskItem> &tasks, const QDateTime &now, const QTimeZone &zone);
+} // namespace Ordering

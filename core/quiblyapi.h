@@ -1,0 +1,58 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "capture.h"
+#include "serviceerror.h"
+#include "taskitem.h"
+
+#include <QCoroTask>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QUrl>
+
+#include <chrono>
+#include <variant>
+
+/*!
+ * \brief The client of the task-recognition service.
+ *
+ * Built for one operation from the stored server URL and access key; its fields never
+ * change, so one client may run several requests at once. Every endpoint resumes on the
+ * thread that awaited it and never throws: failures come back as ServiceError.
+ * The client must outlive the tasks it returns.
+ *
+ * \code
+ * QuiblyAPI api(url, key, &nam);
+ * auto tasks = co_await api.tasks();
+ * if (!tasks.ok()) qWarning() << describe(tasks.error());
+ * \endcode
+ */
+class QuiblyAPI
+{
+public:
+    static constexpr std::chrono::milliseconds defaultTimeout { 30000 };
+
+    QuiblyAPI(QUrl baseURL, QString accessKey, QNetworkAccessManager *session,
+              std::chrono::milliseconds timeout = defaultTimeout);
+
+    const QUrl &baseURL() const { return m_baseURL; }
+    const QString &accessKey() const { return m_accessKey; }
+
+    QCoro::Task<ServiceResult<Capture>> upload(QueuedCapture item, QByteArray png) const;
+    QCoro::Task<ServiceResult<CaptureResult>> captureResult(QString id) const;
+    QCoro::Task<ServiceResult<QList<Capture>>> openCaptures() const;
+    QCoro::Task<ServiceResult<QByteArray>> captureImage(QString id) const;
+    QCoro::Task<ServiceResult<Capture>> retryCapture(QString id) const;
+    QCoro::Task<ServiceResult<std::monostate>> deleteCapture(QString id) const;
+    QCoro::Task<ServiceResult<QList<TaskItem>>> tasks() const;
+    QCoro::Task<ServiceResult<TaskItem>> createTask(QString title) const;
+    QCoro::Task<ServiceResult<TaskItem>> updateTask(qint64 id, QJsonObject fields) const;
+    QCoro::Task<ServiceResult<std::monostate>> deleteTask(qint64 id) const;
+
+private:
+    QUrl m_baseURL;
+    QString m_accessKey;
+    QNetworkAccessManager *m_session;
+    std::chrono::milliseconds m_timeout;
+};
