@@ -54,10 +54,12 @@ QCoro::Task<ServiceResult<QList<Capture>>> loadOpenCaptures(std::shared_ptr<cons
 QCoro::Task<ServiceResult<std::monostate>> uploadOne(std::shared_ptr<const QuiblyAPI> client, QueuedCapture item,
                                                      QByteArray png)
 {
-    auto uploaded = co_await client->upload(std::move(item), std::move(png));
+    auto uploading = client->upload(std::move(item), std::move(png));
+    auto uploaded = co_await std::move(uploading);
     if (!uploaded.ok())
         co_return std::move(uploaded).error();
-    co_return std::monostate {};
+    // Spelled out: a bare std::monostate would read as "no result yet" to QCoro 0.8.
+    co_return ServiceResult<std::monostate>(std::monostate {});
 }
 
 bool isNotFound(const ServiceError &error)
@@ -198,8 +200,13 @@ QCoro::Task<> Store::syncOnce()
         co_return;
     }
     auto shared = std::make_shared<const QuiblyAPI>(std::move(*client));
-    const CaptureQueue::Drained drained = co_await m_queue.drain(
-        [shared](QueuedCapture item, QByteArray png) { return uploadOne(shared, std::move(item), std::move(png)); });
+    // Awaited tasks are named locals throughout: GCC 12 may destroy temporaries of a
+    // co_await expression (lambda captures, by-value arguments) twice.
+    CaptureQueue::Upload upload = [shared](QueuedCapture item, QByteArray png) {
+        return uploadOne(shared, std::move(item), std::move(png));
+    };
+    auto draining = m_queue.drain(std::move(upload));
+    const CaptureQueue::Drained drained = co_await std::move(draining);
     if (!self)
         co_return;
 
@@ -322,7 +329,8 @@ QCoro::Task<bool> Store::check()
     for (const QString &id : snapshot) {
         if (onDisk.contains(id))
             continue;
-        const auto result = co_await client->captureResult(id);
+        auto asking = client->captureResult(id);
+        const auto result = co_await std::move(asking);
         if (!self)
             co_return true;
         if (!result.ok()) {
@@ -364,7 +372,8 @@ QCoro::Task<bool> Store::add(QString title)
         notConfigured();
         co_return false;
     }
-    const auto created = co_await client->createTask(std::move(title));
+    auto creating = client->createTask(std::move(title));
+    const auto created = co_await std::move(creating);
     if (!self)
         co_return false;
     if (!created.ok()) {
@@ -383,7 +392,8 @@ QCoro::Task<bool> Store::save(TaskItem task, QJsonObject fields)
         notConfigured();
         co_return false;
     }
-    const auto updated = co_await client->updateTask(task.id, std::move(fields));
+    auto updating = client->updateTask(task.id, std::move(fields));
+    const auto updated = co_await std::move(updating);
     if (!self)
         co_return false;
     if (!updated.ok()) {
@@ -407,7 +417,8 @@ QCoro::Task<bool> Store::deleteTask(TaskItem task)
         notConfigured();
         co_return false;
     }
-    const auto deleted = co_await client->deleteTask(task.id);
+    auto deleting = client->deleteTask(task.id);
+    const auto deleted = co_await std::move(deleting);
     if (!self)
         co_return false;
     if (!deleted.ok()) {
@@ -425,7 +436,8 @@ QCoro::Task<> Store::retry(Capture capture)
     m_notified.removeIf([&prefix](const QString &key) { return key.startsWith(prefix); });
 
     if (const auto client = api()) {
-        const auto retried = co_await client->retryCapture(capture.id);
+        auto retrying = client->retryCapture(capture.id);
+        const auto retried = co_await std::move(retrying);
         if (!self)
             co_return;
         if (retried.ok()) {
@@ -451,7 +463,8 @@ QCoro::Task<> Store::deleteCapture(Capture capture)
         notConfigured();
         co_return;
     }
-    const auto deleted = co_await client->deleteCapture(capture.id);
+    auto deleting = client->deleteCapture(capture.id);
+    const auto deleted = co_await std::move(deleting);
     if (!self)
         co_return;
     if (deleted.ok())

@@ -13,7 +13,8 @@
 namespace {
 QCoro::Task<> runAndQuit(QuiblyCtl &ctl, QStringList arguments, QTextStream &out, QTextStream &err)
 {
-    const int code = co_await ctl.run(std::move(arguments));
+    auto running = ctl.run(std::move(arguments));
+    const int code = co_await std::move(running);
     out.flush();
     err.flush();
     QCoreApplication::exit(code);

@@ -375,15 +375,23 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         co_return Success;
     }
 
-    if (command == u"add")
-        co_return finish(co_await store.add(args.first()));
+    // Awaited tasks are named locals: GCC 12 may destroy temporaries of a co_await
+    // expression twice.
+    if (command == u"add") {
+        auto adding = store.add(args.first());
+        co_return finish(co_await std::move(adding));
+    }
 
     TaskItem target;
     target.id = id.value_or(0);
-    if (command == u"done" || command == u"reopen")
-        co_return finish(co_await store.setDone(target, command == u"done"));
-    if (command == u"delete")
-        co_return finish(co_await store.deleteTask(target));
+    if (command == u"done" || command == u"reopen") {
+        auto marking = store.setDone(target, command == u"done");
+        co_return finish(co_await std::move(marking));
+    }
+    if (command == u"delete") {
+        auto deleting = store.deleteTask(target);
+        co_return finish(co_await std::move(deleting));
+    }
 
     if (command == u"edit") {
         // The change set compares with the service's newest record, as the editor does.
@@ -415,16 +423,15 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         } else if (parser.isSet(noDueOption)) {
             draft.hasDeadline = false;
         }
-        co_return finish(co_await store.save(current, draft.changes(current, zone)));
+        auto saving = store.save(current, draft.changes(current, zone));
+        co_return finish(co_await std::move(saving));
     }
 
     if (command == u"retry" || command == u"delete-capture") {
         Capture capture;
         capture.id = args.first();
-        if (command == u"retry")
-            co_await store.retry(capture);
-        else
-            co_await store.deleteCapture(capture);
+        auto request = command == u"retry" ? store.retry(capture) : store.deleteCapture(capture);
+        co_await std::move(request);
         co_return finish();
     }
 
@@ -450,7 +457,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         }
     });
 
-    co_await store.capture(png);
+    auto capturing = store.capture(png);
+    co_await std::move(capturing);
     if (captureId.isEmpty())
         co_return Failure; // the queue could not be written; the notifier has said so
     if (!store.api())

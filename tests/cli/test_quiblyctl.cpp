@@ -293,7 +293,7 @@ private Q_SLOTS:
                               << QByteArray(R"({"done":true})");
         QTest::newRow("reopen") << QStringList { u"reopen"_s, u"5"_s } << QByteArray("PATCH")
                                 << QByteArray("/tasks/5") << QByteArray(R"({"done":false})");
-        QTest::newRow("delete") << QStringList { u"delete"_s, u"-5"_s } << QByteArray("DELETE")
+        QTest::newRow("delete, negative id after --") << QStringList { u"delete"_s, u"--"_s, u"-5"_s } << QByteArray("DELETE")
                                 << QByteArray("/tasks/-5") << QByteArray();
         QTest::newRow("edit title and deadline off")
             << QStringList { u"edit"_s, u"5"_s, u"--title"_s, u" New "_s, u"--no-due"_s } << QByteArray("PATCH")
@@ -379,7 +379,7 @@ private Q_SLOTS:
         QCOMPARE(run.out, out);
         const auto uploads = m_service->requests("POST", "/captures");
         QCOMPARE(uploads.size(), 1);
-        QVERIFY(uploads.at(0).body.contains("\r\n\r\n" + bytes + "\r\n--"));
+        QVERIFY(uploads.at(0).body.contains(QByteArray("\r\n\r\n" + bytes + "\r\n--")));
         const QString id = uploadedId(uploads.at(0).body);
         QCOMPARE(m_service->requests("GET", "/captures/" + id.toUtf8()).size(), 1);
         QCOMPARE(ctl({ u"queue"_s }).out, QString());
