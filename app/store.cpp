@@ -107,8 +107,7 @@ Store::Store(Setup setup, QObject *parent)
 
 Store::Store(QObject *parent)
     : Store(Setup {}, parent)
-{
-}
+{ }
 
 Store::~Store() = default;
 
@@ -202,9 +201,8 @@ QCoro::Task<> Store::syncOnce()
     auto shared = std::make_shared<const QuiblyAPI>(std::move(*client));
     // Awaited tasks are named locals throughout: GCC 12 may destroy temporaries of a
     // co_await expression (lambda captures, by-value arguments) twice.
-    CaptureQueue::Upload upload = [shared](QueuedCapture item, QByteArray png) {
-        return uploadOne(shared, std::move(item), std::move(png));
-    };
+    CaptureQueue::Upload upload
+        = [shared](QueuedCapture item, QByteArray png) { return uploadOne(shared, std::move(item), std::move(png)); };
     auto draining = m_queue.drain(std::move(upload));
     const CaptureQueue::Drained drained = co_await std::move(draining);
     if (!self)

@@ -34,7 +34,9 @@ void detach(QCoro::Task<> task)
 class PrintNotifier : public Notifier
 {
 public:
-    explicit PrintNotifier(QTextStream &out) : m_out(out) { }
+    explicit PrintNotifier(QTextStream &out)
+        : m_out(out)
+    { }
     void post(const QString &text) override
     {
         m_out << text << u'\n';
@@ -116,8 +118,7 @@ QuiblyCtl::QuiblyCtl(QTextStream &out, QTextStream &err, QObject *parent)
     : QObject(parent)
     , m_out(out)
     , m_err(err)
-{
-}
+{ }
 
 QString QuiblyCtl::usage()
 {
@@ -322,8 +323,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
             printJson(QJsonDocument(array));
         } else {
             for (const QueuedCapture &item : items)
-                m_out << item.id << u'\t' << item.localTime.toTimeZone(zone).toString(u"yyyy-MM-dd HH:mm:ss")
-                      << u'\t' << item.timeZone << u'\t' << item.language << u'\n';
+                m_out << item.id << u'\t' << item.localTime.toTimeZone(zone).toString(u"yyyy-MM-dd HH:mm:ss") << u'\t'
+                      << item.timeZone << u'\t' << item.language << u'\n';
         }
         co_return Success;
     }
@@ -342,8 +343,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
             m_out << Ordering::badge(store.tasks(), now, zone) << u'\n';
             co_return Success;
         }
-        const QList<TaskItem> shown =
-            parser.isSet(doneOption) ? Ordering::done(store.tasks()) : Ordering::open(store.tasks(), now, zone);
+        const QList<TaskItem> shown
+            = parser.isSet(doneOption) ? Ordering::done(store.tasks()) : Ordering::open(store.tasks(), now, zone);
         if (json) {
             QJsonArray array;
             for (const TaskItem &task : shown)

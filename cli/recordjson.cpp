@@ -5,8 +5,7 @@
 #include <QJsonValue>
 
 namespace {
-template<typename T, typename F>
-QJsonValue optional(const std::optional<T> &value, F convert)
+template<typename T, typename F> QJsonValue optional(const std::optional<T> &value, F convert)
 {
     return value ? QJsonValue(convert(*value)) : QJsonValue(QJsonValue::Null);
 }

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
-#include "defaults.h"
 #include "accesskey.h"
+#include "defaults.h"
 #include "fakeservice.h"
 #include "notifier.h"
 #include "reachability.h"
@@ -14,9 +14,9 @@
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QUuid>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 using namespace std::chrono_literals;
 using namespace Qt::Literals::StringLiterals;
@@ -194,10 +194,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("base");
         QTest::newRow("plain") << std::optional<QString>(u"https://q.example/api"_s) << true
                                << u"https://q.example/api"_s;
-        QTest::newRow("spaces and tabs trimmed") << std::optional<QString>(u" \thttps://q.example \t"_s) << true
-                                                 << u"https://q.example"_s;
-        QTest::newRow("line break not trimmed") << std::optional<QString>(u"https://q.example\n"_s) << true
-                                                << QString();
+        QTest::newRow("spaces and tabs trimmed")
+            << std::optional<QString>(u" \thttps://q.example \t"_s) << true << u"https://q.example"_s;
+        QTest::newRow("line break not trimmed")
+            << std::optional<QString>(u"https://q.example\n"_s) << true << QString();
         QTest::newRow("no scheme") << std::optional<QString>(u"q.example"_s) << true << QString();
         QTest::newRow("host:port without scheme") << std::optional<QString>(u"localhost:8080"_s) << true << QString();
         QTest::newRow("scheme only") << std::optional<QString>(u"https:"_s) << true << QString();
@@ -287,10 +287,11 @@ private Q_SLOTS:
     {
         configure();
         m_service->on("GET", "/tasks", Reply::json(200, listJson({ taskJson(1, u"A"_s), taskJson(2, u"B"_s) })));
-        m_service->on("GET", "/captures",
-                      Reply::json(200, listJson({ captureJson(u"c-pending"_s, u"pending"_s),
-                                                  captureJson(u"c-failed"_s, u"failed"_s),
-                                                  captureJson(u"c-odd"_s, u"Pending"_s) })));
+        m_service->on(
+            "GET", "/captures",
+            Reply::json(200,
+                        listJson({ captureJson(u"c-pending"_s, u"pending"_s), captureJson(u"c-failed"_s, u"failed"_s),
+                                   captureJson(u"c-odd"_s, u"Pending"_s) })));
         QSignalSpy tasksSpy(m_store.get(), &Store::tasksChanged);
         QCoro::waitFor(m_store->refresh());
         QCOMPARE(tasksSpy.count(), 1);
@@ -308,8 +309,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("problem");
         QTest::newRow("tasks, connection lost")
             << QByteArray("/tasks") << Reply::dropped(Reply::Drop::BeforeAnswer) << u"list.offline"_s;
-        QTest::newRow("captures, unauthorized") << QByteArray("/captures") << Reply::empty(401)
-                                                << u"list.unauthorized"_s;
+        QTest::newRow("captures, unauthorized")
+            << QByteArray("/captures") << Reply::empty(401) << u"list.unauthorized"_s;
         QTest::newRow("tasks, garbage") << QByteArray("/tasks") << Reply::json(200, "[{\"id\":\"x\"}]")
                                         << u"list.server_error"_s;
     }
@@ -433,8 +434,7 @@ private Q_SLOTS:
             // Pending twice, then done with three tasks.
             m_service->enqueue("GET", path(id), Reply::json(200, resultJson(id, u"pending"_s)));
             m_service->enqueue("GET", path(id), Reply::json(200, resultJson(id, u"pending"_s)));
-            m_service->on("GET", path(id),
-                          Reply::json(200, resultJson(id, u"done"_s, {}, { u"A"_s, u"B"_s, u"A"_s })));
+            m_service->on("GET", path(id), Reply::json(200, resultJson(id, u"done"_s, {}, { u"A"_s, u"B"_s, u"A"_s })));
         });
         QSignalSpy stopped(m_store.get(), &Store::pollingStopped);
         QCoro::waitFor(m_store->capture("png-bytes"));
@@ -637,8 +637,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("result");
         const auto task = Reply::json(200, taskJson(5, u"x"_s));
         QTest::newRow("add") << u"add"_s << QByteArray("POST") << QByteArray("/tasks")
-                             << QByteArray("{\"title\":\" Buy \\\"milk\\\" \"}") << Reply::json(201, taskJson(5, u"x"_s))
-                             << true;
+                             << QByteArray("{\"title\":\" Buy \\\"milk\\\" \"}")
+                             << Reply::json(201, taskJson(5, u"x"_s)) << true;
         QTest::newRow("done") << u"done"_s << QByteArray("PATCH") << QByteArray("/tasks/5")
                               << QByteArray(R"({"done":true})") << task << true;
         QTest::newRow("reopen") << u"reopen"_s << QByteArray("PATCH") << QByteArray("/tasks/5")

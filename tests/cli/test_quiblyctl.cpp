@@ -123,8 +123,8 @@ private:
                 QByteArray tasks = "[";
                 for (int i = 0; i < titles.size(); ++i)
                     tasks += (i ? "," : "") + taskJson(50 + i, titles.at(i));
-                return Reply::json(200, "{\"capture\":" + captureJson(id, QString::fromLatin1(status))
-                                            + ",\"tasks\":" + tasks + "]}");
+                return Reply::json(
+                    200, "{\"capture\":" + captureJson(id, QString::fromLatin1(status)) + ",\"tasks\":" + tasks + "]}");
             }
             return Reply::json(404, R"({"code":"not_found"})");
         });
@@ -199,7 +199,9 @@ private Q_SLOTS:
         QFile key(keyFile);
         QVERIFY(key.open(QIODevice::ReadOnly));
         QCOMPARE(key.readAll(), QByteArray("secret"));
-        struct stat st {};
+        struct stat st
+        {
+        };
         QCOMPARE(::stat(QFile::encodeName(keyFile).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, mode_t(0600));
 
@@ -238,13 +240,13 @@ private Q_SLOTS:
     {
         configure();
         const QString overdue = QDate::currentDate().addDays(-2).toString(Qt::ISODate);
-        m_service->on("GET", "/tasks",
-                      Reply::json(200, "[" + taskJson(1, u"low one"_s, u"low"_s) + ","
-                                          + taskJson(2, u"late"_s, u"medium"_s, overdue) + ","
-                                          + taskJson(3, u"high one"_s, u"high"_s) + ","
-                                          + taskJson(4, u"finished"_s, u"high"_s, QJsonValue::Null,
-                                                     QString::fromLatin1(stamp))
-                                          + "]"));
+        m_service->on(
+            "GET", "/tasks",
+            Reply::json(200,
+                        "[" + taskJson(1, u"low one"_s, u"low"_s) + "," + taskJson(2, u"late"_s, u"medium"_s, overdue)
+                            + "," + taskJson(3, u"high one"_s, u"high"_s) + ","
+                            + taskJson(4, u"finished"_s, u"high"_s, QJsonValue::Null, QString::fromLatin1(stamp))
+                            + "]"));
         Run run = ctl({ u"list"_s });
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, u"2\t!\tmedium\t"_s + overdue + u"\tlate\n3\t\thigh\t\thigh one\n1\t\tlow\t\tlow one\n"_s);
@@ -291,17 +293,19 @@ private Q_SLOTS:
                              << QByteArray(R"({"title":"Buy milk"})");
         QTest::newRow("done") << QStringList { u"done"_s, u"5"_s } << QByteArray("PATCH") << QByteArray("/tasks/5")
                               << QByteArray(R"({"done":true})");
-        QTest::newRow("reopen") << QStringList { u"reopen"_s, u"5"_s } << QByteArray("PATCH")
-                                << QByteArray("/tasks/5") << QByteArray(R"({"done":false})");
-        QTest::newRow("delete, negative id after --") << QStringList { u"delete"_s, u"--"_s, u"-5"_s } << QByteArray("DELETE")
-                                << QByteArray("/tasks/-5") << QByteArray();
+        QTest::newRow("reopen") << QStringList { u"reopen"_s, u"5"_s } << QByteArray("PATCH") << QByteArray("/tasks/5")
+                                << QByteArray(R"({"done":false})");
+        QTest::newRow("delete, negative id after --")
+            << QStringList { u"delete"_s, u"--"_s, u"-5"_s } << QByteArray("DELETE") << QByteArray("/tasks/-5")
+            << QByteArray();
         QTest::newRow("edit title and deadline off")
             << QStringList { u"edit"_s, u"5"_s, u"--title"_s, u" New "_s, u"--no-due"_s } << QByteArray("PATCH")
             << QByteArray("/tasks/5") << QByteArray(R"({"due_at":null,"due_date":null,"title":"New"})");
         QTest::newRow("edit nothing") << QStringList { u"edit"_s, u"5"_s } << QByteArray("PATCH")
                                       << QByteArray("/tasks/5") << QByteArray("{}");
-        QTest::newRow("edit deadline at") << QStringList { u"edit"_s, u"5"_s, u"--due-at"_s,
-                                                           u"2025-03-05T12:15:00+02:00"_s, u"--priority"_s, u"low"_s }
+        QTest::newRow("edit deadline at") << QStringList { u"edit"_s,       u"5"_s,
+                                                           u"--due-at"_s,   u"2025-03-05T12:15:00+02:00"_s,
+                                                           u"--priority"_s, u"low"_s }
                                           << QByteArray("PATCH") << QByteArray("/tasks/5")
                                           << QByteArray(R"({"due_at":"2025-03-05T10:15:00Z","priority":"low"})");
         QTest::newRow("retry") << QStringList { u"retry"_s, u"c1"_s } << QByteArray("POST")
