@@ -116,15 +116,18 @@ QCoro::Task<CaptureQueue::Drained> CaptureQueue::drain(Upload upload) const
     auto lock = std::make_shared<QLockFile>(directory + u"/drain.lock"_s);
     lock->setStaleLockTime(0);
 
-    const QList<QueuedCapture> snapshot = co_await QtConcurrent::run([directory, lock] {
+    // Every awaited future is a named local: GCC 12 destroys lambda captures twice when the
+    // lambda is a temporary inside a co_await expression.
+    QFuture<QList<QueuedCapture>> listing = QtConcurrent::run([directory, lock] {
         if (!QFileInfo(directory).isDir() || !lock->tryLock(0))
             return QList<QueuedCapture>();
         return CaptureQueue(directory).pending();
     });
+    const QList<QueuedCapture> snapshot = co_await listing;
 
     Drained drained;
     for (const QueuedCapture &item : snapshot) {
-        Turn turn = co_await QtConcurrent::run([directory, id = item.id] {
+        QFuture<Turn> reading = QtConcurrent::run([directory, id = item.id] {
             Turn turn;
             if (!isPlainFileName(id) || !QFileInfo::exists(filePath(directory, id, metaSuffix)))
                 return turn; // removed since the snapshot, or a name pointing elsewhere
@@ -137,6 +140,7 @@ QCoro::Task<CaptureQueue::Drained> CaptureQueue::drain(Upload upload) const
             }
             return turn;
         });
+        Turn turn = co_await reading;
         if (turn.step == Turn::Step::Skip)
             continue;
         if (turn.step == Turn::Step::ImageMissing) {
@@ -146,7 +150,8 @@ QCoro::Task<CaptureQueue::Drained> CaptureQueue::drain(Upload upload) const
 
         std::optional<ServiceResult<std::monostate>> result;
         try {
-            result = co_await upload(item, std::move(turn.png));
+            QCoro::Task<ServiceResult<std::monostate>> uploading = upload(item, std::move(turn.png));
+            result = co_await std::move(uploading);
         } catch (...) {
             break; // an upload that fails in an unexpected way is still only a failed upload
         }
@@ -155,11 +160,14 @@ QCoro::Task<CaptureQueue::Drained> CaptureQueue::drain(Upload upload) const
         const bool refused = apiError && apiError->kind == APIError::Kind::Rejected;
         if (!accepted && !refused)
             break;
-        co_await QtConcurrent::run([directory, id = item.id] { CaptureQueue(directory).remove(id); });
+        QFuture<void> removing = QtConcurrent::run([directory, id = item.id] { CaptureQueue(directory).remove(id); });
+        co_await removing;
         (accepted ? drained.uploaded : drained.rejected).append(item.id);
     }
 
-    if (lock->isLocked())
-        co_await QtConcurrent::run([lock] { lock->unlock(); });
+    if (lock->isLocked()) {
+        QFuture<void> unlocking = QtConcurrent::run([lock] { lock->unlock(); });
+        co_await unlocking;
+    }
     co_return drained;
 }

@@ -38,12 +38,12 @@ bool brokeInTransport(QNetworkReply::NetworkError error)
 {
     switch (error) {
     case QNetworkReply::NoError:
-    case QNetworkReply::InsecureRedirectError: // a redirect we refused to follow: its 3xx stands
     case QNetworkReply::ProtocolInvalidOperationError:
         return false;
     default:
         break;
     }
+    // Content (2xx codes) and server (4xx codes) errors stand for HTTP statuses.
     const int code = int(error);
     const bool content = code >= 201 && code <= 299;
     const bool server = code >= 401 && code <= 499;
@@ -63,6 +63,34 @@ QString rejectionCode(const QByteArray &body)
     }
     const QJsonValue code = object.value(u"code"_s);
     return code.isString() ? code.toString() : u"unknown"_s;
+}
+
+constexpr int maxRedirects = 10;
+
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool sameOrigin(const QUrl &a, const QUrl &b)
+{
+    const QString scheme = a.scheme().toLower();
+    const int defaultPort = scheme == u"https"_s ? 443 : 80;
+    return scheme == b.scheme().toLower() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0
+        && a.port(defaultPort) == b.port(defaultPort);
+}
+
+QNetworkReply *send(QNetworkAccessManager *session, const QNetworkRequest &request, const QByteArray &method,
+                    const std::optional<QByteArray> &body)
+{
+    if (body)
+        return session->sendCustomRequest(request, method, *body);
+    // GET and DELETE through their own calls, so that every scheme Qt knows can answer them.
+    if (method == "GET")
+        return session->get(request);
+    if (method == "DELETE")
+        return session->deleteResource(request);
+    return session->sendCustomRequest(request, method);
 }
 
 APIError errorForStatus(int status, const QByteArray &body)
@@ -141,9 +169,7 @@ QNetworkRequest QuiblyAPI::request(const QString &path) const
 
     QNetworkRequest request(url);
     request.setTransferTimeout(int(m_timeout.count()));
-    // Redirects stay on the configured origin: anywhere else would receive the access key
-    // and, on 307/308, the screenshot itself.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setRawHeader("Authorization", "Bearer " + m_accessKey.toUtf8());
     return request;
 }
@@ -151,43 +177,66 @@ QNetworkRequest QuiblyAPI::request(const QString &path) const
 QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest request, QByteArray method,
                                                          std::optional<QByteArray> body, qint64 bodyLimit) const
 {
-    ReplyPtr reply(body ? m_session->sendCustomRequest(request, method, *body)
-                        : m_session->sendCustomRequest(request, method));
+    for (int redirects = 0;; ++redirects) {
+        ReplyPtr reply(send(m_session, request, method, body));
 
-    // Buffering stops at the limit: a broken or hostile server must not exhaust memory.
-    // The connections die with this frame, so a reply outliving it calls nothing.
-    QObject guard;
-    bool tooLarge = false;
-    auto enforceLimit = [&] {
-        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (reply->bytesAvailable() > bodyLimit || (announced.isValid() && announced.toLongLong() > bodyLimit)) {
-            if (!tooLarge) {
+        // Buffering stops at the limit: a broken or hostile server must not exhaust memory.
+        // The connections die with this scope, so a reply outliving it calls nothing.
+        QObject guard;
+        bool tooLarge = false;
+        auto enforceLimit = [&] {
+            const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+            if (!tooLarge
+                && (reply->bytesAvailable() > bodyLimit || (announced.isValid() && announced.toLongLong() > bodyLimit))) {
                 tooLarge = true;
                 reply->abort();
             }
+        };
+        QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &guard, enforceLimit);
+        QObject::connect(reply.get(), &QNetworkReply::readyRead, &guard, enforceLimit);
+
+        co_await reply.get();
+
+        const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
+        if (tooLarge)
+            co_return APIError::server(status);
+        if (!isHttp(reply->url())) {
+            if (reply->error() != QNetworkReply::NoError)
+                co_return APIError::offline();
+            co_return APIError::server(0);
         }
-    };
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &guard, enforceLimit);
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &guard, enforceLimit);
-
-    co_await reply.get();
-
-    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
-    if (tooLarge)
-        co_return APIError::server(status);
-    if (!isHttp(reply->url())) {
-        if (reply->error() != QNetworkReply::NoError)
+        if (!statusAttribute.isValid() || brokeInTransport(reply->error()))
             co_return APIError::offline();
-        co_return APIError::server(0);
-    }
-    if (!statusAttribute.isValid() || brokeInTransport(reply->error()))
-        co_return APIError::offline();
 
-    QByteArray answer = reply->readAll();
-    if (status >= 200 && status <= 299)
-        co_return answer;
-    co_return errorForStatus(status, answer);
+        // Redirects are followed here rather than by Qt: only within the configured origin
+        // (anywhere else would receive the access key and, on 307/308, the screenshot), and
+        // without Qt 6.4's occasional double send of a redirected upload.
+        const QByteArray location = reply->rawHeader("Location");
+        if (isRedirect(status) && !location.isEmpty()) {
+            const QUrl target = reply->url().resolved(QUrl::fromEncoded(location));
+            if (!sameOrigin(target, m_baseURL))
+                co_return APIError::server(status);
+            if (redirects == maxRedirects)
+                co_return APIError::offline();
+            request.setUrl(target);
+            if (status == 303 || ((status == 301 || status == 302) && method == "POST")) {
+                method = "GET";
+                body.reset();
+                request.setHeader(QNetworkRequest::ContentTypeHeader, QVariant());
+            }
+            continue;
+        }
+
+        QByteArray answer = reply->readAll();
+        // Qt 6.4 reports a connection closed before the announced length as a success.
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (announced.isValid() && !reply->hasRawHeader("Content-Encoding") && announced.toLongLong() != answer.size())
+            co_return APIError::offline();
+        if (status >= 200 && status <= 299)
+            co_return answer;
+        co_return errorForStatus(status, answer);
+    }
 }
 
 QCoro::Task<ServiceResult<Capture>> QuiblyAPI::upload(QueuedCapture item, QByteArray png) const
@@ -198,7 +247,8 @@ QCoro::Task<ServiceResult<Capture>> QuiblyAPI::upload(QueuedCapture item, QByteA
 
     QNetworkRequest post = request(u"captures"_s);
     post.setRawHeader("Content-Type", "multipart/form-data; boundary=" + boundary);
-    auto answer = co_await data(post, "POST", std::move(body), jsonBodyLimit);
+    auto sending = data(post, "POST", std::move(body), jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
     co_return fromDecoded(Decoder::captureFromJson(answer.value()));
@@ -206,7 +256,8 @@ QCoro::Task<ServiceResult<Capture>> QuiblyAPI::upload(QueuedCapture item, QByteA
 
 QCoro::Task<ServiceResult<CaptureResult>> QuiblyAPI::captureResult(QString id) const
 {
-    auto answer = co_await data(request(u"captures/"_s + id), "GET", std::nullopt, jsonBodyLimit);
+    auto sending = data(request(u"captures/"_s + id), "GET", std::nullopt, jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
     co_return fromDecoded(Decoder::captureResultFromJson(answer.value()));
@@ -214,7 +265,8 @@ QCoro::Task<ServiceResult<CaptureResult>> QuiblyAPI::captureResult(QString id) c
 
 QCoro::Task<ServiceResult<QList<Capture>>> QuiblyAPI::openCaptures() const
 {
-    auto answer = co_await data(request(u"captures"_s), "GET", std::nullopt, jsonBodyLimit);
+    auto sending = data(request(u"captures"_s), "GET", std::nullopt, jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
     co_return fromDecoded(Decoder::capturesFromJson(answer.value()));
@@ -222,7 +274,8 @@ QCoro::Task<ServiceResult<QList<Capture>>> QuiblyAPI::openCaptures() const
 
 QCoro::Task<ServiceResult<QByteArray>> QuiblyAPI::captureImage(QString id) const
 {
-    auto answer = co_await data(request(u"captures/"_s + id + u"/image"_s), "GET", std::nullopt, imageBodyLimit);
+    auto sending = data(request(u"captures/"_s + id + u"/image"_s), "GET", std::nullopt, imageBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
     co_return std::move(answer).value();
@@ -231,7 +284,8 @@ QCoro::Task<ServiceResult<QByteArray>> QuiblyAPI::captureImage(QString id) const
 QCoro::Task<ServiceResult<Capture>> QuiblyAPI::retryCapture(QString id) const
 {
     // No body at all, so no Content-Type is made up for it.
-    auto answer = co_await data(request(u"captures/"_s + id + u"/retry"_s), "POST", std::nullopt, jsonBodyLimit);
+    auto sending = data(request(u"captures/"_s + id + u"/retry"_s), "POST", std::nullopt, jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
     co_return fromDecoded(Decoder::captureFromJson(answer.value()));
@@ -239,15 +293,17 @@ QCoro::Task<ServiceResult<Capture>> QuiblyAPI::retryCapture(QString id) const
 
 QCoro::Task<ServiceResult<std::monostate>> QuiblyAPI::deleteCapture(QString id) const
 {
-    auto answer = co_await data(request(u"captures/"_s + id), "DELETE", std::nullopt, jsonBodyLimit);
+    auto sending = data(request(u"captures/"_s + id), "DELETE", std::nullopt, jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return std::monostate {};
+    co_return serviceSuccess();
 }
 
 QCoro::Task<ServiceResult<QList<TaskItem>>> QuiblyAPI::tasks() const
 {
-    auto answer = co_await data(request(u"tasks"_s), "GET", std::nullopt, jsonBodyLimit);
+    auto sending = data(request(u"tasks"_s), "GET", std::nullopt, jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
     co_return fromDecoded(Decoder::tasksFromJson(answer.value()));
@@ -260,7 +316,8 @@ QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::createTask(QString title) const
     QJsonObject fields;
     fields.insert(u"title"_s, title);
     QByteArray body = compact(fields);
-    auto answer = co_await data(post, "POST", std::move(body), jsonBodyLimit);
+    auto sending = data(post, "POST", std::move(body), jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
     co_return fromDecoded(Decoder::taskFromJson(answer.value()));
@@ -271,7 +328,8 @@ QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::updateTask(qint64 id, QJsonObjec
     QNetworkRequest patch = request(u"tasks/"_s + QString::number(id));
     patch.setRawHeader("Content-Type", "application/json");
     QByteArray body = compact(fields);
-    auto answer = co_await data(patch, "PATCH", std::move(body), jsonBodyLimit);
+    auto sending = data(patch, "PATCH", std::move(body), jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
     co_return fromDecoded(Decoder::taskFromJson(answer.value()));
@@ -279,8 +337,9 @@ QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::updateTask(qint64 id, QJsonObjec
 
 QCoro::Task<ServiceResult<std::monostate>> QuiblyAPI::deleteTask(qint64 id) const
 {
-    auto answer = co_await data(request(u"tasks/"_s + QString::number(id)), "DELETE", std::nullopt, jsonBodyLimit);
+    auto sending = data(request(u"tasks/"_s + QString::number(id)), "DELETE", std::nullopt, jsonBodyLimit);
+    auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return std::monostate {};
+    co_return serviceSuccess();
 }

@@ -81,6 +81,7 @@ struct FakeService::Connection
     QPointer<QTcpSocket> socket;
     QByteArray buffer;
     State state = State::Head;
+    int number = 0; //!< counting from 1, in order of acceptance
     int index = -1; //!< the request being read or answered
     qint64 remaining = 0; //!< body bytes (or chunk bytes) still to come
     std::optional<Reply> reply; //!< chosen when the head arrived, if a route had one
@@ -169,6 +170,7 @@ bool FakeService::listenTls(const QSslConfiguration &server, const QHostAddress 
         ++m_connections;
         auto *connection = new Connection;
         connection->socket = socket;
+        connection->number = m_connections;
         connect(socket, &QTcpSocket::readyRead, this, [this, connection] { readFrom(connection); });
         connect(socket, &QTcpSocket::disconnected, this, [this, connection, socket] {
             // A request whose body never completed is still worth seeing in the record.
@@ -276,6 +278,7 @@ void FakeService::readFrom(Connection *connection)
                 return;
             }
             Request request;
+            request.connection = connection->number;
             request.head = connection->buffer.left(end + 4);
             connection->buffer.remove(0, end + 4);
             const QList<QByteArray> lines = request.head.first(end).split('\n');

@@ -63,6 +63,7 @@ public:
         QByteArray body; //!< empty when bodies are not recorded (see setRecordBodies)
         qint64 bodySize = 0; //!< bytes of body received, recorded or not
         bool complete = false; //!< false when the connection was dropped before the whole body arrived
+        int connection = 0; //!< which connection it came on, counting from 1 (see connectionCount())
 
         /*! The first value of header \a name (case-insensitive), or a null array. */
         QByteArray header(QByteArrayView name) const;
