@@ -11,6 +11,7 @@
 #include <QJsonValue>
 #include <QList>
 #include <QString>
+#include <QTimeZone>
 
 /*!
  * \brief Why a service answer did not decode: the member path and what was wrong.
@@ -47,6 +48,9 @@ QString formatRfc3339(const QDateTime &instant, const QTimeZone &zone);
 
 Decoded<TaskItem> task(const QJsonValue &value, const QString &path = {});
 Decoded<Capture> capture(const QJsonValue &value, const QString &path = {});
+/*! An array of task objects; fails as a whole when one element fails ("tasks[3].due_at: …"). */
+Decoded<QList<TaskItem>> tasks(const QJsonValue &value, const QString &path = {});
+Decoded<CaptureResult> captureResult(const QJsonValue &value, const QString &path = {});
 
 /*! Whole response bodies, as the endpoints receive them. */
 Decoded<TaskItem> taskFromJson(const QByteArray &body);

@@ -1,0 +1,437 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "taskextractor.h"
+
+#include "deadlineparser.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QTimeZone>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace
+{
+QRegularExpression makeRegex(const QString &pattern)
+{
+    return QRegularExpression(pattern,
+                              QRegularExpression::CaseInsensitiveOption
+                                  | QRegularExpression::UseUnicodePropertiesOption);
+}
+
+enum class Marker { None, Open, Checked, Bullet, Number, TodoPrefix, Heading };
+
+struct Classified
+{
+    Marker marker = Marker::None;
+    QString rest; // the line without its marker
+};
+
+// Compiled once per thread: QRegularExpression is reentrant, not documented thread-safe.
+struct Rules
+{
+    // "- [x] Done", "☑ Done", "[v] Done": finished items are not tasks.
+    QRegularExpression checked = makeRegex(
+        u"^(?:[-*•+]\\s*)?(?:\\[\\s*[xvхч×✓✔*/]\\s*\\]|\\(\\s*[xvх✓✔]\\s*\\)|[☑☒✓✔✅🗹🗷])\\s*(.*)$"_s);
+    // Empty boxes, and what OCR makes of a drawn square: "[]", "O", "0", "□", "LJ", "©".
+    QRegularExpression open = makeRegex(u"^(?:[-*•+]\\s*)?(?:(?:\\[\\s*\\]|\\[_\\]|\\(\\s*\\)|[☐□▢◻⬜❏❑◯⭘○]|"
+                                        u"\\[\\s*[|Il]?\\s*\\]|\\|\\s*\\||[|\\[]\\s*[\\]|]|C\\]|LJ|L\\]|U\\])\\s*(?=\\S)|"
+                                        u"[oо0OОQ©®]\\]?\\s+(?=[\\p{L}\"'«]))(.*)$"_s);
+    QRegularExpression bullet = makeRegex(u"^[-–—*•·‣▪▫►▶◦●∙⁃+»>~]+\\s*(?=\\S)(.*)$"_s);
+    QRegularExpression number = makeRegex(u"^(?:\\(?\\d{1,2}[.),]|\\d{1,2}\\s*[.)]|[a-zа-я]\\))\\s+(?=\\S)(.*)$"_s);
+    QRegularExpression todoPrefix = makeRegex(
+        u"^(?:(?:todo|to-do)(?![\\w'])\\s*[:.\\-–—]?|(?:to do|зробити|треба|потрібно|необхідно)\\s*[:\\-–—])\\s*(?=\\S)(.*)$"_s);
+    QRegularExpression todoHeading = makeRegex(
+        u"^(?:my |our |today's |today|tomorrow|мої |наші )?(?:to ?do(?:s| list)?|to-dos?|tasks?|task list|action items|"
+        u"next steps|checklist|plan|зробити|треба зробити|потрібно зробити|справи|список справ|завдання|задачі|"
+        u"план)(?:\\s+(?:for|на)\\s+.{1,20})?\\s*(?:\\(\\d+\\))?\\s*:?$"_s);
+    QRegularExpression shortHeading = makeRegex(u"^[\\p{L}\\d' ]{2,40}:$"_s);
+    QRegularExpression highPriority = makeRegex(
+        u"(?<![\\w'])(?:urgent(?:ly)?|asap|a\\.s\\.a\\.p\\.?|high priority|priority\\s*:?\\s*high|терміново|"
+        u"термінове|терміновий|негайно|якнайшвидше|високий пріоритет|пріоритет\\s*:?\\s*високий)(?![\\w'])|!{2,}|\\(!\\)"_s);
+    QRegularExpression lowPriority = makeRegex(
+        u"(?<![\\w'])(?:not urgent|no rush|low priority|priority\\s*:?\\s*low|some ?day|one day|when you have time|"
+        u"не терміново|нетерміново|не горить|колись|коли буде час|низький пріоритет|пріоритет\\s*:?\\s*низький)(?![\\w'])|"
+        u"[(\\[](?:low|низький)[)\\]]|^(?:low|низький)\\s*[:\\-–—]|[,\\-–—]\\s*(?:low|низький)\\s*$"_s);
+    QRegularExpression personLead = makeRegex(
+        u"^(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*[:\\-–—]\\s*(.*)$"_s);
+    QRegularExpression personInside = makeRegex(
+        u"(?:\\(\\s*(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*\\)|"
+        u"[,\\-–—]\\s*(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*$)"_s);
+    QRegularExpression emptyBrackets = makeRegex(u"\\(\\s*[,;:]?\\s*\\)|\\[\\s*\\]"_s);
+    QRegularExpression edgeJunk = makeRegex(u"^[\\s,;:.|/\\\\–—\\-_=+*•·]+|[\\s,;:|/\\\\–—\\-_=+*•·(]+$"_s);
+    QRegularExpression spaceBeforePunct = makeRegex(u"\\s+([,;:.!?)])"_s);
+    QRegularExpression doublePunct = makeRegex(u"([,;:])\\s*[,;:]+"_s);
+    QRegularExpression firstWord = makeRegex(u"^[\\p{L}'’-]+"_s);
+};
+
+const Rules &rules()
+{
+    thread_local const Rules r;
+    return r;
+}
+
+// Verbs that open an English to-do line ("Call the bank", "Send the invoice").
+const QSet<QString> &englishVerbs()
+{
+    static const QSet<QString> verbs = [] {
+        const auto words = u"add answer apply approve archive arrange ask attend back bake book bring buy call cancel "
+                           u"change charge check choose clean clear close collect comment complete confirm contact "
+                           u"cook copy create debug decide deliver deploy design discuss do download draft drop email "
+                           u"e-mail estimate feed file fill finalize finalise find finish fix follow get give go grab "
+                           u"hand help hire implement install investigate invite invoice iron learn leave let look "
+                           u"mail make measure meet merge message migrate move note notify open order organize "
+                           u"organise pack pay phone pick ping plan plant post prepare present print publish push "
+                           u"put read record refactor register release remind remove renew rent repair replace reply "
+                           u"report request reschedule research reserve respond return review rewrite run schedule "
+                           u"sell send set share ship shop sign sort start submit sync take talk tell test text "
+                           u"tidy transfer translate try turn unsubscribe update upgrade upload vacuum verify visit "
+                           u"wash watch water wrap write"_s;
+        QSet<QString> set;
+        for (const auto &w : words.split(u' ', Qt::SkipEmptyParts))
+            set.insert(w);
+        return set;
+    }();
+    return verbs;
+}
+
+// Ukrainian to-do lines open with an infinitive ("купити", "надіслати") or an imperative.
+bool isUkrainianVerb(const QString &word)
+{
+    static const QSet<QString> imperatives = [] {
+        const auto words = u"купи зроби надішли відправ подзвони зателефонуй напиши перевір запиши візьми забери "
+                           u"оплати підготуй прочитай замов принеси відповідай відповісти онови прибери поміняй "
+                           u"виправ допиши додай створи скасуй запроси нагадай забронюй домовся поговори "
+                           u"заплати передай погодь узгодь підпиши здай віднеси занеси почисти помий вимий "
+                           u"полий приготуй спитай запитай покажи перевірте надішліть зробіть"_s;
+        QSet<QString> set;
+        for (const auto &w : words.split(u' ', Qt::SkipEmptyParts))
+            set.insert(w);
+        return set;
+    }();
+    if (word.size() < 3)
+        return false;
+    return imperatives.contains(word) || word.endsWith(u"ти"_s) || word.endsWith(u"тися"_s)
+        || word.endsWith(u"тись"_s) || word.endsWith(u"іть"_s) || word.endsWith(u"йте"_s);
+}
+
+bool startsWithVerb(const QString &text)
+{
+    const QString word = rules().firstWord.match(text).captured(0).toLower();
+    return englishVerbs().contains(word) || isUkrainianVerb(word);
+}
+
+int wordCount(const QString &text)
+{
+    return int(text.split(u' ', Qt::SkipEmptyParts).size());
+}
+
+Classified classifyMarker(const QString &line);
+
+Classified classify(const QString &line)
+{
+    Classified c = classifyMarker(line);
+    // "- TODO: …", "1. Зробити: …": the prefix goes as well as the bullet.
+    if (c.marker == Marker::Open || c.marker == Marker::Bullet || c.marker == Marker::Number) {
+        if (const auto m = rules().todoPrefix.match(c.rest); m.hasMatch())
+            c.rest = m.captured(1);
+    }
+    return c;
+}
+
+Classified classifyMarker(const QString &line)
+{
+    const Rules &r = rules();
+    QRegularExpressionMatch m;
+    if ((m = r.checked.match(line)).hasMatch())
+        return {Marker::Checked, m.captured(1)};
+    if ((m = r.open.match(line)).hasMatch())
+        return {Marker::Open, m.captured(1)};
+    if ((m = r.todoPrefix.match(line)).hasMatch())
+        return {Marker::TodoPrefix, m.captured(1)};
+    if (r.todoHeading.match(line).hasMatch())
+        return {Marker::Heading, line};
+    if ((m = r.number.match(line)).hasMatch())
+        return {Marker::Number, m.captured(1)};
+    if ((m = r.bullet.match(line)).hasMatch())
+        return {Marker::Bullet, m.captured(1)};
+    if (wordCount(line) <= 5 && r.shortHeading.match(line).hasMatch())
+        return {Marker::Heading, line};
+    return {Marker::None, line};
+}
+
+// A run of lines that forms one item (or one paragraph when unmarked).
+struct Entry
+{
+    Marker marker = Marker::None;
+    QString text;
+    int block = 0;
+    int left = -1;
+    int height = 0;
+    int bottom = -1;
+    int lastLineWords = 0;
+    bool capitalised = false; // the line as written began with a capital (before "TODO:" and the like)
+    bool todoHeading = false;
+    bool longProse = false;
+};
+
+bool isContinuation(const TextLine &line, const Classified &c, const Entry &entry, int block)
+{
+    if (entry.block != block || entry.marker == Marker::Heading || c.marker != Marker::None)
+        return false;
+    const QString &text = c.rest;
+    const bool geometry = entry.height > 0 && line.height > 0 && entry.left >= 0 && line.left >= 0;
+    if (geometry && line.top >= 0 && entry.bottom >= 0 && line.top - entry.bottom > entry.height)
+        return false; // a gap: the next paragraph
+    const bool indented = geometry && line.left > entry.left + entry.height * 6 / 10;
+    if (entry.marker != Marker::None && indented)
+        return true;
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.at(0);
+    const QChar last = entry.text.isEmpty() ? QChar() : entry.text.back();
+    const bool sentenceEnded = last == u'.' || last == u'!' || last == u'?' || last == u':';
+    if (geometry && line.left < entry.left - entry.height / 2)
+        return false; // sticks out to the left of the item: not its wrapped part
+    if (first.isLower() && !sentenceEnded && !startsWithVerb(text))
+        return true;
+    // Prose wraps long lines: an unmarked paragraph keeps them together whatever they start with.
+    return entry.marker == Marker::None && entry.lastLineWords >= 8 && !sentenceEnded && !startsWithVerb(text)
+        && !first.isDigit();
+}
+
+QString joinWrapped(const QString &head, const QString &tail)
+{
+    if (head.endsWith(u'-') && head.size() > 1 && head.at(head.size() - 2).isLetter() && !tail.isEmpty()
+        && tail.at(0).isLower())
+        return head.chopped(1) + tail;
+    return head + u' ' + tail;
+}
+
+QString toNominative(const QString &name)
+{
+    // Ukrainian names after "від" stand in the genitive: "від Анни" is from Анна.
+    QStringList parts = name.split(u' ', Qt::SkipEmptyParts);
+    for (QString &w : parts) {
+        if (w.isEmpty() || w.at(0).script() != QChar::Script_Cyrillic)
+            continue;
+        if (w.endsWith(u"ії"_s))
+            w = w.chopped(1) + u'я';
+        else if (w.endsWith(u"ія"_s))
+            w = w.chopped(1) + u'й';
+        else if (w.endsWith(u'и'))
+            w = w.chopped(1) + u'а';
+        else if (w.endsWith(u'і'))
+            w = w.chopped(1) + u'я';
+        else if (w.endsWith(u'а') && w.size() > 3)
+            w.chop(1);
+    }
+    return parts.join(u' ');
+}
+
+QString tidy(QString text)
+{
+    const Rules &r = rules();
+    for (int i = 0; i < 3; ++i) {
+        text.replace(r.emptyBrackets, u" "_s);
+        text.replace(r.doublePunct, u"\\1"_s);
+        text.replace(r.spaceBeforePunct, u"\\1"_s);
+        text = text.simplified();
+        text.replace(r.edgeJunk, QString());
+    }
+    // An unbalanced bracket left behind by a cut deadline: "(by Friday" → "".
+    if (text.count(u'(') != text.count(u')')) {
+        text.remove(u'(');
+        text.remove(u')');
+    }
+    return text.simplified();
+}
+
+bool looksLikeText(const QString &title)
+{
+    int letters = 0, plain = 0;
+    for (const QChar c : title) {
+        if (c.isLetter())
+            ++letters;
+        if (c.isLetterOrNumber() || c.isSpace() || c == u'\'' || c == u',' || c == u'.')
+            ++plain;
+    }
+    return letters >= 3 && plain * 10 >= title.size() * 7;
+}
+
+std::optional<RecognizedTask> makeTask(const QString &itemText, bool capitalised, const QDate today,
+                                       const QTimeZone &zone, const DeadlineParser::Match &inherited)
+{
+    const Rules &r = rules();
+    RecognizedTask task;
+    QString text = itemText;
+
+    if (const auto m = r.personLead.match(text); m.hasMatch()) {
+        task.sourcePerson = toNominative(m.captured(1));
+        text = m.captured(2);
+    } else if (const auto m2 = r.personInside.match(text); m2.hasMatch()) {
+        task.sourcePerson = toNominative(m2.captured(1).isEmpty() ? m2.captured(2) : m2.captured(1));
+        text.remove(m2.capturedStart(0), m2.capturedLength(0));
+    }
+
+    // Low first: "not urgent" must not read as urgent.
+    if (r.lowPriority.match(text).hasMatch()) {
+        task.priority = u"low"_s;
+        text.replace(r.lowPriority, u" "_s);
+    } else if (r.highPriority.match(text).hasMatch()) {
+        task.priority = u"high"_s;
+        text.replace(r.highPriority, u" "_s);
+    }
+
+    DeadlineParser::Match deadline = DeadlineParser::parse(text, today);
+    text = deadline.remainder;
+    // Items under a heading such as "Tomorrow:" take its day unless they name their own.
+    if (!deadline.found())
+        deadline = inherited;
+    else if (!deadline.date && inherited.date)
+        deadline.date = inherited.date;
+    if (deadline.time) {
+        const QDate day = deadline.date.value_or(today);
+        task.dueAt = QDateTime(day, *deadline.time, zone).toUTC();
+    } else if (deadline.date) {
+        task.dueDate = deadline.date->toString(u"yyyy-MM-dd"_s);
+    }
+
+    text = tidy(text);
+    if (!looksLikeText(text))
+        return std::nullopt;
+    if (capitalised && text.at(0).isLower())
+        text[0] = text.at(0).toUpper();
+    task.title = text;
+    return task;
+}
+} // namespace
+
+namespace TaskExtractor
+{
+QString normalizedLine(const QString &line)
+{
+    QString s = line.normalized(QString::NormalizationForm_KC);
+    for (QChar &c : s) {
+        switch (c.unicode()) {
+        case 0x2019: case 0x2018: case 0x02BC: case 0x0060: case 0x00B4: case 0x2032:
+            c = u'\'';
+            break;
+        case 0x201C: case 0x201D: case 0x201E: case 0x00AB: case 0x00BB:
+            c = u'"';
+            break;
+        default:
+            break;
+        }
+    }
+    return s.simplified();
+}
+
+QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &context)
+{
+    QTimeZone zone(context.timeZone.toUtf8());
+    if (!zone.isValid())
+        zone = QTimeZone::utc();
+    const QDate today = context.localTime.toTimeZone(zone).date();
+
+    // Pass 1: lines into entries (an item with its wrapped lines, a heading, a paragraph).
+    QList<Entry> entries;
+    int block = 0;
+    for (const TextLine &raw : lines) {
+        const QString text = normalizedLine(raw.text);
+        if (text.isEmpty())
+            continue;
+        if (raw.blockStart)
+            ++block;
+        const Classified c = classify(text);
+        if (!entries.isEmpty() && isContinuation(raw, c, entries.back(), block)) {
+            Entry &e = entries.back();
+            e.text = joinWrapped(e.text, c.rest);
+            e.lastLineWords = wordCount(c.rest);
+            if (raw.top >= 0 && raw.height > 0)
+                e.bottom = raw.top + raw.height;
+            continue;
+        }
+        Entry e;
+        e.marker = c.marker;
+        e.text = c.rest;
+        e.block = block;
+        e.left = raw.left;
+        e.height = raw.height;
+        e.bottom = raw.top >= 0 && raw.height > 0 ? raw.top + raw.height : -1;
+        e.lastLineWords = wordCount(c.rest);
+        const auto firstLetter = std::find_if(text.begin(), text.end(), [](QChar ch) { return ch.isLetter(); });
+        e.capitalised = firstLetter != text.end() && firstLetter->isUpper();
+        e.todoHeading = c.marker == Marker::Heading && rules().todoHeading.match(text).hasMatch();
+        entries.append(e);
+    }
+    for (Entry &e : entries)
+        e.longProse = e.marker == Marker::None && (wordCount(e.text) > 14 || e.text.endsWith(u'?'));
+
+    auto shortImperative = [](const Entry &e) {
+        return e.marker == Marker::None && !e.longProse && wordCount(e.text) >= 2 && wordCount(e.text) <= 12
+            && startsWithVerb(e.text) && !e.text.endsWith(u'?');
+    };
+    auto markedItem = [](const Entry &e) {
+        return e.marker == Marker::Open || e.marker == Marker::Checked || e.marker == Marker::Bullet
+            || e.marker == Marker::Number || e.marker == Marker::TodoPrefix;
+    };
+
+    // Pass 2: which entries are tasks.
+    QList<RecognizedTask> tasks;
+    int listBlock = -1; // the block a heading opened a list in (and the block right after it)
+    bool listIsTodo = false;
+    DeadlineParser::Match headingDeadline;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const Entry &e = entries.at(i);
+        if (e.marker == Marker::Heading) {
+            const bool aloneInBlock = (i + 1 >= entries.size() || entries.at(i + 1).block != e.block);
+            listBlock = aloneInBlock ? e.block + 1 : e.block;
+            listIsTodo = e.todoHeading;
+            headingDeadline = DeadlineParser::parse(e.text, today);
+            continue;
+        }
+        if (e.block != listBlock && !(listBlock >= 0 && e.block == listBlock - 1)) {
+            listBlock = -1;
+            headingDeadline = {};
+        }
+        bool candidate = false;
+        switch (e.marker) {
+        case Marker::Open:
+        case Marker::Bullet:
+        case Marker::Number:
+        case Marker::TodoPrefix:
+            candidate = true;
+            break;
+        case Marker::None: {
+            if (e.longProse)
+                break;
+            const bool underHeading = listBlock >= 0;
+            const int words = wordCount(e.text);
+            if (underHeading && words <= (listIsTodo ? 14 : 8) && !e.text.endsWith(u'.'))
+                candidate = true;
+            else if (shortImperative(e)) {
+                const auto neighbour = [&](qsizetype j) {
+                    return j >= 0 && j < entries.size() && entries.at(j).block == e.block
+                        && (shortImperative(entries.at(j)) || markedItem(entries.at(j)));
+                };
+                candidate = neighbour(i - 1) || neighbour(i + 1);
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        if (!candidate)
+            continue;
+        if (auto task = makeTask(e.text, e.capitalised, today, zone, headingDeadline))
+            tasks.append(*task);
+    }
+    return tasks;
+}
+
+QList<RecognizedTask> extract(const QStringList &lines, const Context &context)
+{
+    return extract(TextLine::fromPlainText(lines), context);
+}
+}
