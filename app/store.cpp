@@ -58,8 +58,7 @@ QCoro::Task<ServiceResult<std::monostate>> uploadOne(std::shared_ptr<const Quibl
     auto uploaded = co_await std::move(uploading);
     if (!uploaded.ok())
         co_return std::move(uploaded).error();
-    // Spelled out: a bare std::monostate would read as "no result yet" to QCoro 0.8.
-    co_return ServiceResult<std::monostate>(std::monostate {});
+    co_return serviceSuccess();
 }
 
 bool isNotFound(const ServiceError &error)
