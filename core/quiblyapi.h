@@ -9,9 +9,11 @@
 #include <QCoroTask>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QNetworkRequest>
 #include <QUrl>
 
 #include <chrono>
+#include <optional>
 #include <variant>
 
 /*!
@@ -32,6 +34,9 @@ class QuiblyAPI
 {
 public:
     static constexpr std::chrono::milliseconds defaultTimeout { 30000 };
+    /*! Larger answers are cut off and reported as APIError::server with the answer's status. */
+    static constexpr qint64 jsonBodyLimit = qint64(16) * 1024 * 1024;
+    static constexpr qint64 imageBodyLimit = qint64(64) * 1024 * 1024;
 
     QuiblyAPI(QUrl baseURL, QString accessKey, QNetworkAccessManager *session,
               std::chrono::milliseconds timeout = defaultTimeout);
@@ -51,6 +56,10 @@ public:
     QCoro::Task<ServiceResult<std::monostate>> deleteTask(qint64 id) const;
 
 private:
+    QNetworkRequest request(const QString &path) const;
+    QCoro::Task<Result<QByteArray, APIError>> data(QNetworkRequest request, QByteArray method,
+                                                   std::optional<QByteArray> body, qint64 bodyLimit) const;
+
     QUrl m_baseURL;
     QString m_accessKey;
     QNetworkAccessManager *m_session;
