@@ -177,6 +177,11 @@ QNetworkRequest QuiblyAPI::request(const QString &path) const
 QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest request, QByteArray method,
                                                          std::optional<QByteArray> body, qint64 bodyLimit) const
 {
+    // A line break would end the Authorization header early and send the rest of the key as
+    // headers of its own; no valid key contains one.
+    if (m_accessKey.contains(u'\r') || m_accessKey.contains(u'\n') || m_accessKey.contains(QChar(0)))
+        co_return APIError::unauthorized();
+
     for (int redirects = 0;; ++redirects) {
         ReplyPtr reply(send(m_session, request, method, body));
 

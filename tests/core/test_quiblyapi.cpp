@@ -110,6 +110,8 @@ private Q_SLOTS:
     void oversizedAnswers_data();
     void oversizedAnswers();
     void tls();
+    void keyThatWouldSplitTheHeader_data();
+    void keyThatWouldSplitTheHeader();
 
 private:
     QuiblyAPI api(std::chrono::milliseconds timeout = QuiblyAPI::defaultTimeout) const
@@ -602,6 +604,27 @@ void TestQuiblyAPI::tls()
     QVERIFY(!refused.ok());
     QVERIFY(refused.error() == ServiceError(APIError::offline()));
     QVERIFY(rogue.requests().isEmpty()); // the key never crossed an unverified connection
+}
+
+void TestQuiblyAPI::keyThatWouldSplitTheHeader_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::newRow("CR LF") << u"abc\r\nX-Injected: yes"_s;
+    QTest::newRow("LF") << u"abc\nX-Injected: yes"_s;
+    QTest::newRow("NUL") << QString(u"abc\0def"_s);
+}
+
+void TestQuiblyAPI::keyThatWouldSplitTheHeader()
+{
+    // Qt would send the line break as it is and the rest of the key would become a header
+    // of its own. Such a key cannot be right, so nothing is sent.
+    QFETCH(QString, key);
+    m_service->on("GET", "/tasks", Reply::json(200, "[]"));
+    const QuiblyAPI client(m_service->url(), key, m_nam.get());
+    const auto result = run(client.tasks());
+    QVERIFY(!result.ok());
+    QCOMPARE(describe(result.error()), APIError::unauthorized().toString());
+    QCOMPARE(m_service->connectionCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestQuiblyAPI)
