@@ -100,7 +100,8 @@ int main(int argc, char **argv)
     QNetworkAccessManager nam;
     const QuiblyAPI api(base, u"bench-key"_s, &nam);
     const QueuedCapture item { u"6f1c2b1e-0000-4000-8000-000000000001"_s,
-                               QDateTime(QDate(2025, 3, 1), QTime(10, 0), QTimeZone::utc()), u"Europe/Kyiv"_s, u"uk"_s };
+                               QDateTime(QDate(2025, 3, 1), QTime(10, 0), QTimeZone::utc()), u"Europe/Kyiv"_s,
+                               u"uk"_s };
 
     // Warm the connection and the code paths once, then measure.
     {
