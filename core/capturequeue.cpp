@@ -56,8 +56,7 @@ struct Turn
 
 CaptureQueue::CaptureQueue(QString directory)
     : m_directory(std::move(directory))
-{
-}
+{ }
 
 Result<std::monostate, QString> CaptureQueue::enqueue(const QByteArray &png, const QueuedCapture &meta) const
 {

@@ -102,8 +102,7 @@ APIError errorForStatus(int status, const QByteArray &body)
     return APIError::server(status);
 }
 
-template<typename T>
-ServiceResult<T> fromDecoded(Decoded<T> decoded)
+template<typename T> ServiceResult<T> fromDecoded(Decoded<T> decoded)
 {
     if (decoded.ok())
         return std::move(decoded).value();
@@ -144,14 +143,12 @@ QByteArray multipartBody(const QByteArray &boundary, const QueuedCapture &item, 
 
 } // namespace
 
-QuiblyAPI::QuiblyAPI(QUrl baseURL, QString accessKey, QNetworkAccessManager *session,
-                     std::chrono::milliseconds timeout)
+QuiblyAPI::QuiblyAPI(QUrl baseURL, QString accessKey, QNetworkAccessManager *session, std::chrono::milliseconds timeout)
     : m_baseURL(std::move(baseURL))
     , m_accessKey(std::move(accessKey))
     , m_session(session)
     , m_timeout(timeout)
-{
-}
+{ }
 
 QNetworkRequest QuiblyAPI::request(const QString &path) const
 {
@@ -175,8 +172,13 @@ QNetworkRequest QuiblyAPI::request(const QString &path) const
 }
 
 QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest request, QByteArray method,
-                                                         std::optional<QByteArray> body, qint64 bodyLimit) const
+                                                          std::optional<QByteArray> body, qint64 bodyLimit) const
 {
+    // A line break would end the Authorization header early and send the rest of the key as
+    // headers of its own; no valid key contains one.
+    if (m_accessKey.contains(u'\r') || m_accessKey.contains(u'\n') || m_accessKey.contains(QChar(0)))
+        co_return APIError::unauthorized();
+
     for (int redirects = 0;; ++redirects) {
         ReplyPtr reply(send(m_session, request, method, body));
 
@@ -187,7 +189,8 @@ QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest reques
         auto enforceLimit = [&] {
             const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
             if (!tooLarge
-                && (reply->bytesAvailable() > bodyLimit || (announced.isValid() && announced.toLongLong() > bodyLimit))) {
+                && (reply->bytesAvailable() > bodyLimit
+                    || (announced.isValid() && announced.toLongLong() > bodyLimit))) {
                 tooLarge = true;
                 reply->abort();
             }

@@ -22,7 +22,13 @@
  * Built for one operation from the stored server URL and access key; its fields never
  * change, so one client may run several requests at once. Every endpoint resumes on the
  * thread that awaited it and never throws: failures come back as ServiceError.
- * The client must outlive the tasks it returns.
+ * The client and the session must outlive the tasks it returns.
+ *
+ * Redirects are followed within the base URL's origin only (scheme, host and port); one
+ * to another origin ends as APIError::server with its 3xx status and nothing is sent
+ * there. Answers longer than jsonBodyLimit (imageBodyLimit for captureImage) are cut off
+ * and end as APIError::server with the answer's status. A transfer that stalls for
+ * `timeout` ends as APIError::offline.
  *
  * \code
  * QuiblyAPI api(url, key, &nam);

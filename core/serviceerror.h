@@ -11,8 +11,7 @@
 /*! \brief Why a service operation failed: the service's answer, or an answer that did not decode. */
 using ServiceError = std::variant<APIError, DecodeError>;
 
-template<typename T>
-using ServiceResult = Result<T, ServiceError>;
+template<typename T> using ServiceResult = Result<T, ServiceError>;
 
 /*!
  * \brief Success of an operation that has no value.

@@ -243,8 +243,8 @@ void TestCaptureQueue::drainOutcomes_data()
     QTest::newRow("first unauthorized") << QStringList { u"unauthorized"_s } << QStringList { u"c"_s } << none << none
                                         << QStringList { u"a"_s, u"b"_s, u"c"_s };
     QTest::newRow("server error after a refusal")
-        << QStringList { u"refused"_s, u"server"_s } << QStringList { u"c"_s, u"b"_s } << none
-        << QStringList { u"c"_s } << QStringList { u"a"_s, u"b"_s };
+        << QStringList { u"refused"_s, u"server"_s } << QStringList { u"c"_s, u"b"_s } << none << QStringList { u"c"_s }
+        << QStringList { u"a"_s, u"b"_s };
     QTest::newRow("answer that did not decode") << QStringList { u"undecodable"_s } << QStringList { u"c"_s } << none
                                                 << none << QStringList { u"a"_s, u"b"_s, u"c"_s };
 }
@@ -422,10 +422,11 @@ void TestCaptureQueue::twoDrainsAtOnce()
     bool secondDone = false;
     CaptureQueue::Drained second { { u"not run"_s }, {} };
     auto secondDrain = [&]() -> QCoro::Task<> {
-        auto draining = queue.drain([&](QueuedCapture capture, QByteArray) -> QCoro::Task<ServiceResult<std::monostate>> {
-            calls.append(capture.id);
-            co_return serviceSuccess();
-        });
+        auto draining
+            = queue.drain([&](QueuedCapture capture, QByteArray) -> QCoro::Task<ServiceResult<std::monostate>> {
+                  calls.append(capture.id);
+                  co_return serviceSuccess();
+              });
         second = co_await std::move(draining);
         secondDone = true;
     };

@@ -36,16 +36,14 @@ QueuedCapture sampleItem(const QString &zone = u"Europe/Kyiv"_s)
 }
 
 // Calls one endpoint by name and reports whether it succeeded, or the error it gave.
-template<typename T>
-std::optional<ServiceError> outcome(const ServiceResult<T> &result)
+template<typename T> std::optional<ServiceError> outcome(const ServiceResult<T> &result)
 {
     if (result.ok())
         return std::nullopt;
     return result.error();
 }
 
-template<typename T>
-T run(QCoro::Task<T> task)
+template<typename T> T run(QCoro::Task<T> task)
 {
     return QuiblyTest::await(std::move(task));
 }
@@ -110,6 +108,8 @@ private Q_SLOTS:
     void oversizedAnswers_data();
     void oversizedAnswers();
     void tls();
+    void keyThatWouldSplitTheHeader_data();
+    void keyThatWouldSplitTheHeader();
 
 private:
     QuiblyAPI api(std::chrono::milliseconds timeout = QuiblyAPI::defaultTimeout) const
@@ -143,19 +143,36 @@ void TestQuiblyAPI::framing_data()
     QTest::addColumn<QByteArray>("target");
     QTest::addColumn<Reply>("reply");
 
-    QTest::newRow("upload") << "upload"_ba << "POST"_ba << "/api/captures"_ba << Reply::json(201, captureJson);
-    QTest::newRow("captureResult") << "captureResult"_ba << "GET"_ba << "/api/captures/c1"_ba
-                                   << Reply::json(200, captureResultJson);
-    QTest::newRow("openCaptures") << "openCaptures"_ba << "GET"_ba << "/api/captures"_ba << Reply::json(200, "[]");
-    QTest::newRow("captureImage") << "captureImage"_ba << "GET"_ba << "/api/captures/c1/image"_ba
-                                  << Reply::bytes(200, "PNG", "image/png");
-    QTest::newRow("retryCapture") << "retryCapture"_ba << "POST"_ba << "/api/captures/c1/retry"_ba
-                                  << Reply::json(200, captureJson);
-    QTest::newRow("deleteCapture") << "deleteCapture"_ba << "DELETE"_ba << "/api/captures/c1"_ba << Reply::empty(204);
-    QTest::newRow("tasks") << "tasks"_ba << "GET"_ba << "/api/tasks"_ba << Reply::json(200, "[" + taskJson + "]");
-    QTest::newRow("createTask") << "createTask"_ba << "POST"_ba << "/api/tasks"_ba << Reply::json(201, taskJson);
-    QTest::newRow("updateTask") << "updateTask"_ba << "PATCH"_ba << "/api/tasks/42"_ba << Reply::json(200, taskJson);
-    QTest::newRow("deleteTask") << "deleteTask"_ba << "DELETE"_ba << "/api/tasks/42"_ba << Reply::empty(204);
+    QTest::newRow("upload") << "upload"_ba
+                            << "POST"_ba
+                            << "/api/captures"_ba << Reply::json(201, captureJson);
+    QTest::newRow("captureResult") << "captureResult"_ba
+                                   << "GET"_ba
+                                   << "/api/captures/c1"_ba << Reply::json(200, captureResultJson);
+    QTest::newRow("openCaptures") << "openCaptures"_ba
+                                  << "GET"_ba
+                                  << "/api/captures"_ba << Reply::json(200, "[]");
+    QTest::newRow("captureImage") << "captureImage"_ba
+                                  << "GET"_ba
+                                  << "/api/captures/c1/image"_ba << Reply::bytes(200, "PNG", "image/png");
+    QTest::newRow("retryCapture") << "retryCapture"_ba
+                                  << "POST"_ba
+                                  << "/api/captures/c1/retry"_ba << Reply::json(200, captureJson);
+    QTest::newRow("deleteCapture") << "deleteCapture"_ba
+                                   << "DELETE"_ba
+                                   << "/api/captures/c1"_ba << Reply::empty(204);
+    QTest::newRow("tasks") << "tasks"_ba
+                           << "GET"_ba
+                           << "/api/tasks"_ba << Reply::json(200, "[" + taskJson + "]");
+    QTest::newRow("createTask") << "createTask"_ba
+                                << "POST"_ba
+                                << "/api/tasks"_ba << Reply::json(201, taskJson);
+    QTest::newRow("updateTask") << "updateTask"_ba
+                                << "PATCH"_ba
+                                << "/api/tasks/42"_ba << Reply::json(200, taskJson);
+    QTest::newRow("deleteTask") << "deleteTask"_ba
+                                << "DELETE"_ba
+                                << "/api/tasks/42"_ba << Reply::empty(204);
 }
 
 void TestQuiblyAPI::framing()
@@ -195,11 +212,13 @@ void TestQuiblyAPI::jsonBodies_data()
     QTest::newRow("create: quotes and Cyrillic, untrimmed")
         << u"/api"_s << "createTask"_ba << QJsonObject { { u"title"_s, title } } << qint64(0) << "/api/tasks"_ba
         << (R"({"title":"  Купити \"молоко\"\tі хліб "})"_ba);
-    QTest::newRow("update: empty fields") << u"/api/"_s << "updateTask"_ba << QJsonObject() << qint64(42)
-                                          << "/api/tasks/42"_ba << "{}"_ba;
+    QTest::newRow("update: empty fields")
+        << u"/api/"_s << "updateTask"_ba << QJsonObject() << qint64(42) << "/api/tasks/42"_ba
+        << "{}"_ba;
     QTest::newRow("update: null clears") << u""_s << "updateTask"_ba
                                          << QJsonObject { { u"due_at"_s, QJsonValue::Null } } << qint64(-7)
-                                         << "/tasks/-7"_ba << R"({"due_at":null})"_ba;
+                                         << "/tasks/-7"_ba
+                                         << R"({"due_at":null})"_ba;
     QTest::newRow("update: done") << u"/"_s << "updateTask"_ba << QJsonObject { { u"done"_s, true } }
                                   << std::numeric_limits<qint64>::max() << "/tasks/9223372036854775807"_ba
                                   << R"({"done":true})"_ba;
@@ -248,16 +267,12 @@ void TestQuiblyAPI::multipartBody()
         boundaries.append(match.captured(1));
 
         const QByteArray expected = "--" + b + "\r\nContent-Disposition: form-data; name=\"id\"\r\n\r\n"
-            + "6f1c2b1e-0000-4000-8000-000000000001\r\n"
-            + "--" + b + "\r\nContent-Disposition: form-data; name=\"local_time\"\r\n\r\n"
-            + "2025-03-01T12:00:00+02:00\r\n"
-            + "--" + b + "\r\nContent-Disposition: form-data; name=\"time_zone\"\r\n\r\n"
-            + "Europe/Kyiv\r\n"
-            + "--" + b + "\r\nContent-Disposition: form-data; name=\"language\"\r\n\r\n"
-            + "uk\r\n"
-            + "--" + b + "\r\nContent-Disposition: form-data; name=\"image\"; filename=\"capture.png\"\r\n"
-            + "Content-Type: image/png\r\n\r\n"
-            + png + "\r\n--" + b + "--\r\n";
+            + "6f1c2b1e-0000-4000-8000-000000000001\r\n" + "--" + b
+            + "\r\nContent-Disposition: form-data; name=\"local_time\"\r\n\r\n" + "2025-03-01T12:00:00+02:00\r\n" + "--"
+            + b + "\r\nContent-Disposition: form-data; name=\"time_zone\"\r\n\r\n" + "Europe/Kyiv\r\n" + "--" + b
+            + "\r\nContent-Disposition: form-data; name=\"language\"\r\n\r\n" + "uk\r\n" + "--" + b
+            + "\r\nContent-Disposition: form-data; name=\"image\"; filename=\"capture.png\"\r\n"
+            + "Content-Type: image/png\r\n\r\n" + png + "\r\n--" + b + "--\r\n";
         QCOMPARE(request.body.size(), expected.size());
         QVERIFY(request.body == expected);
         QCOMPARE(request.header("content-length"), QByteArray::number(expected.size()));
@@ -287,22 +302,22 @@ void TestQuiblyAPI::statusMapping_data()
     QTest::newRow("204 empty") << 204 << ""_ba << success;
     QTest::newRow("200 not JSON, body ignored") << 200 << "<html>"_ba << success;
     QTest::newRow("299") << 299 << ""_ba << success;
-    QTest::newRow("401 with a code") << 401 << R"({"code":"expired"})"_ba
-                                     << std::optional(APIError::unauthorized());
+    QTest::newRow("401 with a code") << 401 << R"({"code":"expired"})"_ba << std::optional(APIError::unauthorized());
     QTest::newRow("401 empty") << 401 << ""_ba << std::optional(APIError::unauthorized());
-    QTest::newRow("403 code") << 403 << R"({"code":"forbidden"})"_ba << std::optional(APIError::rejected(u"forbidden"_s));
+    QTest::newRow("403 code") << 403 << R"({"code":"forbidden"})"_ba
+                              << std::optional(APIError::rejected(u"forbidden"_s));
     QTest::newRow("404 not_found") << 404 << R"({"code":"not_found","message":"no such capture"})"_ba
                                    << std::optional(APIError::rejected(u"not_found"_s));
-    QTest::newRow("422 with a number member") << 422 << R"({"code":"bad","limit":5})"_ba
-                                              << std::optional(APIError::rejected(u"unknown"_s));
-    QTest::newRow("422 with an object member") << 422 << R"({"code":"bad","detail":{}})"_ba
-                                               << std::optional(APIError::rejected(u"unknown"_s));
+    QTest::newRow("422 with a number member")
+        << 422 << R"({"code":"bad","limit":5})"_ba << std::optional(APIError::rejected(u"unknown"_s));
+    QTest::newRow("422 with an object member")
+        << 422 << R"({"code":"bad","detail":{}})"_ba << std::optional(APIError::rejected(u"unknown"_s));
     QTest::newRow("409 code null") << 409 << R"({"code":null})"_ba << std::optional(APIError::rejected(u"unknown"_s));
     QTest::newRow("400 empty") << 400 << ""_ba << std::optional(APIError::rejected(u"unknown"_s));
     QTest::newRow("400 HTML") << 400 << "<html><body>Bad</body></html>"_ba
                               << std::optional(APIError::rejected(u"unknown"_s));
-    QTest::newRow("400 strings without code") << 400 << R"({"error":"bad"})"_ba
-                                              << std::optional(APIError::rejected(u"unknown"_s));
+    QTest::newRow("400 strings without code")
+        << 400 << R"({"error":"bad"})"_ba << std::optional(APIError::rejected(u"unknown"_s));
     QTest::newRow("400 array") << 400 << R"(["code"])"_ba << std::optional(APIError::rejected(u"unknown"_s));
     QTest::newRow("400 truncated") << 400 << R"({"code":"x)"_ba << std::optional(APIError::rejected(u"unknown"_s));
     QTest::newRow("499") << 499 << R"({"code":"closed"})"_ba << std::optional(APIError::rejected(u"closed"_s));
@@ -390,17 +405,22 @@ void TestQuiblyAPI::undecodableAnswers_data()
     QTest::addColumn<QByteArray>("endpoint");
     QTest::addColumn<QByteArray>("body");
 
-    QTest::newRow("tasks: not JSON") << "tasks"_ba << "<html>"_ba;
-    QTest::newRow("tasks: truncated") << "tasks"_ba << "[" + taskJson.left(30);
+    QTest::newRow("tasks: not JSON") << "tasks"_ba
+                                     << "<html>"_ba;
+    QTest::newRow("tasks: truncated") << "tasks"_ba
+                                      << "[" + taskJson.left(30);
     QTest::newRow("tasks: object, not a list") << "tasks"_ba << taskJson;
-    QTest::newRow("tasks: empty body") << "tasks"_ba << ""_ba;
+    QTest::newRow("tasks: empty body") << "tasks"_ba
+                                       << ""_ba;
     QTest::newRow("upload: bad date") << "upload"_ba
                                       << QByteArray(captureJson).replace("2025-03-01T10:00:01Z", "2025-03-01");
-    QTest::newRow("captureResult: no tasks") << "captureResult"_ba << R"({"capture":)" + captureJson + "}";
-    QTest::newRow("openCaptures: null") << "openCaptures"_ba << "null"_ba;
+    QTest::newRow("captureResult: no tasks") << "captureResult"_ba
+                                             << R"({"capture":)" + captureJson + "}";
+    QTest::newRow("openCaptures: null") << "openCaptures"_ba
+                                        << "null"_ba;
     QTest::newRow("createTask: wrong priority") << "createTask"_ba << QByteArray(taskJson).replace("high", "High");
-    QTest::newRow("retryCapture: error null") << "retryCapture"_ba
-                                              << QByteArray(captureJson).replace(R"("error":"")", R"("error":null)");
+    QTest::newRow("retryCapture: error null")
+        << "retryCapture"_ba << QByteArray(captureJson).replace(R"("error":"")", R"("error":null)");
 }
 
 void TestQuiblyAPI::undecodableAnswers()
@@ -453,13 +473,27 @@ void TestQuiblyAPI::sameOriginRedirectIsFollowed_data()
     QTest::addColumn<QByteArray>("movedMethod");
     QTest::addColumn<QByteArray>("answer");
 
-    QTest::newRow("302 GET") << 302 << "tasks"_ba << "GET"_ba << "/api/tasks"_ba << "GET"_ba << "[]"_ba;
-    QTest::newRow("301 DELETE") << 301 << "deleteTask"_ba << "DELETE"_ba << "/api/tasks/42"_ba << "DELETE"_ba << ""_ba;
-    QTest::newRow("307 upload keeps its body") << 307 << "upload"_ba << "POST"_ba << "/api/captures"_ba << "POST"_ba
-                                               << captureJson;
-    QTest::newRow("308 PATCH keeps its body") << 308 << "updateTask"_ba << "PATCH"_ba << "/api/tasks/42"_ba
+    QTest::newRow("302 GET") << 302 << "tasks"_ba
+                             << "GET"_ba
+                             << "/api/tasks"_ba
+                             << "GET"_ba
+                             << "[]"_ba;
+    QTest::newRow("301 DELETE") << 301 << "deleteTask"_ba
+                                << "DELETE"_ba
+                                << "/api/tasks/42"_ba
+                                << "DELETE"_ba
+                                << ""_ba;
+    QTest::newRow("307 upload keeps its body") << 307 << "upload"_ba
+                                               << "POST"_ba
+                                               << "/api/captures"_ba
+                                               << "POST"_ba << captureJson;
+    QTest::newRow("308 PATCH keeps its body") << 308 << "updateTask"_ba
+                                              << "PATCH"_ba
+                                              << "/api/tasks/42"_ba
                                               << "PATCH"_ba << taskJson;
-    QTest::newRow("303 after a POST fetches") << 303 << "retryCapture"_ba << "POST"_ba << "/api/captures/c1/retry"_ba
+    QTest::newRow("303 after a POST fetches") << 303 << "retryCapture"_ba
+                                              << "POST"_ba
+                                              << "/api/captures/c1/retry"_ba
                                               << "GET"_ba << captureJson;
 }
 
@@ -602,6 +636,27 @@ void TestQuiblyAPI::tls()
     QVERIFY(!refused.ok());
     QVERIFY(refused.error() == ServiceError(APIError::offline()));
     QVERIFY(rogue.requests().isEmpty()); // the key never crossed an unverified connection
+}
+
+void TestQuiblyAPI::keyThatWouldSplitTheHeader_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::newRow("CR LF") << u"abc\r\nX-Injected: yes"_s;
+    QTest::newRow("LF") << u"abc\nX-Injected: yes"_s;
+    QTest::newRow("NUL") << QString(u"abc\0def"_s);
+}
+
+void TestQuiblyAPI::keyThatWouldSplitTheHeader()
+{
+    // Qt would send the line break as it is and the rest of the key would become a header
+    // of its own. Such a key cannot be right, so nothing is sent.
+    QFETCH(QString, key);
+    m_service->on("GET", "/tasks", Reply::json(200, "[]"));
+    const QuiblyAPI client(m_service->url(), key, m_nam.get());
+    const auto result = run(client.tasks());
+    QVERIFY(!result.ok());
+    QCOMPARE(describe(result.error()), APIError::unauthorized().toString());
+    QCOMPARE(m_service->connectionCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestQuiblyAPI)

@@ -35,24 +35,42 @@ QByteArray routeKey(const QByteArray &method, const QByteArray &path)
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 201: return "Created";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 307: return "Temporary Redirect";
-    case 308: return "Permanent Redirect";
-    case 400: return "Bad Request";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 409: return "Conflict";
-    case 422: return "Unprocessable Content";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 201:
+        return "Created";
+    case 204:
+        return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 307:
+        return "Temporary Redirect";
+    case 308:
+        return "Permanent Redirect";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 409:
+        return "Conflict";
+    case 422:
+        return "Unprocessable Content";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
@@ -66,7 +84,10 @@ bool bodyForbidden(int status)
 void resetConnection(QTcpSocket *socket)
 {
 #ifdef Q_OS_UNIX
-    const struct linger hard { 1, 0 };
+    const struct linger hard
+    {
+        1, 0
+    };
     ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
 #endif
     socket->abort();
@@ -145,8 +166,7 @@ FakeService::Reply FakeService::Reply::dropped(Drop drop, qint64 afterBodyBytes)
 
 FakeService::FakeService(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 FakeService::~FakeService() = default;
 
@@ -286,7 +306,7 @@ void FakeService::readFrom(Connection *connection)
             request.method = requestLine.value(0);
             request.target = requestLine.value(1);
             request.path = request.target.left(request.target.indexOf('?') < 0 ? request.target.size()
-                                                                                : request.target.indexOf('?'));
+                                                                               : request.target.indexOf('?'));
             for (qsizetype i = 1; i < lines.size(); ++i) {
                 const QByteArray &line = lines.at(i);
                 const qsizetype colon = line.indexOf(':');

@@ -31,6 +31,10 @@ class QTcpSocket;
  * QHttpServer hides: the exact header bytes, answers held back on a timer, and resets in
  * the middle of a request body.
  *
+ * Qt sends a request again on a fresh connection when the first one closes before any
+ * answer (Drop::BeforeAnswer, and Drop::DuringBody early in a body): to make such a
+ * failure stick, queue the drop several times.
+ *
  * An answer is chosen in this order: the next one-shot reply queued for the route with
  * enqueue(), the route's standing reply set with on(), the handler set with setHandler(),
  * and finally 404 with {"code":"not_found"}. Routes match the method and the request

@@ -14,8 +14,7 @@ namespace QuiblyTest {
  * QCoro::waitFor needs a default-constructible result; ServiceResult and the other
  * Result types have none. Test code only: it spins a nested event loop.
  */
-template<typename T>
-T await(QCoro::Task<T> task)
+template<typename T> T await(QCoro::Task<T> task)
 {
     std::optional<T> result;
     auto keep = [&]() -> QCoro::Task<> { result.emplace(co_await std::move(task)); };
