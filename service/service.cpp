@@ -1,0 +1,534 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "service.h"
+
+#include "database.h"
+#include "multipart.h"
+#include "recognitionpool.h"
+#include "recognizer.h"
+#include "taskbody.h"
+#include "timeformat.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QSslCertificate>
+#include <QSslKey>
+
+using namespace Qt::Literals::StringLiterals;
+
+Q_LOGGING_CATEGORY(lcService, "quibly.service", QtInfoMsg)
+
+namespace {
+
+// Room for the four small form fields and the part headers around a full-size image.
+constexpr qint64 MaxBodyBytes = Service::MaxImageBytes + 64 * 1024;
+
+HttpResponse json(int status, const QJsonDocument &document)
+{
+    return {status, "application/json", document.toJson(QJsonDocument::Compact), {}};
+}
+
+HttpResponse json(int status, const QJsonObject &object)
+{
+    return json(status, QJsonDocument(object));
+}
+
+HttpResponse errorResponse(int status, const char *code)
+{
+    HttpResponse response{status, "application/json", QByteArray(R"({"code":")") + code + "\"}", {}};
+    if (status == 401)
+        response.headers.append(std::pair<QByteArray, QByteArray>("WWW-Authenticate", "Bearer"));
+    return response;
+}
+
+HttpResponse notFound()
+{
+    return errorResponse(404, "not_found");
+}
+
+HttpResponse invalid()
+{
+    return errorResponse(400, "invalid_request");
+}
+
+HttpResponse noContent()
+{
+    return {204, {}, {}, {}};
+}
+
+QJsonValue nullable(const std::optional<QString> &v)
+{
+    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue nullableInstant(const std::optional<qint64> &v)
+{
+    return v ? QJsonValue(TimeFormat::formatInstant(*v)) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject captureJson(const CaptureRecord &c)
+{
+    return {{u"id"_s, c.id},
+            {u"status"_s, c.status},
+            {u"error"_s, c.error},
+            {u"local_time"_s, TimeFormat::formatInstant(c.localTime)},
+            {u"time_zone"_s, c.timeZone},
+            {u"language"_s, c.language},
+            {u"created_at"_s, TimeFormat::formatInstant(c.createdAt)}};
+}
+
+QJsonObject taskJson(const TaskRecord &t)
+{
+    return {{u"id"_s, t.id},
+            {u"capture_id"_s, nullable(t.captureId)},
+            {u"title"_s, t.title},
+            {u"description"_s, t.description},
+            {u"priority"_s, t.priority},
+            {u"due_date"_s, nullable(t.dueDate)},
+            {u"due_at"_s, nullableInstant(t.dueAt)},
+            {u"source_app"_s, nullable(t.sourceApp)},
+            {u"source_person"_s, nullable(t.sourcePerson)},
+            {u"done_at"_s, nullableInstant(t.doneAt)},
+            {u"created_at"_s, TimeFormat::formatInstant(t.createdAt)},
+            {u"updated_at"_s, TimeFormat::formatInstant(t.updatedAt)}};
+}
+
+QJsonArray tasksJson(const QList<TaskRecord> &tasks)
+{
+    QJsonArray array;
+    for (const TaskRecord &t : tasks)
+        array.append(taskJson(t));
+    return array;
+}
+
+// Capture ids travel in paths and are chosen by clients (UUIDs in practice): keep them
+// to characters that need no escaping anywhere and can never form "." or "..".
+bool isCaptureId(QByteArrayView id)
+{
+    if (id.isEmpty() || id.size() > 64)
+        return false;
+    for (char c : id) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_'))
+            return false;
+    }
+    return true;
+}
+
+std::optional<qint64> taskId(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 20)
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!(text[i] >= '0' && text[i] <= '9') && !(i == 0 && text[i] == '-' && text.size() > 1))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qint64 id = text.toByteArray().toLongLong(&ok);
+    return ok ? std::optional<qint64>(id) : std::nullopt;
+}
+
+bool isTimeZoneText(QByteArrayView zone)
+{
+    if (zone.isEmpty() || zone.size() > 100)
+        return false;
+    for (char c : zone) {
+        if (c <= ' ' || c > '~')
+            return false;
+    }
+    return true;
+}
+
+// A language tag such as "en", "uk" or "pt-BR": unknown ones are the recognizer's to handle.
+bool isLanguageTag(QByteArrayView tag)
+{
+    if (tag.size() < 2 || tag.size() > 35)
+        return false;
+    const QList<QByteArray> subtags = tag.toByteArray().split('-');
+    for (qsizetype i = 0; i < subtags.size(); ++i) {
+        const QByteArray &s = subtags[i];
+        if (s.isEmpty() || s.size() > 8 || (i == 0 && (s.size() < 2 || s.size() > 3)))
+            return false;
+        for (char c : s) {
+            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            if (!letter && !(i > 0 && c >= '0' && c <= '9'))
+                return false;
+        }
+    }
+    return true;
+}
+
+QByteArray imageType(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return "image/png";
+    if (bytes.startsWith("\xff\xd8\xff"))
+        return "image/jpeg";
+    return "application/octet-stream";
+}
+
+// A recognizer is trusted to be well-behaved, not to be right about the wire form.
+QList<RecognizedTask> cleanTasks(const QList<RecognizedTask> &tasks)
+{
+    QList<RecognizedTask> result;
+    for (RecognizedTask t : tasks) {
+        t.title = t.title.trimmed().left(TaskBody::MaxTitleLength);
+        if (t.title.isEmpty())
+            continue;
+        t.description = t.description.left(TaskBody::MaxDescriptionLength);
+        if (t.priority != u"high" && t.priority != u"medium" && t.priority != u"low")
+            t.priority = QStringLiteral("medium");
+        if (t.dueDate && !TimeFormat::isCalendarDay(*t.dueDate))
+            t.dueDate.reset();
+        if (t.dueAt && !t.dueAt->isValid())
+            t.dueAt.reset();
+        if (t.sourceApp && t.sourceApp->trimmed().isEmpty())
+            t.sourceApp.reset();
+        if (t.sourcePerson && t.sourcePerson->trimmed().isEmpty())
+            t.sourcePerson.reset();
+        result.append(t);
+    }
+    return result;
+}
+
+} // namespace
+
+Service::Service(ServiceConfig config, std::shared_ptr<Recognizer> recognizer, QObject *parent)
+    : QObject(parent)
+    , m_config(std::move(config))
+    , m_recognizer(std::move(recognizer))
+{
+}
+
+Service::~Service()
+{
+    stop();
+}
+
+bool Service::start(QString *error)
+{
+    stop();
+    std::optional<QSslConfiguration> tls;
+    if (!m_config.tlsCertificate.isEmpty() || !m_config.tlsKey.isEmpty()) {
+        if (m_config.tlsCertificate.isEmpty() || m_config.tlsKey.isEmpty()) {
+            *error = QStringLiteral("--tls-cert and --tls-key go together");
+            return false;
+        }
+        const auto chain = QSslCertificate::fromPath(m_config.tlsCertificate, QSsl::Pem);
+        if (chain.isEmpty()) {
+            *error = QStringLiteral("no PEM certificate in %1").arg(m_config.tlsCertificate);
+            return false;
+        }
+        QFile keyFile(m_config.tlsKey);
+        if (!keyFile.open(QIODevice::ReadOnly)) {
+            *error = QStringLiteral("cannot read %1: %2").arg(m_config.tlsKey, keyFile.errorString());
+            return false;
+        }
+        const QByteArray keyPem = keyFile.readAll();
+        QSslKey key(keyPem, QSsl::Rsa, QSsl::Pem);
+        if (key.isNull())
+            key = QSslKey(keyPem, QSsl::Ec, QSsl::Pem);
+        if (key.isNull()) {
+            *error = QStringLiteral("no unencrypted RSA or EC private key in %1").arg(m_config.tlsKey);
+            return false;
+        }
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificateChain(chain);
+        configuration.setPrivateKey(key);
+        configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+        tls = configuration;
+    }
+
+    m_db = Database::open(m_config.dataDir, error);
+    if (!m_db)
+        return false;
+
+    m_http = std::make_unique<HttpServer>(MaxBodyBytes, [this](const HttpRequest &request) { return handle(request); });
+    if (!m_http->listen(m_config.address, m_config.port, tls, error)) {
+        *error = QStringLiteral("cannot listen on %1:%2: %3")
+                     .arg(m_config.address.toString(), QString::number(m_config.port), *error);
+        m_http.reset();
+        m_db.reset();
+        return false;
+    }
+
+    m_pool = std::make_unique<RecognitionPool>(m_recognizer, m_config.workers);
+    connect(m_pool.get(), &RecognitionPool::finished, this, &Service::recognitionFinished);
+    try {
+        const QList<CaptureRecord> pending = m_db->pendingCaptures();
+        for (const CaptureRecord &capture : pending)
+            startRecognition(capture);
+        if (!pending.isEmpty())
+            qCInfo(lcService) << "recognising" << pending.size() << "captures left pending";
+    } catch (const DatabaseError &e) {
+        *error = QString::fromStdString(e.what());
+        stop();
+        return false;
+    }
+    return true;
+}
+
+void Service::stop()
+{
+    if (m_http)
+        m_http->close();
+    m_http.reset();
+    m_pool.reset(); // waits for running recognitions; their outcomes are dropped
+    m_db.reset();
+}
+
+quint16 Service::port() const
+{
+    return m_http ? m_http->port() : 0;
+}
+
+std::optional<qint64> Service::authenticate(const HttpRequest &request)
+{
+    const QByteArray authorization = request.header("authorization");
+    if (authorization.size() < 8 || authorization.first(7).toLower() != "bearer ")
+        return std::nullopt;
+    const QByteArray key = authorization.sliced(7);
+    if (key.isEmpty())
+        return std::nullopt;
+    return m_db->userForKeyHash(QCryptographicHash::hash(key, QCryptographicHash::Sha256));
+}
+
+HttpResponse Service::handle(const HttpRequest &request)
+{
+    try {
+        const auto user = authenticate(request);
+        if (!user)
+            return errorResponse(401, "unauthorized");
+        if (request.bodyTooLarge)
+            return errorResponse(413, "too_large");
+
+        QList<QByteArray> segments = request.path.sliced(1).split('/');
+        for (QByteArray &segment : segments)
+            segment = QByteArray::fromPercentEncoding(segment);
+        const QByteArray &method = request.method;
+        const auto methodNotAllowed = [] { return errorResponse(405, "method_not_allowed"); };
+
+        if (segments.first() == "captures") {
+            if (segments.size() == 1) {
+                if (method == "POST")
+                    return uploadCapture(*user, request);
+                if (method == "GET")
+                    return openCaptures(*user);
+                return methodNotAllowed();
+            }
+            if (segments.size() > 3 || !isCaptureId(segments[1]))
+                return notFound();
+            const QString id = QString::fromLatin1(segments[1]);
+            if (segments.size() == 2) {
+                if (method == "GET")
+                    return captureResult(*user, id);
+                if (method == "DELETE")
+                    return deleteCapture(*user, id);
+                return methodNotAllowed();
+            }
+            if (segments[2] == "image")
+                return method == "GET" ? captureImage(*user, id) : methodNotAllowed();
+            if (segments[2] == "retry")
+                return method == "POST" ? retryCapture(*user, id) : methodNotAllowed();
+            return notFound();
+        }
+        if (segments.first() == "tasks") {
+            if (segments.size() == 1) {
+                if (method == "GET")
+                    return listTasks(*user);
+                if (method == "POST")
+                    return createTask(*user, request);
+                return methodNotAllowed();
+            }
+            if (segments.size() == 2) {
+                if (method == "PATCH")
+                    return updateTask(*user, segments[1], request);
+                if (method == "DELETE")
+                    return deleteTask(*user, segments[1]);
+                return methodNotAllowed();
+            }
+        }
+        return notFound();
+    } catch (const DatabaseError &e) {
+        qCWarning(lcService) << "store failure:" << e.what();
+        return errorResponse(500, "internal_error");
+    }
+}
+
+HttpResponse Service::uploadCapture(qint64 user, const HttpRequest &request)
+{
+    const auto boundary = Multipart::boundary(request.header("content-type"));
+    if (!boundary)
+        return invalid();
+    const auto parts = Multipart::parse(request.body, *boundary);
+    if (!parts)
+        return invalid();
+
+    QHash<QByteArray, const Multipart::Part *> fields;
+    for (const Multipart::Part &part : *parts) {
+        if (fields.contains(part.name))
+            return invalid();
+        fields.insert(part.name, &part);
+    }
+    for (const char *name : {"id", "local_time", "time_zone", "language", "image"}) {
+        if (!fields.contains(name))
+            return invalid();
+    }
+    const QByteArray &image = fields.value("image")->body;
+    if (image.size() > MaxImageBytes)
+        return errorResponse(413, "too_large");
+    const QByteArray &id = fields.value("id")->body;
+    const auto localTime = TimeFormat::parseInstant(QString::fromUtf8(fields.value("local_time")->body));
+    const QByteArray &timeZone = fields.value("time_zone")->body;
+    const QByteArray &language = fields.value("language")->body;
+    if (!isCaptureId(id) || !localTime || !isTimeZoneText(timeZone) || !isLanguageTag(language))
+        return invalid();
+
+    CaptureRecord capture;
+    capture.userId = user;
+    capture.id = QString::fromLatin1(id);
+    capture.localTime = localTime->toMSecsSinceEpoch();
+    capture.timeZone = QString::fromLatin1(timeZone);
+    capture.language = QString::fromLatin1(language);
+    bool created = false;
+    const CaptureRecord stored = m_db->addCapture(capture, image, &created);
+    if (created)
+        startRecognition(stored);
+    return json(created ? 201 : 200, captureJson(stored));
+}
+
+HttpResponse Service::captureResult(qint64 user, const QString &id)
+{
+    const auto capture = m_db->capture(user, id);
+    if (!capture)
+        return notFound();
+    return json(200, QJsonObject{{u"capture"_s, captureJson(*capture)},
+                                 {u"tasks"_s, tasksJson(m_db->tasksOfCapture(capture->row))}});
+}
+
+HttpResponse Service::openCaptures(qint64 user)
+{
+    QJsonArray array;
+    for (const CaptureRecord &capture : m_db->openCaptures(user))
+        array.append(captureJson(capture));
+    return json(200, QJsonDocument(array));
+}
+
+HttpResponse Service::captureImage(qint64 user, const QString &id)
+{
+    const auto capture = m_db->capture(user, id);
+    if (!capture)
+        return notFound();
+    QFile file(m_db->imagePath(capture->row));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcService) << "image of capture" << capture->row << "unreadable:" << file.errorString();
+        return notFound();
+    }
+    HttpResponse response{200, {}, file.readAll(), {}};
+    response.contentType = imageType(response.body);
+    return response;
+}
+
+HttpResponse Service::retryCapture(qint64 user, const QString &id)
+{
+    auto capture = m_db->capture(user, id);
+    if (!capture)
+        return notFound();
+    // Only a failed capture is read again; a pending one is still being read and a
+    // done one keeps its tasks. Either way the answer is the capture as it now is.
+    if (capture->status == u"failed") {
+        capture = m_db->restartCapture(capture->row);
+        startRecognition(*capture);
+    }
+    return json(200, captureJson(*capture));
+}
+
+HttpResponse Service::deleteCapture(qint64 user, const QString &id)
+{
+    const auto capture = m_db->capture(user, id);
+    if (!capture)
+        return notFound();
+    m_db->deleteCapture(capture->row);
+    return noContent();
+}
+
+HttpResponse Service::listTasks(qint64 user)
+{
+    return json(200, QJsonDocument(tasksJson(m_db->tasks(user))));
+}
+
+HttpResponse Service::createTask(qint64 user, const HttpRequest &request)
+{
+    const auto title = TaskBody::readNewTask(request.body);
+    if (!title)
+        return invalid();
+    return json(201, taskJson(m_db->addTask(user, *title)));
+}
+
+HttpResponse Service::updateTask(qint64 user, const QByteArray &id, const HttpRequest &request)
+{
+    const auto number = taskId(id);
+    auto task = number ? m_db->task(user, *number) : std::nullopt;
+    if (!task)
+        return notFound();
+    const auto changes = TaskBody::readChanges(request.body);
+    if (!changes)
+        return invalid();
+    if (changes->title)
+        task->title = *changes->title;
+    if (changes->description)
+        task->description = *changes->description;
+    if (changes->priority)
+        task->priority = *changes->priority;
+    if (changes->dueDate)
+        task->dueDate = *changes->dueDate;
+    if (changes->dueAt)
+        task->dueAt = *changes->dueAt ? std::optional<qint64>((*changes->dueAt)->toMSecsSinceEpoch()) : std::nullopt;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (changes->done) {
+        if (!*changes->done)
+            task->doneAt.reset();
+        else if (!task->doneAt)
+            task->doneAt = now;
+    }
+    if (*changes != TaskBody::Changes()) {
+        task->updatedAt = now;
+        m_db->saveTask(*task);
+    }
+    return json(200, taskJson(*task));
+}
+
+HttpResponse Service::deleteTask(qint64 user, const QByteArray &id)
+{
+    const auto number = taskId(id);
+    if (!number || !m_db->deleteTask(user, *number))
+        return notFound();
+    return noContent();
+}
+
+void Service::startRecognition(const CaptureRecord &capture)
+{
+    RecognitionRequest context;
+    context.localTime = QDateTime::fromMSecsSinceEpoch(capture.localTime, Qt::UTC);
+    context.timeZone = capture.timeZone;
+    context.language = capture.language;
+    m_pool->submit(capture.row, capture.attempt, m_db->imagePath(capture.row), std::move(context));
+}
+
+void Service::recognitionFinished(qint64 captureRow, int attempt, const RecognitionResult &result)
+{
+    if (!m_db)
+        return;
+    QString error = result.error;
+    if (!result.done && error.isEmpty())
+        error = QStringLiteral("recognition_failed");
+    try {
+        m_db->finishCapture(captureRow, attempt, result.done, error, cleanTasks(result.tasks));
+    } catch (const DatabaseError &e) {
+        // The capture stays pending and is read again at the next start.
+        qCWarning(lcService) << "cannot store the outcome of capture" << captureRow << ":" << e.what();
+    }
+}

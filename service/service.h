@@ -1,0 +1,74 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "httpserver.h"
+
+#include <QHostAddress>
+#include <QObject>
+
+#include <memory>
+
+class Database;
+class RecognitionPool;
+class Recognizer;
+struct CaptureRecord;
+struct RecognitionResult;
+struct TaskRecord;
+
+struct ServiceConfig
+{
+    QString dataDir;
+    QHostAddress address = QHostAddress::LocalHost;
+    quint16 port = 8765;
+    QString tlsCertificate; //!< PEM; with tlsKey, the service speaks HTTPS only
+    QString tlsKey;
+    int workers = 2;
+};
+
+/*!
+ * \brief quibly-service itself: the ten endpoints over the store, with recognition
+ * on a worker pool.
+ *
+ * Every request is answered on the thread that owns the Service, from the store
+ * alone; only recognition runs elsewhere. Captures found pending at start (left by
+ * a stop in the middle of recognition) are recognised again.
+ */
+class Service : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint64 MaxImageBytes = 20 * 1024 * 1024;
+
+    Service(ServiceConfig config, std::shared_ptr<Recognizer> recognizer, QObject *parent = nullptr);
+    ~Service() override;
+
+    bool start(QString *error);
+    //! Stops listening and waits for running recognitions; unfinished captures stay pending.
+    void stop();
+    quint16 port() const;
+
+private:
+    HttpResponse handle(const HttpRequest &request);
+    HttpResponse uploadCapture(qint64 user, const HttpRequest &request);
+    HttpResponse captureResult(qint64 user, const QString &id);
+    HttpResponse openCaptures(qint64 user);
+    HttpResponse captureImage(qint64 user, const QString &id);
+    HttpResponse retryCapture(qint64 user, const QString &id);
+    HttpResponse deleteCapture(qint64 user, const QString &id);
+    HttpResponse listTasks(qint64 user);
+    HttpResponse createTask(qint64 user, const HttpRequest &request);
+    HttpResponse updateTask(qint64 user, const QByteArray &id, const HttpRequest &request);
+    HttpResponse deleteTask(qint64 user, const QByteArray &id);
+
+    std::optional<qint64> authenticate(const HttpRequest &request);
+    void startRecognition(const CaptureRecord &capture);
+    void recognitionFinished(qint64 captureRow, int attempt, const RecognitionResult &result);
+
+    ServiceConfig m_config;
+    std::shared_ptr<Recognizer> m_recognizer;
+    std::unique_ptr<Database> m_db;
+    std::unique_ptr<HttpServer> m_http;
+    std::unique_ptr<RecognitionPool> m_pool;
+};

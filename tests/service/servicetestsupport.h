@@ -1,0 +1,128 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Helpers for talking to a quibly-service in the test process over real sockets.
+
+#include "recognizer.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutex>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSemaphore>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <atomic>
+#include <functional>
+
+/*! A recognizer whose answers the test scripts; it records what it was asked. */
+class ScriptedRecognizer : public Recognizer
+{
+public:
+    using Script = std::function<RecognitionResult(const RecognitionRequest &)>;
+
+    explicit ScriptedRecognizer(Script script = {})
+        : m_script(std::move(script))
+    {
+    }
+
+    RecognitionResult recognize(const RecognitionRequest &request) override
+    {
+        Script script;
+        {
+            QMutexLocker lock(&m_mutex);
+            m_requests.append(request);
+            script = m_script;
+        }
+        ++m_started;
+        if (m_gated)
+            m_gate.acquire();
+        return script ? script(request) : RecognitionResult{true, {}, {}};
+    }
+
+    void setScript(Script script)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_script = std::move(script);
+    }
+    //! From now on every recognition waits for release().
+    void hold() { m_gated = true; }
+    void release(int n = 1) { m_gate.release(n); }
+    int started() const { return m_started; }
+    QList<RecognitionRequest> requests()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
+
+private:
+    QMutex m_mutex;
+    Script m_script;
+    QList<RecognitionRequest> m_requests;
+    std::atomic_int m_started = 0;
+    std::atomic_bool m_gated = false;
+    QSemaphore m_gate;
+};
+
+struct Answer
+{
+    int status = 0; //!< 0: no HTTP answer
+    QByteArray body;
+    QByteArray contentType;
+    QJsonDocument json() const { return QJsonDocument::fromJson(body); }
+    QByteArray code() const { return json().object().value(u"code").toString().toUtf8(); }
+};
+
+inline Answer waitForAnswer(QNetworkReply *reply)
+{
+    if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, 30000))
+        reply->abort();
+    Answer answer;
+    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.body = reply->readAll();
+    answer.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+    reply->deleteLater();
+    return answer;
+}
+
+inline QByteArray multipartBody(const QByteArray &boundary, const QList<std::pair<QByteArray, QByteArray>> &fields,
+                                const QByteArray &image)
+{
+    QByteArray body;
+    for (const auto &[name, value] : fields)
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
+    body += "--" + boundary
+        + "\r\nContent-Disposition: form-data; name=\"image\"; filename=\"capture.png\"\r\nContent-Type: image/png\r\n\r\n"
+        + image + "\r\n--" + boundary + "--\r\n";
+    return body;
+}
+
+//! Writes raw bytes to the server (running in this thread's event loop) and collects
+//! what it sends until it closes the connection, `done` says enough, or time runs out.
+inline QByteArray rawExchange(quint16 port, const QByteArray &bytes, int timeoutMs = 5000,
+                              const std::function<bool(const QByteArray &)> &done = {})
+{
+    QTcpSocket socket;
+    QByteArray received;
+    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { received += socket.readAll(); });
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 5000))
+        return {};
+    socket.write(bytes);
+    (void)QTest::qWaitFor(
+        [&] { return socket.state() != QAbstractSocket::ConnectedState || (done && done(received)); }, timeoutMs);
+    received += socket.readAll();
+    return received;
+}
+
+inline int statusOf(const QByteArray &rawResponse)
+{
+    if (!rawResponse.startsWith("HTTP/1.1 "))
+        return 0;
+    return rawResponse.mid(9, 3).toInt();
+}
