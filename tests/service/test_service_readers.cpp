@@ -4,11 +4,14 @@
 // incremental HTTP request reader, plus every input the fuzzers ever found failing.
 
 #include "httprequestparser.h"
+#include "jsonwriter.h"
 #include "multipart.h"
 #include "taskbody.h"
 #include "timeformat.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -124,6 +127,44 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const auto instant = TimeFormat::parseInstant(text);
         QCOMPARE(instant ? TimeFormat::formatInstant(*instant) : QString(), expected);
+    }
+
+    void writtenInstantsMatchQt_data()
+    {
+        QTest::addColumn<qint64>("msecs");
+        for (qint64 ms : {0LL, 1LL, -1LL, 951782400000LL /* 2000-02-29 */, 1796560347123LL, -62135596800000LL /* year 1 */,
+                          253402300799999LL /* 9999-12-31T23:59:59.999 */})
+            QTest::addRow("%lld", ms) << ms;
+    }
+
+    void writtenInstantsMatchQt()
+    {
+        QFETCH(qint64, msecs);
+        const QDateTime instant = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+        QCOMPARE(TimeFormat::formatInstant(msecs), instant.toString(u"yyyy-MM-ddTHH:mm:ss.zzzZ"_s));
+        QCOMPARE(TimeFormat::parseInstant(TimeFormat::formatInstant(msecs)), std::optional<QDateTime>(instant));
+    }
+
+    void writtenStringsReadBack_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addRow("plain") << u"Pay the rent"_s;
+        QTest::addRow("quotes and backslashes") << u"say \"hi\" \\ C:\\path"_s;
+        QTest::addRow("controls") << QString::fromLatin1("a\x01\x1f\n\r\t\b\f\x7f z", 16);
+        QTest::addRow("non-ASCII") << u"Зателефонувати мамі ☐ 😀"_s;
+        QTest::addRow("empty") << QString();
+    }
+
+    void writtenStringsReadBack()
+    {
+        QFETCH(QString, text);
+        QByteArray json = "[";
+        JsonWriter::appendString(json, text);
+        json += ']';
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(document.array().first().toString(), text);
     }
 
     void calendarDays()
