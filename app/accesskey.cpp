@@ -71,7 +71,9 @@ void AccessKey::write(const QString &key, const QString &path, const std::functi
 
     // A file whose mode was widened by hand still holds the old key: narrow it first.
     const QByteArray target = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0077))
         ::chmod(target.constData(), S_IRUSR | S_IWUSR);
     step(afterStep);

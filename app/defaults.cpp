@@ -12,15 +12,13 @@ Defaults::Defaults(QObject *parent)
     , m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quibly"),
                                              QStringLiteral("Quibly")))
     , m_preferredLanguages(systemLanguages())
-{
-}
+{ }
 
 Defaults::Defaults(const QString &path, QStringList preferredLanguages, QObject *parent)
     : QObject(parent)
     , m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
     , m_preferredLanguages(std::move(preferredLanguages))
-{
-}
+{ }
 
 Defaults::~Defaults() = default;
 

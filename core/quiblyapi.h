@@ -9,9 +9,11 @@
 #include <QCoroTask>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QNetworkRequest>
 #include <QUrl>
 
 #include <chrono>
+#include <optional>
 #include <variant>
 
 /*!
@@ -20,7 +22,13 @@
  * Built for one operation from the stored server URL and access key; its fields never
  * change, so one client may run several requests at once. Every endpoint resumes on the
  * thread that awaited it and never throws: failures come back as ServiceError.
- * The client must outlive the tasks it returns.
+ * The client and the session must outlive the tasks it returns.
+ *
+ * Redirects are followed within the base URL's origin only (scheme, host and port); one
+ * to another origin ends as APIError::server with its 3xx status and nothing is sent
+ * there. Answers longer than jsonBodyLimit (imageBodyLimit for captureImage) are cut off
+ * and end as APIError::server with the answer's status. A transfer that stalls for
+ * `timeout` ends as APIError::offline.
  *
  * \code
  * QuiblyAPI api(url, key, &nam);
@@ -32,6 +40,9 @@ class QuiblyAPI
 {
 public:
     static constexpr std::chrono::milliseconds defaultTimeout { 30000 };
+    /*! Larger answers are cut off and reported as APIError::server with the answer's status. */
+    static constexpr qint64 jsonBodyLimit = qint64(16) * 1024 * 1024;
+    static constexpr qint64 imageBodyLimit = qint64(64) * 1024 * 1024;
 
     QuiblyAPI(QUrl baseURL, QString accessKey, QNetworkAccessManager *session,
               std::chrono::milliseconds timeout = defaultTimeout);
@@ -51,6 +62,10 @@ public:
     QCoro::Task<ServiceResult<std::monostate>> deleteTask(qint64 id) const;
 
 private:
+    QNetworkRequest request(const QString &path) const;
+    QCoro::Task<Result<QByteArray, APIError>> data(QNetworkRequest request, QByteArray method,
+                                                   std::optional<QByteArray> body, qint64 bodyLimit) const;
+
     QUrl m_baseURL;
     QString m_accessKey;
     QNetworkAccessManager *m_session;

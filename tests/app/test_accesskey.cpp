@@ -17,7 +17,9 @@ QMap<QString, mode_t> modes(const QString &folder)
     QMap<QString, mode_t> result;
     const auto entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &name : entries) {
-        struct stat st {};
+        struct stat st
+        {
+        };
         if (::lstat(QFile::encodeName(QDir(folder).filePath(name)).constData(), &st) == 0)
             result.insert(name, st.st_mode & 07777);
     }
@@ -41,10 +43,7 @@ private:
     QString path() const { return m_dir.filePath(QStringLiteral("Quibly/access-key")); }
 
 private Q_SLOTS:
-    void init()
-    {
-        QDir(m_dir.filePath(QStringLiteral("Quibly"))).removeRecursively();
-    }
+    void init() { QDir(m_dir.filePath(QStringLiteral("Quibly"))).removeRecursively(); }
 
     void defaultLocationIsUnderTheDataFolder()
     {
@@ -73,10 +72,7 @@ private Q_SLOTS:
         QCOMPARE(AccessKey::read(path()), expected);
     }
 
-    void missingFileIsNoKey()
-    {
-        QCOMPARE(AccessKey::read(path()), std::nullopt);
-    }
+    void missingFileIsNoKey() { QCOMPARE(AccessKey::read(path()), std::nullopt); }
 
     void writeStoresTheTrimmedKeyAlone()
     {

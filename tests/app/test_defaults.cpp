@@ -16,10 +16,7 @@ private:
     QString file() const { return m_dir.filePath(QStringLiteral("Quibly.conf")); }
 
 private Q_SLOTS:
-    void init()
-    {
-        QFile::remove(file());
-    }
+    void init() { QFile::remove(file()); }
 
     void taskLanguageRule_data()
     {

@@ -68,14 +68,14 @@ private Q_SLOTS:
         renamed.title = u"Call Olena back"_qs;
 
         QTest::newRow("nothing changed") << task() << Edit(none) << task() << QByteArray("{}");
-        QTest::newRow("title blank keeps the old")
-            << task() << Edit([](TaskDraft &d) { d.title = u"   "_qs; d.priority = Priority::High; }) << task()
-            << QByteArray(R"({"priority":"high"})");
+        QTest::newRow("title blank keeps the old") << task() << Edit([](TaskDraft &d) {
+            d.title = u"   "_qs;
+            d.priority = Priority::High;
+        }) << task() << QByteArray(R"({"priority":"high"})");
         QTest::newRow("title only padded")
             << task() << Edit([](TaskDraft &d) { d.title = u"  Call Olena \n"_qs; }) << task() << QByteArray("{}");
-        QTest::newRow("title changed, trimmed")
-            << task() << Edit([](TaskDraft &d) { d.title = u" Call Ivan "_qs; }) << task()
-            << QByteArray(R"({"title":"Call Ivan"})");
+        QTest::newRow("title changed, trimmed") << task() << Edit([](TaskDraft &d) { d.title = u" Call Ivan "_qs; })
+                                                << task() << QByteArray(R"({"title":"Call Ivan"})");
         QTest::newRow("description keeps a trailing space")
             << task() << Edit([](TaskDraft &d) { d.details += u' '; }) << task()
             << QByteArray(R"({"description":"about the invoice "})");
@@ -89,13 +89,10 @@ private Q_SLOTS:
             << Edit([](TaskDraft &d) { d.hasTime = false; })
             << task(std::nullopt, QDateTime(QDate(2025, 3, 4), QTime(22, 30), QTimeZone::utc()))
             << QByteArray(R"({"due_date":"2025-03-05"})");
-        QTest::newRow("time switched on")
-            << task(u"2025-03-05"_qs)
-            << Edit([](TaskDraft &d) {
-                   d.hasTime = true;
-                   d.deadline = QDateTime(QDate(2025, 3, 5), QTime(14, 15, 30, 500), QTimeZone("Europe/Kyiv"));
-               })
-            << task(u"2025-03-05"_qs) << QByteArray(R"({"due_at":"2025-03-05T12:15:30Z"})");
+        QTest::newRow("time switched on") << task(u"2025-03-05"_qs) << Edit([](TaskDraft &d) {
+            d.hasTime = true;
+            d.deadline = QDateTime(QDate(2025, 3, 5), QTime(14, 15, 30, 500), QTimeZone("Europe/Kyiv"));
+        }) << task(u"2025-03-05"_qs) << QByteArray(R"({"due_at":"2025-03-05T12:15:30Z"})");
         QTest::newRow("timed deadline untouched")
             << task(std::nullopt, at) << Edit(none) << task(std::nullopt, at) << QByteArray("{}");
         QTest::newRow("deadline switched off")
@@ -105,8 +102,8 @@ private Q_SLOTS:
         QTest::newRow("deadline added to a task without one")
             << task() << Edit([](TaskDraft &d) { d.hasDeadline = true; }) << task()
             << QByteArray(R"({"due_date":"2025-03-01"})");
-        QTest::newRow("newest record renamed meanwhile") << task() << Edit(none) << renamed
-                                                         << QByteArray(R"({"title":"Call Olena"})");
+        QTest::newRow("newest record renamed meanwhile")
+            << task() << Edit(none) << renamed << QByteArray(R"({"title":"Call Olena"})");
     }
     void changes()
     {

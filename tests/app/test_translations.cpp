@@ -87,7 +87,11 @@ private Q_SLOTS:
                                       << QStringList { u"New task: A"_qs, u"New task: B"_qs, u"New task: A"_qs };
         QTest::newRow("no task") << Outcome::noTask() << QStringList { u"No tasks found in the screenshot."_qs };
         QTest::newRow("failed") << Outcome::failed() << QStringList { u"The screenshot could not be read."_qs };
-        QTest::newRow("renew") << Outcome::renewSignIn() << QStringList { u"The service has to renew its sign-in before it can read screenshots. Yours will be read afterwards."_qs };
+        QTest::newRow("renew")
+            << Outcome::renewSignIn()
+            << QStringList {
+                   u"The service has to renew its sign-in before it can read screenshots. Yours will be read afterwards."_qs
+               };
     }
     void notifierMessages()
     {

@@ -1,0 +1,34 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QCoroTask>
+#include <QObject>
+#include <QStringList>
+
+class QTextStream;
+
+/*!
+ * \brief quiblyctl: the command-line front end over the Store.
+ *
+ * Uses the same settings, access key, queue and string tables as the application.
+ * Exit status: 0 success, 1 the service failed or a problem remains (the problem on
+ * standard error), 2 usage error, 3 not configured.
+ */
+class QuiblyCtl : public QObject
+{
+    Q_OBJECT
+public:
+    enum Exit { Success = 0, Failure = 1, Usage = 2, NotConfigured = 3 };
+
+    QuiblyCtl(QTextStream &out, QTextStream &err, QObject *parent = nullptr);
+
+    /*! Runs the command in \a arguments (the program name first). */
+    QCoro::Task<int> run(QStringList arguments);
+
+    static QString usage();
+
+private:
+    QTextStream &m_out;
+    QTextStream &m_err;
+};

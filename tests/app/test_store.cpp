@@ -1,0 +1,719 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "accesskey.h"
+#include "defaults.h"
+#include "fakeservice.h"
+#include "notifier.h"
+#include "reachability.h"
+#include "store.h"
+#include "translations.h"
+
+#include <QCoroTask>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+using namespace std::chrono_literals;
+using namespace Qt::Literals::StringLiterals;
+using Reply = FakeService::Reply;
+Q_DECLARE_METATYPE(FakeService::Reply)
+
+namespace {
+const QByteArray stamp = "2025-03-01T10:00:00Z";
+
+QByteArray taskJson(qint64 id, const QString &title)
+{
+    return QJsonDocument(QJsonObject { { u"id"_s, id },
+                                       { u"title"_s, title },
+                                       { u"description"_s, u""_s },
+                                       { u"priority"_s, u"medium"_s },
+                                       { u"created_at"_s, QString::fromLatin1(stamp) },
+                                       { u"updated_at"_s, QString::fromLatin1(stamp) } })
+        .toJson(QJsonDocument::Compact);
+}
+
+QByteArray captureJson(const QString &id, const QString &status, const QString &error = {})
+{
+    return QJsonDocument(QJsonObject { { u"id"_s, id },
+                                       { u"status"_s, status },
+                                       { u"error"_s, error },
+                                       { u"local_time"_s, QString::fromLatin1(stamp) },
+                                       { u"time_zone"_s, u"Europe/Kyiv"_s },
+                                       { u"language"_s, u"en"_s },
+                                       { u"created_at"_s, QString::fromLatin1(stamp) } })
+        .toJson(QJsonDocument::Compact);
+}
+
+QByteArray resultJson(const QString &id, const QString &status, const QString &error = {},
+                      const QStringList &titles = {})
+{
+    QByteArray tasks = "[";
+    for (int i = 0; i < titles.size(); ++i)
+        tasks += (i ? "," : "") + taskJson(100 + i, titles.at(i));
+    tasks += "]";
+    return "{\"capture\":" + captureJson(id, status, error) + ",\"tasks\":" + tasks + "}";
+}
+
+QByteArray listJson(const QList<QByteArray> &items)
+{
+    return "[" + items.join(",") + "]";
+}
+
+QByteArray path(const QString &captureId)
+{
+    return "/captures/" + captureId.toUtf8();
+}
+
+// The "id" form value of a multipart upload.
+QString uploadedId(const QByteArray &body)
+{
+    const QByteArray marker = "name=\"id\"\r\n\r\n";
+    const qsizetype start = body.indexOf(marker);
+    if (start < 0)
+        return {};
+    const qsizetype from = start + marker.size();
+    return QString::fromUtf8(body.mid(from, body.indexOf("\r\n", from) - from));
+}
+
+class RecordingNotifier : public Notifier
+{
+public:
+    QStringList posted;
+    QList<Outcome> outcomes;
+    void post(const QString &text) override { posted.append(text); }
+    void notify(const Outcome &outcome) override
+    {
+        outcomes.append(outcome);
+        Notifier::notify(outcome);
+    }
+};
+
+class FakeReachability : public Reachability
+{
+public:
+    bool started = false;
+    void start() override { started = true; }
+    void update(bool usable) { Q_EMIT pathUpdated(usable); }
+};
+} // namespace
+
+class StoreTest : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeService> m_service;
+    std::unique_ptr<Defaults> m_defaults;
+    std::unique_ptr<RecordingNotifier> m_notifier;
+    std::unique_ptr<FakeReachability> m_reachability;
+    QNetworkAccessManager *m_nam = nullptr;
+    std::unique_ptr<Store> m_store;
+
+    QString keyPath() const { return m_dir->filePath(u"Quibly/access-key"_s); }
+    QString queueDir() const { return m_dir->filePath(u"Quibly/queue"_s); }
+
+    std::unique_ptr<Store> makeStore(std::chrono::milliseconds shortInterval = 10ms,
+                                     std::chrono::milliseconds longInterval = 1h, QString queue = {})
+    {
+        Store::Setup setup;
+        setup.defaults = m_defaults.get();
+        setup.accessKeyPath = keyPath();
+        setup.queueDirectory = queue.isEmpty() ? queueDir() : queue;
+        setup.notifier = m_notifier.get();
+        setup.reachability = m_reachability.get();
+        setup.session = m_nam;
+        setup.shortInterval = shortInterval;
+        setup.longInterval = longInterval;
+        setup.syncInterval = 1h;
+        return std::make_unique<Store>(setup);
+    }
+
+    void configure()
+    {
+        m_defaults->setServerURL(m_service->url().toString());
+        AccessKey::write(u"test-key"_s, keyPath());
+    }
+
+    // Uploads answer with the capture they received, as a service would.
+    void acceptUploads()
+    {
+        m_service->setHandler([](const FakeService::Request &request) {
+            if (request.method == "POST" && request.path == "/captures")
+                return Reply::json(201, captureJson(uploadedId(request.body), u"pending"_s));
+            return Reply::json(404, R"({"code":"not_found"})");
+        });
+    }
+
+    int count(const QByteArray &method, const QByteArray &route) const
+    {
+        return int(m_service->requests(method, route).size());
+    }
+
+    QString failedText() const { return qtTrId("notification.failed"); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(!Translations::install({ u"en"_s }).isEmpty());
+        // One manager for the whole run, like the application's, so no request outlives it.
+        m_nam = new QNetworkAccessManager(this);
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_service = std::make_unique<FakeService>();
+        QVERIFY(m_service->listen());
+        m_service->on("GET", "/tasks", Reply::json(200, "[]"));
+        m_service->on("GET", "/captures", Reply::json(200, "[]"));
+        m_defaults = std::make_unique<Defaults>(m_dir->filePath(u"Quibly.conf"_s), QStringList { u"en-GB"_s });
+        m_notifier = std::make_unique<RecordingNotifier>();
+        m_reachability = std::make_unique<FakeReachability>();
+        m_store = makeStore();
+    }
+
+    void cleanup()
+    {
+        // Let running passes end before their Store goes; a loop asleep for an hour just stops.
+        m_store->m_watching.clear();
+        QTRY_VERIFY(!m_store->m_syncing);
+        m_store.reset();
+        m_service.reset();
+    }
+
+    void clientNeedsAUsableURLAndAKey_data()
+    {
+        QTest::addColumn<std::optional<QString>>("url");
+        QTest::addColumn<bool>("key");
+        QTest::addColumn<QString>("base");
+        QTest::newRow("plain") << std::optional<QString>(u"https://q.example/api"_s) << true
+                               << u"https://q.example/api"_s;
+        QTest::newRow("spaces and tabs trimmed")
+            << std::optional<QString>(u" \thttps://q.example \t"_s) << true << u"https://q.example"_s;
+        QTest::newRow("line break not trimmed")
+            << std::optional<QString>(u"https://q.example\n"_s) << true << QString();
+        QTest::newRow("no scheme") << std::optional<QString>(u"q.example"_s) << true << QString();
+        QTest::newRow("host:port without scheme") << std::optional<QString>(u"localhost:8080"_s) << true << QString();
+        QTest::newRow("scheme only") << std::optional<QString>(u"https:"_s) << true << QString();
+        QTest::newRow("no host") << std::optional<QString>(u"mailto:me"_s) << true << QString();
+        QTest::newRow("empty") << std::optional<QString>(u""_s) << true << QString();
+        QTest::newRow("absent") << std::optional<QString>() << true << QString();
+        QTest::newRow("no key") << std::optional<QString>(u"https://q.example"_s) << false << QString();
+    }
+    void clientNeedsAUsableURLAndAKey()
+    {
+        QFETCH(std::optional<QString>, url);
+        QFETCH(bool, key);
+        QFETCH(QString, base);
+        m_defaults->setServerURL(url);
+        if (key)
+            AccessKey::write(u" k 1 \n"_s, keyPath());
+        const auto client = m_store->api();
+        QCOMPARE(client.has_value(), !base.isEmpty());
+        if (client) {
+            QCOMPARE(client->baseURL(), QUrl(base));
+            QCOMPARE(client->accessKey(), u"k 1"_s);
+        }
+    }
+
+    void changedSettingsApplyToTheNextOperation()
+    {
+        configure();
+        QCOMPARE(m_store->api()->accessKey(), u"test-key"_s);
+        AccessKey::write(u"other"_s, keyPath());
+        QCOMPARE(m_store->api()->accessKey(), u"other"_s);
+        AccessKey::write(QString(), keyPath());
+        QVERIFY(!m_store->api());
+    }
+
+    // How problem, offline and loaded move: each row is a series of events.
+    void statusFields_data()
+    {
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("problem"); // a text id, or empty for none
+        QTest::addColumn<bool>("offline");
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("initial") << QStringList {} << QString() << false << false;
+        QTest::newRow("offline") << QStringList { u"offline"_s } << u"list.offline"_s << true << false;
+        QTest::newRow("unauthorized") << QStringList { u"unauthorized"_s } << u"list.unauthorized"_s << true << false;
+        QTest::newRow("server error alone") << QStringList { u"server"_s } << u"list.server_error"_s << false << false;
+        QTest::newRow("rejected") << QStringList { u"rejected"_s } << u"list.server_error"_s << false << false;
+        QTest::newRow("decoding") << QStringList { u"decoding"_s } << u"list.server_error"_s << false << false;
+        QTest::newRow("server error after offline")
+            << QStringList { u"offline"_s, u"server"_s } << u"list.server_error"_s << true << false;
+        QTest::newRow("not configured") << QStringList { u"notConfigured"_s } << u"list.not_configured"_s << true
+                                        << false;
+        QTest::newRow("refresh clears") << QStringList { u"unauthorized"_s, u"refresh"_s } << QString() << false
+                                        << true;
+        QTest::newRow("loaded stays") << QStringList { u"refresh"_s, u"offline"_s } << u"list.offline"_s << true
+                                      << true;
+    }
+    void statusFields()
+    {
+        QFETCH(QStringList, events);
+        QFETCH(QString, problem);
+        QFETCH(bool, offline);
+        QFETCH(bool, loaded);
+        configure();
+        for (const QString &event : events) {
+            if (event == u"offline")
+                m_store->report(APIError::offline());
+            else if (event == u"unauthorized")
+                m_store->report(APIError::unauthorized());
+            else if (event == u"server")
+                m_store->report(APIError::server(502));
+            else if (event == u"rejected")
+                m_store->report(APIError::rejected(u"bad"_s));
+            else if (event == u"decoding")
+                m_store->report(DecodeError { u"tasks[0].id"_s, u"missing"_s });
+            else if (event == u"notConfigured")
+                m_store->notConfigured();
+            else if (event == u"refresh")
+                QCoro::waitFor(m_store->refresh());
+        }
+        QCOMPARE(m_store->problem(),
+                 problem.isEmpty() ? std::nullopt : std::optional<QString>(qtTrId(problem.toUtf8().constData())));
+        QCOMPARE(m_store->offline(), offline);
+        QCOMPARE(m_store->loaded(), loaded);
+    }
+
+    void refreshPublishesAndFollowsPendingCaptures()
+    {
+        configure();
+        m_service->on("GET", "/tasks", Reply::json(200, listJson({ taskJson(1, u"A"_s), taskJson(2, u"B"_s) })));
+        m_service->on(
+            "GET", "/captures",
+            Reply::json(200,
+                        listJson({ captureJson(u"c-pending"_s, u"pending"_s), captureJson(u"c-failed"_s, u"failed"_s),
+                                   captureJson(u"c-odd"_s, u"Pending"_s) })));
+        QSignalSpy tasksSpy(m_store.get(), &Store::tasksChanged);
+        QCoro::waitFor(m_store->refresh());
+        QCOMPARE(tasksSpy.count(), 1);
+        QCOMPARE(m_store->tasks().size(), 2);
+        QCOMPARE(m_store->tasks().at(1).title, u"B"_s);
+        QCOMPARE(m_store->openCaptures().size(), 3);
+        QCOMPARE(m_store->m_watching, QSet<QString> { u"c-pending"_s });
+        QVERIFY(!m_store->m_polling); // a refresh alone does not follow
+    }
+
+    void failedReloadKeepsTheLists_data()
+    {
+        QTest::addColumn<QByteArray>("failing");
+        QTest::addColumn<Reply>("reply");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("tasks, connection lost")
+            << QByteArray("/tasks") << Reply::dropped(Reply::Drop::BeforeAnswer) << u"list.offline"_s;
+        QTest::newRow("captures, unauthorized")
+            << QByteArray("/captures") << Reply::empty(401) << u"list.unauthorized"_s;
+        QTest::newRow("tasks, garbage") << QByteArray("/tasks") << Reply::json(200, "[{\"id\":\"x\"}]")
+                                        << u"list.server_error"_s;
+    }
+    void failedReloadKeepsTheLists()
+    {
+        QFETCH(QByteArray, failing);
+        QFETCH(Reply, reply);
+        QFETCH(QString, problem);
+        configure();
+        m_service->on("GET", "/tasks", Reply::json(200, listJson({ taskJson(1, u"A"_s) })));
+        QCoro::waitFor(m_store->refresh());
+        QCOMPARE(m_store->tasks().size(), 1);
+
+        m_service->on("GET", "/tasks", Reply::json(200, "[]"));
+        m_service->on("GET", failing, reply);
+        QSignalSpy failedSpy(m_store.get(), &Store::failed);
+        QCoro::waitFor(m_store->refresh());
+        QCOMPARE(m_store->problem(), std::optional<QString>(qtTrId(problem.toUtf8().constData())));
+        QCOMPARE(m_store->tasks().size(), 1);
+        QCOMPARE(failedSpy.count(), 1);
+        QVERIFY(m_store->loaded());
+    }
+
+    void syncGuardMergesRequestsIntoOnePass()
+    {
+        configure();
+        m_service->on("GET", "/tasks", [] {
+            auto slow = Reply::json(200, "[]");
+            slow.delay = 100ms;
+            return slow;
+        }());
+        auto first = m_store->sync();
+        QVERIFY(m_store->m_syncing);
+        for (int i = 0; i < 3; ++i) {
+            auto merged = m_store->sync();
+            QVERIFY(merged.isReady()); // returned at once
+        }
+        QCoro::waitFor(first);
+        QCOMPARE(count("GET", "/tasks"), 2);
+        QVERIFY(!m_store->m_syncing);
+
+        QCoro::waitFor(m_store->sync());
+        QCOMPARE(count("GET", "/tasks"), 3);
+    }
+
+    void notConfiguredPassTouchesNothing()
+    {
+        m_defaults->setServerURL(m_service->url().toString()); // but no key
+        QCoro::waitFor(m_store->capture("png"));
+        QCOMPARE(m_store->queued(), 1);
+        auto fresh = makeStore();
+        QCoro::waitFor(fresh->sync());
+        QCOMPARE(fresh->problem(), std::optional<QString>(qtTrId("list.not_configured")));
+        QVERIFY(fresh->offline());
+        QCOMPARE(fresh->queued(), 0); // not recounted
+        QCOMPARE(fresh->queue().pending().size(), 1);
+        QVERIFY(m_service->requests().isEmpty());
+    }
+
+    void refusedUploadsAreAnnouncedOnce()
+    {
+        configure();
+        m_service->on("POST", "/captures", Reply::json(422, R"({"code":"unreadable"})"));
+        // Both captures reach the queue while offline, then one pass refuses them.
+        AccessKey::write(QString(), keyPath());
+        QCoro::waitFor(m_store->capture("one"));
+        QCoro::waitFor(m_store->capture("two"));
+        QCOMPARE(m_store->queued(), 2);
+        const QStringList ids { m_store->queue().pending().at(0).id, m_store->queue().pending().at(1).id };
+        m_store->m_notified.insert(ids.at(1) + u" failed"_s); // announced before
+
+        AccessKey::write(u"test-key"_s, keyPath());
+        QCoro::waitFor(m_store->sync());
+        QCOMPARE(count("POST", "/captures"), 2);
+        QCOMPARE(m_notifier->posted, QStringList { failedText() });
+        QVERIFY(!m_store->isWatching(ids.at(0)));
+        QVERIFY(!m_store->isWatching(ids.at(1)));
+        QCOMPARE(m_store->queued(), 0);
+        QCOMPARE(m_store->problem(), std::nullopt);
+    }
+
+    void queuedIsRecountedAfterEachPass()
+    {
+        configure();
+        m_service->enqueue("POST", "/captures", Reply::empty(503));
+        acceptUploads();
+        QSignalSpy queuedSpy(m_store.get(), &Store::queuedChanged);
+        QCoro::waitFor(m_store->capture("png"));
+        QCOMPARE(m_store->queued(), 1); // the upload failed: kept
+        QCOMPARE(m_store->problem(), std::nullopt); // upload failures are the queue's business
+        QVERIFY(m_notifier->posted.isEmpty());
+        QCoro::waitFor(m_store->sync());
+        QCOMPARE(m_store->queued(), 0);
+        QCOMPARE(queuedSpy.count(), 2);
+        QCOMPARE(count("POST", "/captures"), 2);
+    }
+
+    void unwritableQueueIsAnnouncedOnceAndNothingElse()
+    {
+        configure();
+        QFile blocker(m_dir->filePath(u"blocker"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        auto store = makeStore(10ms, 1h, m_dir->filePath(u"blocker/queue"_s));
+        QCoro::waitFor(store->capture("png"));
+        QCOMPARE(m_notifier->posted, QStringList { failedText() });
+        QVERIFY(store->m_watching.isEmpty());
+        QVERIFY(store->m_notified.isEmpty());
+        QCOMPARE(store->queued(), 0);
+        QVERIFY(m_service->requests().isEmpty());
+    }
+
+    void captureIsQueuedUploadedFollowedAndAnnounced()
+    {
+        configure();
+        m_defaults->setTaskLanguage(u"uk"_s);
+        acceptUploads();
+        QString id;
+        connect(m_store.get(), &Store::captureQueued, this, [&](const QString &queued) {
+            id = queued;
+            // Pending twice, then done with three tasks.
+            m_service->enqueue("GET", path(id), Reply::json(200, resultJson(id, u"pending"_s)));
+            m_service->enqueue("GET", path(id), Reply::json(200, resultJson(id, u"pending"_s)));
+            m_service->on("GET", path(id), Reply::json(200, resultJson(id, u"done"_s, {}, { u"A"_s, u"B"_s, u"A"_s })));
+        });
+        QSignalSpy stopped(m_store.get(), &Store::pollingStopped);
+        QCoro::waitFor(m_store->capture("png-bytes"));
+        QVERIFY(QUuid::fromString(id).version() == QUuid::Random);
+        QCOMPARE(id, id.toLower());
+        const auto uploads = m_service->requests("POST", "/captures");
+        QCOMPARE(uploads.size(), 1);
+        QVERIFY(uploads.at(0).body.contains("name=\"language\"\r\n\r\nuk\r\n"));
+        QVERIFY(m_store->isWatching(id));
+
+        QVERIFY(stopped.wait(5000));
+        QCOMPARE(count("GET", path(id)), 3);
+        QCOMPARE(m_notifier->posted, (QStringList { u"New task: A"_s, u"New task: B"_s, u"New task: A"_s }));
+        QCOMPARE(m_notifier->outcomes.size(), 1);
+        QVERIFY(!m_store->isWatching(id));
+
+        // The same outcome seen again (a later pending listing, a retry without clearing) stays silent.
+        m_store->m_watching.insert(id);
+        QCoro::waitFor(m_store->check());
+        QCOMPARE(m_notifier->outcomes.size(), 1);
+    }
+
+    void waitingCapturesAreAskedAtTheShortInterval()
+    {
+        configure();
+        const auto shortInterval = 40ms;
+        m_store = makeStore(shortInterval, 1h);
+        m_service->on("GET", path(u"c1"_s), Reply::json(200, resultJson(u"c1"_s, u"pending"_s)));
+        QList<qint64> times;
+        QElapsedTimer clock;
+        clock.start();
+        connect(m_service.get(), &FakeService::requestReceived, this, [&](int index) {
+            if (m_service->requests().at(index).path == path(u"c1"_s))
+                times.append(clock.elapsed());
+        });
+        m_store->m_watching.insert(u"c1"_s);
+        m_store->poll();
+        m_store->poll(); // a second call starts no second loop
+        QTRY_VERIFY(times.size() >= 4);
+        for (int i = 1; i < times.size(); ++i)
+            QVERIFY2(times.at(i) - times.at(i - 1) >= shortInterval.count() - 1, qPrintable(QString::number(i)));
+        m_store->m_watching.clear();
+        QTRY_VERIFY(!m_store->m_polling);
+    }
+
+    void renewSignInIsAnnouncedOnceAndKept()
+    {
+        configure();
+        m_service->on("GET", path(u"c1"_s), Reply::json(200, resultJson(u"c1"_s, u"pending"_s, u"claude_auth"_s)));
+        m_store->m_watching.insert(u"c1"_s);
+        QVERIFY(QCoro::waitFor(m_store->check())); // long wait
+        QVERIFY(QCoro::waitFor(m_store->check()));
+        QCOMPARE(m_notifier->posted, QStringList { qtTrId("notification.renew") });
+        QVERIFY(m_store->isWatching(u"c1"_s));
+
+        // In the loop: after such a turn the long interval applies, so nothing more is asked.
+        m_store->poll();
+        QTRY_COMPARE(count("GET", path(u"c1"_s)), 3);
+        QTest::qWait(300);
+        QCOMPARE(count("GET", path(u"c1"_s)), 3);
+        QCOMPARE(m_notifier->posted.size(), 1);
+    }
+
+    void checkResult_data()
+    {
+        QTest::addColumn<QStringList>("statuses"); // per capture: status[:error]
+        QTest::addColumn<bool>("waitLong");
+        QTest::addColumn<int>("stillWatched");
+        QTest::newRow("one pending") << QStringList { u"pending"_s, u"done"_s } << false << 1;
+        QTest::newRow("all done") << QStringList { u"done"_s, u"failed"_s } << false << 0;
+        QTest::newRow("renew only") << QStringList { u"pending:claude_auth"_s } << true << 1;
+        QTest::newRow("renew and pending") << QStringList { u"pending:claude_auth"_s, u"pending"_s } << false << 2;
+        QTest::newRow("unknown status fails") << QStringList { u"archived"_s } << false << 0;
+    }
+    void checkResult()
+    {
+        QFETCH(QStringList, statuses);
+        QFETCH(bool, waitLong);
+        QFETCH(int, stillWatched);
+        configure();
+        for (int i = 0; i < statuses.size(); ++i) {
+            const QString id = u"c"_s + QString::number(i);
+            const QStringList parts = statuses.at(i).split(u':');
+            m_service->on("GET", path(id), Reply::json(200, resultJson(id, parts.at(0), parts.value(1))));
+            m_store->m_watching.insert(id);
+        }
+        QCOMPARE(QCoro::waitFor(m_store->check()), waitLong);
+        QCOMPARE(m_store->m_watching.size(), stillWatched);
+        QCOMPARE(count("GET", "/tasks"), 1); // every complete turn ends with a reload
+    }
+
+    void captureStillOnDiskIsNotAskedAbout()
+    {
+        configure();
+        m_service->on("POST", "/captures", Reply::empty(503));
+        QCoro::waitFor(m_store->capture("png"));
+        const QString id = m_store->queue().pending().at(0).id;
+        QVERIFY(m_store->isWatching(id));
+        QVERIFY(QCoro::waitFor(m_store->check())); // nothing waiting, still followed: long
+        QCOMPARE(count("GET", path(id)), 0);
+    }
+
+    void notFoundIsDroppedSilently()
+    {
+        configure();
+        m_service->on("GET", path(u"gone"_s), Reply::json(404, R"({"code":"not_found"})"));
+        m_service->on("GET", path(u"c2"_s), Reply::json(200, resultJson(u"c2"_s, u"done"_s)));
+        m_store->m_watching = { u"gone"_s, u"c2"_s };
+        QCOMPARE(QCoro::waitFor(m_store->check()), false);
+        QVERIFY(m_store->m_watching.isEmpty());
+        QCOMPARE(m_notifier->posted, QStringList { qtTrId("notification.no_task") });
+        QCOMPARE(m_store->problem(), std::nullopt);
+    }
+
+    void otherFailuresStopTheTurn_data()
+    {
+        QTest::addColumn<Reply>("reply");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("4xx other code") << Reply::json(404, R"({"code":"gone_away"})") << u"list.server_error"_s;
+        QTest::newRow("4xx no code") << Reply::json(400, "") << u"list.server_error"_s;
+        QTest::newRow("unauthorized") << Reply::empty(401) << u"list.unauthorized"_s;
+        QTest::newRow("connection lost") << Reply::dropped(Reply::Drop::BeforeAnswer) << u"list.offline"_s;
+    }
+    void otherFailuresStopTheTurn()
+    {
+        QFETCH(Reply, reply);
+        QFETCH(QString, problem);
+        configure();
+        m_service->setHandler([reply](const FakeService::Request &) { return reply; });
+        m_store->m_watching = { u"a"_s, u"b"_s, u"c"_s };
+        QVERIFY(QCoro::waitFor(m_store->check()));
+        // One capture asked (Qt may resend a request whose connection dropped), no reload.
+        QSet<QByteArray> asked;
+        for (const auto &request : m_service->requests())
+            asked.insert(request.method + ' ' + request.path);
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.cbegin()->startsWith("GET /captures/"));
+        QCOMPARE(m_store->m_watching.size(), 3);
+        QCOMPARE(m_store->problem(), std::optional<QString>(qtTrId(problem.toUtf8().constData())));
+        QVERIFY(m_notifier->posted.isEmpty());
+    }
+
+    void retryAnnouncesTheSameOutcomeAgain()
+    {
+        configure();
+        m_service->on("GET", path(u"c1"_s), Reply::json(200, resultJson(u"c1"_s, u"failed"_s)));
+        m_service->on("POST", path(u"c1"_s) + "/retry", Reply::json(200, captureJson(u"c1"_s, u"pending"_s)));
+        m_store->m_watching.insert(u"c1"_s);
+        m_store->m_notified.insert(u"other failed"_s);
+        QCoro::waitFor(m_store->check());
+        QCOMPARE(m_notifier->posted, QStringList { failedText() });
+
+        QSignalSpy stopped(m_store.get(), &Store::pollingStopped);
+        Capture capture;
+        capture.id = u"c1"_s;
+        QCoro::waitFor(m_store->retry(capture));
+        QCOMPARE(count("POST", path(u"c1"_s) + "/retry"), 1);
+        QVERIFY(m_store->m_notified.contains(u"other failed"_s));
+        QVERIFY(m_store->m_polling);
+        QVERIFY(stopped.wait(5000));
+        QCOMPARE(m_notifier->posted, (QStringList { failedText(), failedText() }));
+    }
+
+    void retryWhileOfflineStillFollows()
+    {
+        configure();
+        m_service->on("POST", path(u"c1"_s) + "/retry", Reply::dropped(Reply::Drop::BeforeAnswer));
+        m_store = makeStore(1h, 1h);
+        Capture capture;
+        capture.id = u"c1"_s;
+        QCoro::waitFor(m_store->retry(capture));
+        QCOMPARE(m_store->problem(), std::optional<QString>(qtTrId("list.offline")));
+        QVERIFY(m_store->isWatching(u"c1"_s));
+        QVERIFY(m_store->m_polling);
+    }
+
+    void deleteCaptureStopsFollowingAtOnce()
+    {
+        configure();
+        auto slow = Reply::empty(204);
+        slow.delay = 200ms;
+        m_service->on("DELETE", path(u"c1"_s), slow);
+        m_store->m_watching = { u"c1"_s };
+        Capture capture;
+        capture.id = u"c1"_s;
+        auto deletion = m_store->deleteCapture(capture);
+        QVERIFY(!m_store->isWatching(u"c1"_s));
+        QVERIFY(!deletion.isReady());
+        QCoro::waitFor(deletion);
+        QCOMPARE(count("GET", "/tasks"), 1);
+    }
+
+    void edits_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("route");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<Reply>("reply");
+        QTest::addColumn<bool>("result");
+        const auto task = Reply::json(200, taskJson(5, u"x"_s));
+        QTest::newRow("add") << u"add"_s << QByteArray("POST") << QByteArray("/tasks")
+                             << QByteArray("{\"title\":\" Buy \\\"milk\\\" \"}")
+                             << Reply::json(201, taskJson(5, u"x"_s)) << true;
+        QTest::newRow("done") << u"done"_s << QByteArray("PATCH") << QByteArray("/tasks/5")
+                              << QByteArray(R"({"done":true})") << task << true;
+        QTest::newRow("reopen") << u"reopen"_s << QByteArray("PATCH") << QByteArray("/tasks/5")
+                                << QByteArray(R"({"done":false})") << task << true;
+        QTest::newRow("save nothing") << u"save"_s << QByteArray("PATCH") << QByteArray("/tasks/5") << QByteArray("{}")
+                                      << task << true;
+        QTest::newRow("delete") << u"delete"_s << QByteArray("DELETE") << QByteArray("/tasks/5") << QByteArray()
+                                << Reply::empty(204) << true;
+        QTest::newRow("delete unknown") << u"delete"_s << QByteArray("DELETE") << QByteArray("/tasks/5") << QByteArray()
+                                        << Reply::json(404, R"({"code":"not_found"})") << false;
+        QTest::newRow("refused") << u"done"_s << QByteArray("PATCH") << QByteArray("/tasks/5")
+                                 << QByteArray(R"({"done":true})") << Reply::empty(500) << false;
+    }
+    void edits()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, route);
+        QFETCH(QByteArray, body);
+        QFETCH(Reply, reply);
+        QFETCH(bool, result);
+        configure();
+        m_service->on(method, route, reply);
+        TaskItem task;
+        task.id = 5;
+        bool answer = false;
+        if (operation == u"add")
+            answer = QCoro::waitFor(m_store->add(u" Buy \"milk\" "_s));
+        else if (operation == u"done" || operation == u"reopen")
+            answer = QCoro::waitFor(m_store->setDone(task, operation == u"done"));
+        else if (operation == u"save")
+            answer = QCoro::waitFor(m_store->save(task, {}));
+        else
+            answer = QCoro::waitFor(m_store->deleteTask(task));
+        QCOMPARE(answer, result);
+        const auto sent = m_service->requests(method, route);
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.at(0).body, body);
+        QCOMPARE(count("GET", "/tasks"), result ? 1 : 0);
+        QCOMPARE(m_store->problem().has_value(), !result);
+        if (!result)
+            QCOMPARE(*m_store->problem(), qtTrId("list.server_error"));
+    }
+
+    void editWithoutKeySendsNothing()
+    {
+        m_defaults->setServerURL(m_service->url().toString());
+        QVERIFY(!QCoro::waitFor(m_store->add(u"x"_s)));
+        QCOMPARE(m_store->problem(), std::optional<QString>(qtTrId("list.not_configured")));
+        QVERIFY(m_store->offline());
+        QVERIFY(m_service->requests().isEmpty());
+    }
+
+    void editSucceedsEvenWhenTheReloadFails()
+    {
+        configure();
+        m_service->on("POST", "/tasks", Reply::json(201, taskJson(5, u"x"_s)));
+        m_service->on("GET", "/tasks", Reply::empty(502));
+        QVERIFY(QCoro::waitFor(m_store->add(u"x"_s)));
+        QCOMPARE(m_store->problem(), std::optional<QString>(qtTrId("list.server_error")));
+    }
+
+    void startSyncsOnUsablePathsAndTimer()
+    {
+        configure();
+        m_store->start();
+        QVERIFY(m_reachability->started);
+        QTRY_COMPARE(count("GET", "/tasks"), 1);
+        QTRY_VERIFY(!m_store->m_syncing);
+        m_reachability->update(false);
+        m_reachability->update(true);
+        QTRY_COMPARE(count("GET", "/tasks"), 2);
+        QCOMPARE(m_store->offline(), false);
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreTest)
+#include "test_store.moc"

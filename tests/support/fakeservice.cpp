@@ -1,0 +1,459 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "fakeservice.h"
+
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Accepts connections itself so that a TLS handshake starts on our own socket object and
+// every connection is counted, also those whose handshake fails.
+class Listener : public QTcpServer
+{
+public:
+    std::function<void(qintptr)> onIncoming;
+
+protected:
+    void incomingConnection(qintptr descriptor) override { onIncoming(descriptor); }
+};
+
+QByteArray routeKey(const QByteArray &method, const QByteArray &path)
+{
+    return method + ' ' + path;
+}
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 201:
+        return "Created";
+    case 204:
+        return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 307:
+        return "Temporary Redirect";
+    case 308:
+        return "Permanent Redirect";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 409:
+        return "Conflict";
+    case 422:
+        return "Unprocessable Content";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+bool bodyForbidden(int status)
+{
+    return (status >= 100 && status < 200) || status == 204 || status == 304;
+}
+
+// Closing with a zero linger time makes the kernel send RST instead of FIN, which is what a
+// crashed server or a broken middlebox looks like to the client.
+void resetConnection(QTcpSocket *socket)
+{
+#ifdef Q_OS_UNIX
+    const struct linger hard
+    {
+        1, 0
+    };
+    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+#endif
+    socket->abort();
+}
+
+} // namespace
+
+struct FakeService::Connection
+{
+    enum class State { Head, Body, ChunkSize, ChunkData, ChunkEnd, Trailer, Answering, Closed };
+
+    QPointer<QTcpSocket> socket;
+    QByteArray buffer;
+    State state = State::Head;
+    int number = 0; //!< counting from 1, in order of acceptance
+    int index = -1; //!< the request being read or answered
+    qint64 remaining = 0; //!< body bytes (or chunk bytes) still to come
+    std::optional<Reply> reply; //!< chosen when the head arrived, if a route had one
+    bool closeAfter = false;
+};
+
+QByteArray FakeService::Request::header(QByteArrayView name) const
+{
+    for (const auto &[key, value] : headers) {
+        if (QByteArrayView(key).compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+bool FakeService::Request::hasHeader(QByteArrayView name) const
+{
+    for (const auto &header : headers) {
+        if (QByteArrayView(header.first).compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QList<QByteArray> FakeService::Request::headerNames() const
+{
+    QList<QByteArray> names;
+    for (const auto &header : headers)
+        names.append(header.first.toLower());
+    return names;
+}
+
+FakeService::Reply FakeService::Reply::json(int status, QByteArray body)
+{
+    return bytes(status, std::move(body), "application/json");
+}
+
+FakeService::Reply FakeService::Reply::empty(int status)
+{
+    Reply reply;
+    reply.status = status;
+    return reply;
+}
+
+FakeService::Reply FakeService::Reply::bytes(int status, QByteArray body, QByteArray contentType)
+{
+    Reply reply;
+    reply.status = status;
+    reply.body = std::move(body);
+    reply.headers.append({ "Content-Type", std::move(contentType) });
+    return reply;
+}
+
+FakeService::Reply FakeService::Reply::dropped(Drop drop, qint64 afterBodyBytes)
+{
+    Reply reply;
+    reply.drop = drop;
+    reply.dropAfterBodyBytes = afterBodyBytes;
+    return reply;
+}
+
+FakeService::FakeService(QObject *parent)
+    : QObject(parent)
+{ }
+
+FakeService::~FakeService() = default;
+
+bool FakeService::listen(const QHostAddress &address)
+{
+    return listenTls(QSslConfiguration(), address);
+}
+
+bool FakeService::listenTls(const QSslConfiguration &server, const QHostAddress &address)
+{
+    auto *listener = new Listener;
+    listener->setParent(this);
+    m_server = listener;
+    m_tls = !server.isNull();
+    listener->onIncoming = [this, server](qintptr descriptor) {
+        QTcpSocket *socket = m_tls ? new QSslSocket(this) : new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        ++m_connections;
+        auto *connection = new Connection;
+        connection->socket = socket;
+        connection->number = m_connections;
+        connect(socket, &QTcpSocket::readyRead, this, [this, connection] { readFrom(connection); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, connection, socket] {
+            // A request whose body never completed is still worth seeing in the record.
+            if (connection->state != Connection::State::Head && connection->state != Connection::State::Answering
+                && connection->state != Connection::State::Closed && connection->index >= 0)
+                Q_EMIT requestReceived(connection->index);
+            connection->state = Connection::State::Closed;
+            socket->deleteLater();
+        });
+        connect(socket, &QObject::destroyed, socket, [connection] { delete connection; });
+        if (m_tls) {
+            auto *tls = static_cast<QSslSocket *>(socket);
+            tls->setSslConfiguration(server);
+            connect(tls, &QSslSocket::sslErrors, tls, [tls](const QList<QSslError> &) { tls->abort(); });
+            tls->startServerEncryption();
+        }
+    };
+    return listener->listen(address, 0);
+}
+
+quint16 FakeService::port() const
+{
+    return m_server ? m_server->serverPort() : 0;
+}
+
+QUrl FakeService::url(const QString &path) const
+{
+    QUrl url;
+    url.setScheme(m_tls ? u"https"_s : u"http"_s);
+    url.setHost(m_server ? m_server->serverAddress().toString() : u"127.0.0.1"_s);
+    url.setPort(port());
+    url.setPath(path);
+    return url;
+}
+
+void FakeService::on(const QByteArray &method, const QByteArray &path, Reply reply)
+{
+    m_routes.insert(routeKey(method, path), std::move(reply));
+}
+
+void FakeService::enqueue(const QByteArray &method, const QByteArray &path, Reply reply)
+{
+    m_queued[routeKey(method, path)].push_back(std::move(reply));
+}
+
+void FakeService::setHandler(Handler handler)
+{
+    m_handler = std::move(handler);
+}
+
+void FakeService::setRecordBodies(bool record)
+{
+    m_recordBodies = record;
+}
+
+QList<FakeService::Request> FakeService::requests(const QByteArray &method, const QByteArray &path) const
+{
+    QList<Request> matching;
+    for (const auto &request : m_requests) {
+        if (request.method == method && request.path == path)
+            matching.append(request);
+    }
+    return matching;
+}
+
+void FakeService::readFrom(Connection *connection)
+{
+    QTcpSocket *socket = connection->socket;
+    if (!socket)
+        return;
+    connection->buffer += socket->readAll();
+
+    using State = Connection::State;
+    auto takeBody = [&](qint64 count) {
+        Request &request = m_requests[connection->index];
+        const qint64 n = std::min<qint64>(count, connection->buffer.size());
+        if (m_recordBodies)
+            request.body += QByteArrayView(connection->buffer).first(n);
+        request.bodySize += n;
+        connection->buffer.remove(0, n);
+        connection->remaining -= n;
+        const Reply *reply = connection->reply ? &*connection->reply : nullptr;
+        if (reply && reply->drop == Reply::Drop::DuringBody && request.bodySize >= reply->dropAfterBodyBytes) {
+            connection->state = State::Closed;
+            resetConnection(socket);
+            Q_EMIT requestReceived(connection->index);
+            return false;
+        }
+        return true;
+    };
+    auto finish = [&] {
+        m_requests[connection->index].complete = true;
+        connection->state = State::Answering;
+        Q_EMIT requestReceived(connection->index);
+        answer(connection, connection->index);
+    };
+
+    while (connection->socket && connection->state != State::Answering && connection->state != State::Closed) {
+        switch (connection->state) {
+        case State::Head: {
+            const qsizetype end = connection->buffer.indexOf("\r\n\r\n");
+            if (end < 0) {
+                if (connection->buffer.size() > 1024 * 1024)
+                    resetConnection(socket);
+                return;
+            }
+            Request request;
+            request.connection = connection->number;
+            request.head = connection->buffer.left(end + 4);
+            connection->buffer.remove(0, end + 4);
+            const QList<QByteArray> lines = request.head.first(end).split('\n');
+            const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+            request.method = requestLine.value(0);
+            request.target = requestLine.value(1);
+            request.path = request.target.left(request.target.indexOf('?') < 0 ? request.target.size()
+                                                                               : request.target.indexOf('?'));
+            for (qsizetype i = 1; i < lines.size(); ++i) {
+                const QByteArray &line = lines.at(i);
+                const qsizetype colon = line.indexOf(':');
+                if (colon > 0)
+                    request.headers.append({ line.left(colon), line.mid(colon + 1).trimmed() });
+            }
+            m_requests.append(request);
+            connection->index = int(m_requests.size() - 1);
+            connection->reply.reset();
+            const QByteArray key = routeKey(request.method, request.path);
+            if (auto queued = m_queued.find(key); queued != m_queued.end() && !queued->empty()) {
+                connection->reply = std::move(queued->front());
+                queued->pop_front();
+            } else if (auto route = m_routes.constFind(key); route != m_routes.cend()) {
+                connection->reply = *route;
+            }
+            connection->closeAfter = request.header("connection").toLower() == "close";
+            if (request.header("expect").toLower() == "100-continue")
+                socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+            if (request.header("transfer-encoding").toLower().contains("chunked")) {
+                connection->state = State::ChunkSize;
+            } else {
+                connection->remaining = request.header("content-length").toLongLong();
+                connection->state = State::Body;
+                if (connection->remaining == 0)
+                    finish();
+            }
+            break;
+        }
+        case State::Body:
+            if (connection->buffer.isEmpty())
+                return;
+            if (!takeBody(connection->remaining))
+                return;
+            if (connection->remaining == 0)
+                finish();
+            break;
+        case State::ChunkSize: {
+            const qsizetype end = connection->buffer.indexOf("\r\n");
+            if (end < 0)
+                return;
+            bool ok = false;
+            const QByteArray sizeText = connection->buffer.left(end).split(';').value(0).trimmed();
+            connection->remaining = sizeText.toLongLong(&ok, 16);
+            connection->buffer.remove(0, end + 2);
+            if (!ok) {
+                resetConnection(socket);
+                return;
+            }
+            connection->state = connection->remaining == 0 ? State::Trailer : State::ChunkData;
+            break;
+        }
+        case State::ChunkData:
+            if (connection->buffer.isEmpty())
+                return;
+            if (!takeBody(connection->remaining))
+                return;
+            if (connection->remaining == 0)
+                connection->state = State::ChunkEnd;
+            break;
+        case State::ChunkEnd:
+            if (connection->buffer.size() < 2)
+                return;
+            connection->buffer.remove(0, 2);
+            connection->state = State::ChunkSize;
+            break;
+        case State::Trailer: {
+            const qsizetype end = connection->buffer.indexOf("\r\n");
+            if (end < 0)
+                return;
+            connection->buffer.remove(0, end + 2);
+            if (end == 0)
+                finish();
+            break;
+        }
+        case State::Answering:
+        case State::Closed:
+            return;
+        }
+    }
+}
+
+FakeService::Reply FakeService::replyFor(const Request &request)
+{
+    if (m_handler)
+        return m_handler(request);
+    return Reply::json(404, R"({"code":"not_found"})");
+}
+
+void FakeService::answer(Connection *connection, int index)
+{
+    const Reply reply = connection->reply ? *connection->reply : replyFor(m_requests.at(index));
+    auto respond = [this, connection, reply] {
+        QTcpSocket *socket = connection->socket;
+        if (!socket || connection->state == Connection::State::Closed)
+            return;
+        if (reply.drop == Reply::Drop::BeforeAnswer || reply.drop == Reply::Drop::DuringBody) {
+            connection->state = Connection::State::Closed;
+            socket->disconnectFromHost();
+            return;
+        }
+        send(connection, reply, connection->closeAfter || reply.drop == Reply::Drop::DuringAnswer);
+        if (connection->state == Connection::State::Closed)
+            return;
+        connection->state = Connection::State::Head;
+        // Requests sent back to back on the same connection are already waiting in the buffer.
+        if (!connection->buffer.isEmpty())
+            QTimer::singleShot(0, socket, [this, connection] { readFrom(connection); });
+    };
+    if (reply.delay.count() > 0)
+        QTimer::singleShot(reply.delay, connection->socket.data(), respond);
+    else
+        respond();
+}
+
+void FakeService::send(Connection *connection, const Reply &reply, bool close)
+{
+    QTcpSocket *socket = connection->socket;
+    const bool withBody = !bodyForbidden(reply.status);
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
+    for (const auto &[name, value] : reply.headers)
+        head += name + ": " + value + "\r\n";
+    if (reply.chunked && withBody)
+        head += "Transfer-Encoding: chunked\r\n";
+    else if (withBody)
+        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    if (close)
+        head += "Connection: close\r\n";
+    head += "\r\n";
+    socket->write(head);
+
+    if (withBody && reply.drop == Reply::Drop::DuringAnswer) {
+        socket->write(reply.body.left(reply.body.size() / 2));
+    } else if (withBody && reply.chunked) {
+        constexpr qsizetype chunk = 64 * 1024;
+        for (qsizetype at = 0; at < reply.body.size(); at += chunk) {
+            const QByteArrayView piece = QByteArrayView(reply.body).sliced(at, std::min(chunk, reply.body.size() - at));
+            socket->write(QByteArray::number(piece.size(), 16) + "\r\n");
+            socket->write(piece.data(), piece.size());
+            socket->write("\r\n");
+        }
+        socket->write("0\r\n\r\n");
+    } else if (withBody) {
+        socket->write(reply.body);
+    }
+    if (close) {
+        connection->state = Connection::State::Closed;
+        socket->disconnectFromHost();
+    }
+}
