@@ -12,7 +12,7 @@
 #include "taskdraft.h"
 
 #include <QCommandLineParser>
-#include <QCoroSignal>
+#include <QCoroTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -474,7 +474,7 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         connect(&resync, &QTimer::timeout, this, [&store] { detach(store.sync()); });
         resync.start();
         done.start(timeout);
-        co_await qCoro(&done, &QTimer::timeout);
+        co_await done; // its time-out, or an event that restarted it at 0
     }
 
     if (outcome) {

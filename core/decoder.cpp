@@ -200,9 +200,9 @@ DecodeError errorAt(const PathNode *node, QString message)
     return DecodeError { std::move(path), std::move(message) };
 }
 
-QString typeName(const QJsonValue &value)
+QString typeName(QJsonValue::Type type)
 {
-    switch (value.type()) {
+    switch (type) {
     case QJsonValue::Null:
         return QStringLiteral("null");
     case QJsonValue::Bool:
@@ -221,10 +221,11 @@ QString typeName(const QJsonValue &value)
     return QStringLiteral("nothing");
 }
 
-DecodeError wrongType(const PathNode *node, const char *expected, const QJsonValue &value)
+template<typename Value>
+DecodeError wrongType(const PathNode *node, const char *expected, const Value &value)
 {
     return errorAt(node, QLatin1StringView("expected ") + QLatin1StringView(expected) + QLatin1StringView(", got ")
-                       + typeName(value));
+                       + typeName(value.type()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -236,66 +237,86 @@ struct Field
     QLatin1StringView name; // the record's field name
 };
 
-template<std::size_t N>
-struct Members
+// A member read in place in its object (which must outlive it), without a copy into a QJsonValue.
+class Slot
 {
-    Members() { values.fill(QJsonValue(QJsonValue::Undefined)); }
+public:
+    Slot() = default;
 
-    std::array<QJsonValue, N> values; // Undefined when missing (a default QJsonValue is null)
-    std::array<QString, N> spelledAs; // set only for members reached through the full key rule
-    std::array<PathNode, N> nodes;
+    void set(QJsonObject::const_iterator it)
+    {
+        m_it = it;
+        m_type = it.value().type();
+    }
 
-    bool present(std::size_t i) const { return !values[i].isUndefined(); }
+    QJsonValue::Type type() const { return m_type; }
+    bool isUndefined() const { return m_type == QJsonValue::Undefined; }
+    bool isNull() const { return m_type == QJsonValue::Null; }
+    bool isString() const { return m_type == QJsonValue::String; }
+    bool isDouble() const { return m_type == QJsonValue::Double; }
+    bool isObject() const { return m_type == QJsonValue::Object; }
+    bool isArray() const { return m_type == QJsonValue::Array; }
+    QString toString() const { return m_it.value().toString(); }
+    double toDouble() const { return m_it.value().toDouble(); }
+    QVariant toVariant() const { return m_it.value().toVariant(); }
+    QJsonValue toValue() const { return isUndefined() ? QJsonValue(QJsonValue::Undefined) : QJsonValue(m_it.value()); }
+
+private:
+    QJsonObject::const_iterator m_it;
+    QJsonValue::Type m_type = QJsonValue::Undefined;
 };
 
 template<std::size_t N>
-void collect(const QJsonObject &object, const std::array<Field, N> &fields, const PathNode *parent,
-             Members<N> &members)
+struct Members
 {
-    // Exact spellings first; they are all a well-behaved service ever sends. When both the snake_case and the
-    // field-name spelling are present, the snake_case one wins.
-    qsizetype found = 0;
+    std::array<Slot, N> values; // Undefined when missing
+    std::array<QString, N> spelledAs; // the member name as read, for error paths
+    std::array<PathNode, N> nodes;
+};
+
+template<std::size_t N>
+std::size_t fieldIndex(const QString &key, const std::array<Field, N> &fields, QLatin1StringView Field::*name)
+{
     for (std::size_t i = 0; i < N; ++i) {
-        const auto wire = object.constFind(fields[i].wire);
-        if (wire != object.constEnd()) {
-            members.values[i] = *wire;
-            ++found;
-        }
-        if (fields[i].name != fields[i].wire) {
-            const auto named = object.constFind(fields[i].name);
-            if (named != object.constEnd()) {
-                if (!members.present(i))
-                    members.values[i] = *named;
-                ++found;
-            }
-        }
+        if (key == fields[i].*name)
+            return i;
     }
-    if (found != object.size()) {
-        // Other members: either unknown, or spellings that reach a field only through the full key
-        // rule ("Due_At", "due__at"). The first such spelling in key order wins.
-        for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-            const QString key = it.key();
-            if (!key.contains(u'_'))
-                continue;
-            const QString name = Decoder::fieldName(key);
-            for (std::size_t i = 0; i < N; ++i) {
-                if (!members.present(i) && name == fields[i].name) {
-                    members.values[i] = it.value();
-                    members.spelledAs[i] = key;
-                }
-            }
-        }
-    }
-    for (std::size_t i = 0; i < N; ++i)
-        members.nodes[i].parent = parent;
+    return N;
 }
 
-// QStringView cannot view Latin-1 text, so member names for paths are kept as QString literals.
+// One pass over the object: each key is read once and matched by length and text against the service's
+// spellings. Other spellings only cost more when they occur: the field-name spelling ("captureId"), or one that
+// reaches a field through the full key rule ("Capture_ID", "due__at"). When one field is spelled several ways,
+// the service's spelling wins over the field name, which wins over the others (among those, the first in key
+// order).
 template<std::size_t N>
-void nameNodes(Members<N> &members, const std::array<QStringView, N> &wireNames)
+void collect(const QJsonObject &object, const std::array<Field, N> &fields, const std::array<QStringView, N> &wireNames,
+             const PathNode *parent, Members<N> &members)
 {
-    for (std::size_t i = 0; i < N; ++i)
-        members.nodes[i].text = members.spelledAs[i].isNull() ? wireNames[i] : QStringView(members.spelledAs[i]);
+    std::array<int, N> rank {}; // 0 missing, 1 through the key rule, 2 field name, 3 service spelling
+    for (auto it = object.constBegin(), end = object.constEnd(); it != end; ++it) {
+        QString key = it.key();
+        int keyRank = 3;
+        std::size_t i = fieldIndex(key, fields, &Field::wire);
+        if (i == N) {
+            if (key.contains(u'_')) {
+                keyRank = 1;
+                i = fieldIndex(Decoder::fieldName(key), fields, &Field::name);
+            } else {
+                keyRank = 2;
+                i = fieldIndex(key, fields, &Field::name);
+            }
+        }
+        if (i < N && keyRank > rank[i]) {
+            rank[i] = keyRank;
+            members.values[i].set(it);
+            members.spelledAs[i] = std::move(key);
+        }
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        members.nodes[i].parent = parent;
+        members.nodes[i].text = rank[i] ? QStringView(members.spelledAs[i]) : wireNames[i];
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -303,7 +324,8 @@ void nameNodes(Members<N> &members, const std::array<QStringView, N> &wireNames)
 
 using Error = std::optional<DecodeError>;
 
-Error requireValue(const QJsonValue &value, const PathNode *node)
+template<typename Value>
+Error requireValue(const Value &value, const PathNode *node)
 {
     if (value.isUndefined())
         return errorAt(node, QStringLiteral("missing"));
@@ -312,7 +334,8 @@ Error requireValue(const QJsonValue &value, const PathNode *node)
     return std::nullopt;
 }
 
-Error readString(const QJsonValue &value, const PathNode *node, QString &out)
+template<typename Value>
+Error readString(const Value &value, const PathNode *node, QString &out)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -322,7 +345,8 @@ Error readString(const QJsonValue &value, const PathNode *node, QString &out)
     return std::nullopt;
 }
 
-Error readOptionalString(const QJsonValue &value, const PathNode *node, std::optional<QString> &out)
+template<typename Value>
+Error readOptionalString(const Value &value, const PathNode *node, std::optional<QString> &out)
 {
     if (value.isUndefined() || value.isNull())
         return std::nullopt;
@@ -332,7 +356,8 @@ Error readOptionalString(const QJsonValue &value, const PathNode *node, std::opt
     return std::nullopt;
 }
 
-Error readInt64(const QJsonValue &value, const PathNode *node, qint64 &out)
+template<typename Value>
+Error readInt64(const Value &value, const PathNode *node, qint64 &out)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -347,7 +372,8 @@ Error readInt64(const QJsonValue &value, const PathNode *node, qint64 &out)
     return std::nullopt;
 }
 
-Error readInstantText(const QJsonValue &value, const PathNode *node, QDateTime &out)
+template<typename Value>
+Error readInstantText(const Value &value, const PathNode *node, QDateTime &out)
 {
     if (!value.isString())
         return wrongType(node, "an RFC 3339 time string", value);
@@ -358,14 +384,16 @@ Error readInstantText(const QJsonValue &value, const PathNode *node, QDateTime &
     return std::nullopt;
 }
 
-Error readInstant(const QJsonValue &value, const PathNode *node, QDateTime &out)
+template<typename Value>
+Error readInstant(const Value &value, const PathNode *node, QDateTime &out)
 {
     if (auto error = requireValue(value, node))
         return error;
     return readInstantText(value, node, out);
 }
 
-Error readOptionalInstant(const QJsonValue &value, const PathNode *node, std::optional<QDateTime> &out)
+template<typename Value>
+Error readOptionalInstant(const Value &value, const PathNode *node, std::optional<QDateTime> &out)
 {
     if (value.isUndefined() || value.isNull())
         return std::nullopt;
@@ -376,7 +404,8 @@ Error readOptionalInstant(const QJsonValue &value, const PathNode *node, std::op
     return std::nullopt;
 }
 
-Error readPriority(const QJsonValue &value, const PathNode *node, Priority &out)
+template<typename Value>
+Error readPriority(const Value &value, const PathNode *node, Priority &out)
 {
     QString text;
     if (auto error = readString(value, node, text))
@@ -388,7 +417,8 @@ Error readPriority(const QJsonValue &value, const PathNode *node, Priority &out)
     return std::nullopt;
 }
 
-Error requireObject(const QJsonValue &value, const PathNode *node)
+template<typename Value>
+Error requireObject(const Value &value, const PathNode *node)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -397,7 +427,8 @@ Error requireObject(const QJsonValue &value, const PathNode *node)
     return std::nullopt;
 }
 
-Error requireArray(const QJsonValue &value, const PathNode *node)
+template<typename Value>
+Error requireArray(const Value &value, const PathNode *node)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -449,9 +480,9 @@ Decoded<TaskItem> decodeTask(const QJsonValue &value, const PathNode *node)
 {
     if (!value.isObject())
         return wrongType(node, "a task object", value);
+    const QJsonObject object = value.toObject();
     Members<12> m;
-    collect(value.toObject(), taskFields, node, m);
-    nameNodes(m, taskWireNames);
+    collect(object, taskFields, taskWireNames, node, m);
 
     TaskItem task;
     Error error;
@@ -476,9 +507,9 @@ Decoded<Capture> decodeCapture(const QJsonValue &value, const PathNode *node)
 {
     if (!value.isObject())
         return wrongType(node, "a capture object", value);
+    const QJsonObject object = value.toObject();
     Members<7> m;
-    collect(value.toObject(), captureFields, node, m);
-    nameNodes(m, captureWireNames);
+    collect(object, captureFields, captureWireNames, node, m);
 
     Capture capture;
     Error error;
@@ -517,16 +548,16 @@ Decoded<CaptureResult> decodeCaptureResult(const QJsonValue &value, const PathNo
 {
     if (!value.isObject())
         return wrongType(node, "a capture result object", value);
+    const QJsonObject object = value.toObject();
     Members<2> m;
-    collect(value.toObject(), resultFields, node, m);
-    nameNodes(m, resultWireNames);
+    collect(object, resultFields, resultWireNames, node, m);
 
     if (auto error = requireObject(m.values[0], &m.nodes[0]))
         return std::move(*error);
-    auto capture = decodeCapture(m.values[0], &m.nodes[0]);
+    auto capture = decodeCapture(m.values[0].toValue(), &m.nodes[0]);
     if (!capture)
         return std::move(capture).error();
-    auto tasks = decodeList<TaskItem>(m.values[1], &m.nodes[1], decodeTask);
+    auto tasks = decodeList<TaskItem>(m.values[1].toValue(), &m.nodes[1], decodeTask);
     if (!tasks)
         return std::move(tasks).error();
     return CaptureResult { std::move(capture).value(), std::move(tasks).value() };

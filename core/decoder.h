@@ -38,12 +38,29 @@ using Decoded = Result<T, DecodeError>;
  * No partial record is ever returned.
  */
 namespace Decoder {
-/*! "capture_id" → "captureId"; a name without underscores is unchanged. */
+/*!
+ * "capture_id" → "captureId"; a name without inner underscores is unchanged. Leading and trailing underscores
+ * are kept, the first word is lower-cased and later ones capitalised ("Due_AT" → "dueAt").
+ */
 QString fieldName(QStringView memberName);
 
-/*! Date-time with or without fraction, "Z" or ±hh:mm; the result is a UTC QDateTime. */
+/*!
+ * \brief Reads exactly YYYY-MM-DDThh:mm:ss[.fraction](Z|±hh:mm) into a UTC QDateTime.
+ *
+ * Fields are range-checked (the day against its month). The fraction may have any number of digits and is
+ * truncated to milliseconds. As RFC 3339 allows, "t" and "z" may be lower-case; a space for the "T" is refused.
+ * A leap second (hh:mm:60 at 23:59 UTC) reads as 23:59:59.999. Anything else fails with the message
+ * "not an RFC 3339 time: " followed by \a text.
+ */
 Decoded<QDateTime> rfc3339(QStringView text);
-/*! RFC 3339 without fraction in \a zone's offset ("Z" for a zero offset). */
+/*!
+ * \brief RFC 3339 without fraction, in \a zone's offset at \a instant: "2025-03-01T12:00:00+02:00", or "Z" for a
+ * zero offset.
+ *
+ * An invalid zone means the system zone. Offsets with seconds (old local mean times) are cut to whole minutes and
+ * the clock time shifted to match, so the text still names \a instant's second. Empty for an invalid instant or
+ * one outside the years 0000–9999.
+ */
 QString formatRfc3339(const QDateTime &instant, const QTimeZone &zone);
 
 Decoded<TaskItem> task(const QJsonValue &value, const QString &path = {});

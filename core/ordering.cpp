@@ -115,6 +115,30 @@ private:
     QHash<qint64, qint64> m_known;
 };
 
+// The first instant after each day, remembered like DayStarts.
+class DayEnds
+{
+public:
+    explicit DayEnds(const QTimeZone &zone) : m_zone(zone) { }
+
+    std::optional<qint64> operator()(QDate date)
+    {
+        const auto it = m_known.constFind(date.toJulianDay());
+        if (it != m_known.constEnd())
+            return *it;
+        const QDateTime end = date.endOfDay(m_zone);
+        if (!end.isValid())
+            return std::nullopt;
+        const qint64 ms = end.toMSecsSinceEpoch() + 1;
+        m_known.insert(date.toJulianDay(), ms);
+        return ms;
+    }
+
+private:
+    QTimeZone m_zone;
+    QHash<qint64, qint64> m_known;
+};
+
 // Local dates of instants. Deadlines crowd into a few stretches of constant offset, so the stretch of the
 // last lookup is kept and most instants need no time-zone search at all.
 class LocalDates
@@ -171,7 +195,7 @@ class Evaluator
 {
 public:
     Evaluator(const QDateTime &now, const QTimeZone &zone)
-        : m_zone(usable(zone)), m_starts(m_zone), m_dates(m_zone), m_today(localDate(now, m_zone))
+        : m_zone(usable(zone)), m_starts(m_zone), m_ends(m_zone), m_dates(m_zone), m_today(localDate(now, m_zone))
     {
     }
 
@@ -196,9 +220,10 @@ public:
         const auto day = parseDueDate(*task.dueDate);
         if (!day || !m_starts(*day))
             return {};
-        // A day without a time ends at the next day's start: it sorts after every exact time on that day.
-        // On a day that begins late (a daylight-saving gap at midnight) this is still the first instant after it.
-        return { day, m_starts(day->addDays(1)) };
+        // A day without a time counts as due at the first instant after it, so it sorts after every exact time
+        // on that day. That is the next midnight, or the next day's late start where a daylight-saving gap
+        // swallows midnight, or the day after that where the calendar skips a whole day.
+        return { day, m_ends(*day) };
     }
 
     bool isUrgent(const TaskItem &task, const Deadline &deadline) const
@@ -216,6 +241,7 @@ public:
 private:
     QTimeZone m_zone;
     DayStarts m_starts;
+    DayEnds m_ends;
     LocalDates m_dates;
     QDate m_today;
 };

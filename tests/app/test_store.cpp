@@ -334,6 +334,23 @@ private Q_SLOTS:
         QVERIFY(m_store->loaded());
     }
 
+    void reloadRunsBothRequestsAtOnceAndReportsTheTasksFirst()
+    {
+        configure();
+        auto slowFailure = Reply::dropped(Reply::Drop::BeforeAnswer);
+        slowFailure.delay = 150ms;
+        m_service->on("GET", "/tasks", slowFailure);
+        m_service->on("GET", "/captures", Reply::empty(401));
+        int seen = 0;
+        connect(m_service.get(), &FakeService::requestReceived, this, [&] { ++seen; });
+        auto reload = m_store->refresh();
+        QTRY_VERIFY(seen >= 2); // both on the wire while the task list is still held back
+        QVERIFY(!reload.isReady());
+        QCoro::waitFor(reload);
+        // The captures failed first in time, but the task list's failure is the one reported.
+        QCOMPARE(m_store->problem(), std::optional<QString>(qtTrId("list.offline")));
+    }
+
     void syncGuardMergesRequestsIntoOnePass()
     {
         configure();

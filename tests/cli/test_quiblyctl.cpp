@@ -400,6 +400,21 @@ private Q_SLOTS:
         QCOMPARE(m_service->requests().size(), 3); // the upload and one reload, no following
     }
 
+    void emptyFileIsQueuedAsGiven()
+    {
+        configure();
+        acceptUploads("done");
+        const QString file = m_home->filePath(u"empty.png"_s);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        const Run run = ctl({ u"capture"_s, file, u"--no-wait"_s });
+        QCOMPARE(run.code, 0);
+        const auto uploads = m_service->requests("POST", "/captures");
+        QCOMPARE(uploads.size(), 1);
+        QVERIFY(uploads.at(0).body.contains("Content-Type: image/png\r\n\r\n\r\n--"));
+    }
+
     void refusedCaptureIsAnnounced()
     {
         configure();
