@@ -23,9 +23,18 @@ struct Run
     QByteArray err;
 };
 
+// The request log is part of what is checked: keep the caller's logging rules out.
+QProcessEnvironment serviceEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(u"QT_LOGGING_RULES"_s);
+    return env;
+}
+
 Run runService(const QStringList &args, const QByteArray &input = {})
 {
     QProcess process;
+    process.setProcessEnvironment(serviceEnvironment());
     process.start(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE), args);
     process.write(input);
     process.closeWriteChannel();
@@ -92,6 +101,7 @@ private Q_SLOTS:
 
         const quint16 port = freePort();
         QProcess service;
+        service.setProcessEnvironment(serviceEnvironment());
         service.start(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE),
                       data + QStringList{u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--workers"_s, u"1"_s});
         QVERIFY(service.waitForStarted());
