@@ -34,7 +34,7 @@ struct Rules
     QRegularExpression checked = makeRegex(
         u"^(?:[-*•+]\\s*)?(?:\\[\\s*[xvхч×✓✔*/]\\s*\\]|\\(\\s*[xvх✓✔]\\s*\\)|[☑☒✓✔✅🗹🗷])\\s*(.*)$"_s);
     // Empty boxes, and what OCR makes of a drawn square: "[]", "O", "0", "□", "LJ", "©".
-    QRegularExpression open = makeRegex(u"^(?:[-*•+]\\s*)?(?:(?:\\[\\s*\\]|\\[_\\]|\\(\\s*\\)|[☐□▢◻⬜❏❑◯⭘○]|"
+    QRegularExpression open = makeRegex(u"^(?:[-*•+]\\s*)?(?:(?:\\[\\s*\\]|\\[_\\]|\\(\\s*[_.]*\\s*\\)|[☐□▢◻⬜❏❑◯⭘○]|"
                                         u"\\[\\s*[|Il]?\\s*\\]|\\|\\s*\\||[|\\[]\\s*[\\]|]|C\\]|LJ|L\\]|U\\])\\s*(?=\\S)|"
                                         u"[oо0OОQ©®]\\]?\\s+(?=[\\p{L}\"'«]))(.*)$"_s);
     QRegularExpression bullet = makeRegex(u"^[-–—*•·‣▪▫►▶◦●∙⁃+»]+\\s*(?=\\S)(.*)$"_s);

@@ -42,6 +42,8 @@ class TestExtraction : public QObject
 private Q_SLOTS:
     void extract_data();
     void extract();
+    void extractLaidOut_data();
+    void extractLaidOut();
     void sameInstantDiffersByZone();
     void resultIsUnchangedByCallingFromManyThreads();
     void deadlineParser_data();
@@ -158,6 +160,16 @@ void TestExtraction::extract_data()
         << kyiv << u"en"_s
         << QStringList{u"Rotate the API keys | medium |  | "_s, u"Migrate the database | medium |  | "_s,
                        u"Water the plants | medium |  | "_s};
+    QTest::newRow("what OCR makes of round boxes, and file names that start with todo")
+        << u"todo.txt - Text Editor\n\n(_) Reply to the recruiter\n(_.) Pack the camera"_s << wednesdayKyiv << kyiv
+        << u"en"_s << QStringList{u"Reply to the recruiter | medium |  | "_s, u"Pack the camera | medium |  | "_s};
+    QTest::newRow("TODO comments in code, and the code around them")
+        << u"int parse(const QString &text)\n{\n    // TODO: handle the timeout error\n    auto tokens = tokenize(text);\n"
+           u"    # FIXME remove the legacy parser by Friday\n    return tokens.size();\n}"_s
+        << wednesdayKyiv << kyiv << u"en"_s
+        << QStringList{u"Handle the timeout error | medium |  | "_s, u"Remove the legacy parser | medium | 2026-03-13 | "_s};
+    QTest::newRow("a menu bar is no list of imperatives")
+        << u"File Edit View Window Help\nFile the tax return"_s << wednesdayKyiv << kyiv << u"en"_s << QStringList{};
     QTest::newRow("unknown zone falls back to UTC")
         << u"- Pay rent today"_s << u"2026-03-11T23:30:00Z"_s << u"Nowhere/Atlantis"_s << u"en"_s
         << QStringList{u"Pay rent | medium | 2026-03-11 | "_s};
@@ -182,6 +194,51 @@ void TestExtraction::extract()
         QCOMPARE(t.description, QString());
         QVERIFY(!t.sourceApp);
     }
+}
+
+Q_DECLARE_METATYPE(QList<TextLine>)
+
+void TestExtraction::extractLaidOut_data()
+{
+    // Lines as OCR lays them out: text, left, top, height, first of a block.
+    QTest::addColumn<QList<TextLine>>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("a side bar between the lines of a list")
+        << QList<TextLine>{{u"Inbox"_s, 60, 100, 20, true},
+                           {u"Buy bread and cheese"_s, 700, 100, 20, true},
+                           {u"Sent"_s, 60, 140, 20, true},
+                           {u"Call aunt Mary tonight"_s, 700, 130, 20, true},
+                           {u"Drafts"_s, 60, 180, 20, true},
+                           {u"Bring the blue suitcase"_s, 700, 160, 20, true}}
+        << QStringList{u"Buy bread and cheese | medium |  | "_s, u"Call aunt Mary | medium | 2026-03-11 | "_s,
+                       u"Bring the blue suitcase | medium |  | "_s};
+    QTest::newRow("a wrapped item is indented under its text, whatever its first letter")
+        << QList<TextLine>{{u"[ ] Send the signed contract to the"_s, 700, 100, 20, true},
+                           {u"Legal team by Friday"_s, 740, 124, 20, false},
+                           {u"[ ] Reply to Olga"_s, 700, 160, 20, false}}
+        << QStringList{u"Send the signed contract to the Legal team | medium | 2026-03-13 | "_s,
+                       u"Reply to Olga | medium |  | "_s};
+    QTest::newRow("text level with an item in another column is not its continuation")
+        << QList<TextLine>{{u"[ ] Buy milk"_s, 100, 100, 20, true}, {u"sunny, 12 degrees"_s, 900, 104, 20, true}}
+        << QStringList{u"Buy milk | medium |  | "_s};
+    QTest::newRow("a paragraph below a gap does not continue an item")
+        << QList<TextLine>{{u"- Buy milk"_s, 100, 100, 20, true}, {u"and then we went home."_s, 100, 200, 20, true}}
+        << QStringList{u"Buy milk | medium |  | "_s};
+    QTest::newRow("a heading stands apart from its list, which ends at the next gap")
+        << QList<TextLine>{{u"To do"_s, 700, 100, 30, true},
+                           {u"Milk"_s, 700, 160, 20, true},
+                           {u"Eggs"_s, 700, 190, 20, false},
+                           {u"Notes from the meeting"_s, 700, 400, 20, true}}
+        << QStringList{u"Milk | medium |  | "_s, u"Eggs | medium |  | "_s};
+}
+
+void TestExtraction::extractLaidOut()
+{
+    QFETCH(QList<TextLine>, lines);
+    QFETCH(QStringList, expected);
+    const TaskExtractor::Context context{QDateTime::fromString(wednesdayKyiv, Qt::ISODate), u"Europe/Kyiv"_s, u"en"_s};
+    QCOMPARE(describeAll(TaskExtractor::extract(lines, context)), expected);
 }
 
 void TestExtraction::sameInstantDiffersByZone()

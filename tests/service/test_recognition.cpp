@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -27,7 +28,8 @@ struct Sheet
     bool dark = false;
     Mark mark = Mark::DrawnBox;
     QString heading;
-    QStringList items; // "[x]" in front marks a checked item
+    QStringList items; // "[x]" in front marks a checked item, "~" one struck through
+    QStringList sidebar = {}; // a column of labels level with the items, as a side bar has
 };
 
 QByteArray render(const Sheet &sheet, const char *format = "PNG")
@@ -42,6 +44,7 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
     QFont font(sheet.family);
     font.setPixelSize(sheet.pixelSize);
     const int lineStep = sheet.pixelSize * 2;
+    const int x0 = sheet.sidebar.isEmpty() ? 40 : 300;
     int y = 40;
     if (!sheet.heading.isEmpty()) {
         QFont bold = font;
@@ -49,15 +52,24 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
         bold.setPixelSize(sheet.pixelSize * 3 / 2);
         p.setFont(bold);
         p.setPen(ink);
-        p.drawText(40, y + sheet.pixelSize, sheet.heading);
+        p.drawText(x0, y + sheet.pixelSize, sheet.heading);
         y += lineStep * 2;
     }
     p.setFont(font);
     int number = 0;
+    int row = 0;
     for (QString item : sheet.items) {
         const bool checked = item.startsWith(u"[x]"_s);
         if (checked)
             item = item.mid(3).trimmed();
+        const bool struck = item.startsWith(u'~');
+        if (struck)
+            item = item.mid(1);
+        if (row < sheet.sidebar.size()) {
+            p.setPen(ink);
+            p.drawText(20, y + sheet.pixelSize, sheet.sidebar.at(row));
+        }
+        ++row;
         const int box = sheet.pixelSize;
         const int baseline = y + sheet.pixelSize;
         const int boxTop = baseline - box + sheet.pixelSize / 8;
@@ -65,26 +77,31 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
         switch (sheet.mark) {
         case Mark::DrawnBox:
             p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(QRectF(40, boxTop, box, box), 2, 2);
+            p.drawRoundedRect(QRectF(x0, boxTop, box, box), 2, 2);
             if (checked) {
                 p.setPen(QPen(ink, std::max(2, sheet.pixelSize / 7)));
-                p.drawPolyline(QList<QPointF>{{40 + box * 0.2, boxTop + box * 0.5},
-                                              {40 + box * 0.42, boxTop + box * 0.75},
-                                              {40 + box * 0.8, boxTop + box * 0.22}});
+                p.drawPolyline(QList<QPointF>{{x0 + box * 0.2, boxTop + box * 0.5},
+                                              {x0 + box * 0.42, boxTop + box * 0.75},
+                                              {x0 + box * 0.8, boxTop + box * 0.22}});
             }
             break;
         case Mark::Bullet:
             p.setBrush(ink);
-            p.drawEllipse(QPointF(40 + box / 2.0, baseline - sheet.pixelSize * 0.35), box / 6.0, box / 6.0);
+            p.drawEllipse(QPointF(x0 + box / 2.0, baseline - sheet.pixelSize * 0.35), box / 6.0, box / 6.0);
             break;
         case Mark::Number:
-            p.drawText(40, baseline, QString::number(++number) + u'.');
+            p.drawText(x0, baseline, QString::number(++number) + u'.');
             break;
         case Mark::None:
             break;
         }
         p.setPen(ink);
-        p.drawText(40 + (sheet.mark == Mark::None ? 0 : box * 2), baseline, item);
+        const int textX = x0 + (sheet.mark == Mark::None ? 0 : box * 2);
+        p.drawText(textX, baseline, item);
+        if (struck) {
+            const int middle = baseline - sheet.pixelSize * 3 / 10;
+            p.drawLine(textX, middle, textX + QFontMetrics(font).horizontalAdvance(item), middle);
+        }
         y += lineStep;
     }
     p.end();
@@ -170,6 +187,20 @@ void TestRecognition::readsRenderedLists_data()
     QTest::newRow("Ukrainian, Liberation Sans, plain imperative lines")
         << Sheet{u"Liberation Sans"_s, 17, false, Mark::None, {},
                  {u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"Надіслати звіт Олені"_s}}
+        << u"uk"_s << ukrainianExpected;
+    QTest::newRow("struck-through items are done")
+        << Sheet{u"Liberation Sans"_s, 17, false, Mark::Bullet, {},
+                 {u"Buy milk and bread"_s, u"Call the dentist"_s, u"~Pay the electricity bill"_s,
+                  u"Send the slides to Anna"_s}}
+        << u"en"_s << englishExpected;
+    QTest::newRow("a side bar level with the list")
+        << Sheet{u"DejaVu Sans"_s, 15, false, Mark::DrawnBox, {}, english,
+                 {u"Inbox"_s, u"Today"_s, u"Upcoming"_s, u"Projects"_s}}
+        << u"en"_s << englishExpected;
+    QTest::newRow("Ukrainian plain lines beside a side bar, dark")
+        << Sheet{u"Noto Sans"_s, 16, true, Mark::None, {},
+                 {u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"Надіслати звіт Олені"_s},
+                 {u"Вхідні"_s, u"Сьогодні"_s, u"Архів"_s}}
         << u"uk"_s << ukrainianExpected;
     QTest::newRow("typed boxes")
         << Sheet{u"DejaVu Sans"_s, 18, false, Mark::None, {},
