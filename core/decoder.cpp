@@ -8,7 +8,9 @@
 #include <QTimeZone>
 #include <QVariant>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 // Service answers are read member by member with exact lookups (no QString per key, no regular
@@ -563,6 +565,86 @@ Decoded<CaptureResult> decodeCaptureResult(const QJsonValue &value, const PathNo
     return CaptureResult { std::move(capture).value(), std::move(tasks).value() };
 }
 
+// Ids must be exact, but Qt's parser reads some number literals through a double and hands the rounded value
+// over as an integer: integer literals just below -2^63, and literals with a fraction or an exponent. Below 2^53
+// the rounding is exact; beyond it the literal may have named another id. A task id that large is rare, so only
+// then is the body scanned for such literals, and an id equal to one of their rounded values is refused.
+constexpr qint64 exactInDouble = qint64(1) << 53;
+
+bool mayBeRounded(qint64 id)
+{
+    return id <= -exactInDouble || id >= exactInDouble;
+}
+
+struct RoundedLiteral
+{
+    qint64 value;
+    QByteArray text;
+};
+
+QList<RoundedLiteral> roundedLiterals(const QByteArray &body)
+{
+    QList<RoundedLiteral> found;
+    const char *p = body.constData();
+    const char *const end = p + body.size();
+    while (p < end) {
+        if (*p == '"') {
+            for (++p; p < end && *p != '"'; ++p) {
+                if (*p == '\\')
+                    ++p;
+            }
+            ++p;
+            continue;
+        }
+        if (*p != '-' && (*p < '0' || *p > '9')) {
+            ++p;
+            continue;
+        }
+        const char *const start = p;
+        bool plainInteger = true;
+        for (; p < end && ((*p >= '0' && *p <= '9') || *p == '-' || *p == '+' || *p == '.' || *p == 'e' || *p == 'E');
+             ++p) {
+            if (*p == '.' || *p == 'e' || *p == 'E')
+                plainInteger = false;
+        }
+        const QByteArrayView literal(start, p - start);
+        bool ok = false;
+        if (plainInteger) {
+            (void)literal.toLongLong(&ok);
+            if (ok)
+                continue; // read exactly
+        }
+        const double value = literal.toDouble(&ok);
+        // Qt keeps a double as an integer exactly when it is whole and within 64 bits.
+        if (!ok || value != std::floor(value) || value < -9223372036854775808.0 || value >= 9223372036854775808.0)
+            continue;
+        const qint64 rounded = qint64(value);
+        if (mayBeRounded(rounded))
+            found.append({ rounded, literal.toByteArray() });
+    }
+    return found;
+}
+
+// Refuses the first of \a tasks whose id may have come from a rounded literal of \a body.
+Error checkExactIds(const QByteArray &body, const QList<TaskItem> &tasks, const PathNode *listNode, bool isList)
+{
+    if (std::none_of(tasks.begin(), tasks.end(), [](const TaskItem &task) { return mayBeRounded(task.id); }))
+        return std::nullopt;
+    const QList<RoundedLiteral> rounded = roundedLiterals(body);
+    for (qsizetype i = 0; i < tasks.size(); ++i) {
+        if (!mayBeRounded(tasks[i].id))
+            continue;
+        for (const RoundedLiteral &literal : rounded) {
+            if (literal.value == tasks[i].id) {
+                const PathNode element { listNode, {}, isList ? i : -1, false };
+                const PathNode id { &element, u"id", -1, false };
+                return errorAt(&id, QStringLiteral("not an exact 64-bit integer: ") + QString::fromLatin1(literal.text));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 Decoded<QJsonValue> parseBody(const QByteArray &body)
 {
     QJsonParseError parseError;
@@ -682,14 +764,24 @@ Decoded<CaptureResult> Decoder::captureResult(const QJsonValue &value, const QSt
 
 Decoded<TaskItem> Decoder::taskFromJson(const QByteArray &body)
 {
-    return decodeBody<TaskItem>(body, decodeTask);
+    auto task = decodeBody<TaskItem>(body, decodeTask);
+    if (task) {
+        if (auto error = checkExactIds(body, { task.value() }, nullptr, false))
+            return std::move(*error);
+    }
+    return task;
 }
 
 Decoded<QList<TaskItem>> Decoder::tasksFromJson(const QByteArray &body)
 {
-    return decodeBody<QList<TaskItem>>(body, [](const QJsonValue &v, const PathNode *node) {
+    auto tasks = decodeBody<QList<TaskItem>>(body, [](const QJsonValue &v, const PathNode *node) {
         return decodeList<TaskItem>(v, node, decodeTask);
     });
+    if (tasks) {
+        if (auto error = checkExactIds(body, tasks.value(), nullptr, true))
+            return std::move(*error);
+    }
+    return tasks;
 }
 
 Decoded<Capture> Decoder::captureFromJson(const QByteArray &body)
@@ -706,5 +798,11 @@ Decoded<QList<Capture>> Decoder::capturesFromJson(const QByteArray &body)
 
 Decoded<CaptureResult> Decoder::captureResultFromJson(const QByteArray &body)
 {
-    return decodeBody<CaptureResult>(body, decodeCaptureResult);
+    auto result = decodeBody<CaptureResult>(body, decodeCaptureResult);
+    if (result) {
+        const PathNode tasks { nullptr, u"tasks", -1, false };
+        if (auto error = checkExactIds(body, result.value().tasks, &tasks, true))
+            return std::move(*error);
+    }
+    return result;
 }

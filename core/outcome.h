@@ -30,5 +30,9 @@ struct Outcome
     /*! Names the case (and for Added its titles) unambiguously; two outcomes are equal exactly when their texts are. */
     QString text() const;
 
-    bool operator==(const Outcome &) const = default;
+    /*! Titles only count for Added, so a stray payload on another case cannot split equal outcomes. */
+    bool operator==(const Outcome &other) const
+    {
+        return kind == other.kind && (kind != Kind::Added || titles == other.titles);
+    }
 };

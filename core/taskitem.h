@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHashFunctions>
 #include <QString>
 
 #include <array>
@@ -10,6 +11,11 @@
 
 /*! \brief A task's priority; the declaration order is the rank order. */
 enum class Priority { High, Medium, Low };
+
+inline size_t qHash(Priority priority, size_t seed = 0) noexcept
+{
+    return ::qHash(int(priority), seed);
+}
 
 namespace PriorityText {
 /*! The three cases in rank order, as the priority picker offers them. */

@@ -112,6 +112,27 @@ bool isBoundaryChar(char c)
         || QByteArrayView("'()+_,-./:=? ").contains(c);
 }
 
+// A delimiter counts only where the grammar lets one end: "--" (the close) or
+// optional padding then CRLF. Anything else is part content that merely looks alike.
+bool endsDelimiter(const QByteArray &body, qsizetype pos)
+{
+    if (body.size() - pos >= 2 && body[pos] == '-' && body[pos + 1] == '-')
+        return true;
+    while (pos < body.size() && isSpace(body[pos]))
+        ++pos;
+    return body.size() - pos >= 2 && body[pos] == '\r' && body[pos + 1] == '\n';
+}
+
+qsizetype findDelimiter(const QByteArray &body, const QByteArray &delimiter, qsizetype from)
+{
+    for (;;) {
+        const qsizetype at = body.indexOf(delimiter, from);
+        if (at < 0 || endsDelimiter(body, at + delimiter.size()))
+            return at;
+        from = at + 1;
+    }
+}
+
 } // namespace
 
 namespace Multipart {
@@ -143,7 +164,7 @@ std::optional<QList<Part>> parse(const QByteArray &body, QByteArrayView boundary
     if (body.startsWith(dashBoundary)) {
         pos = dashBoundary.size();
     } else {
-        const qsizetype at = body.indexOf(delimiter);
+        const qsizetype at = findDelimiter(body, delimiter, 0);
         if (at < 0)
             return std::nullopt;
         pos = at + delimiter.size();
@@ -199,7 +220,7 @@ std::optional<QList<Part>> parse(const QByteArray &body, QByteArrayView boundary
         if (!named)
             return std::nullopt;
         const qsizetype contentStart = headersEnd + 4;
-        const qsizetype end = body.indexOf(delimiter, contentStart);
+        const qsizetype end = findDelimiter(body, delimiter, contentStart);
         if (end < 0)
             return std::nullopt;
         part.body = body.sliced(contentStart, end - contentStart);

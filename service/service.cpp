@@ -3,6 +3,7 @@
 #include "service.h"
 
 #include "database.h"
+#include "jsonwriter.h"
 #include "multipart.h"
 #include "recognitionpool.h"
 #include "recognizer.h"
@@ -11,9 +12,6 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QSslCertificate>
 #include <QSslKey>
@@ -27,14 +25,9 @@ namespace {
 // Room for the four small form fields and the part headers around a full-size image.
 constexpr qint64 MaxBodyBytes = Service::MaxImageBytes + 64 * 1024;
 
-HttpResponse json(int status, const QJsonDocument &document)
+HttpResponse json(int status, QByteArray body)
 {
-    return {status, "application/json", document.toJson(QJsonDocument::Compact), {}};
-}
-
-HttpResponse json(int status, const QJsonObject &object)
-{
-    return json(status, QJsonDocument(object));
+    return {status, "application/json", std::move(body), {}};
 }
 
 HttpResponse errorResponse(int status, const char *code)
@@ -58,51 +51,6 @@ HttpResponse invalid()
 HttpResponse noContent()
 {
     return {204, {}, {}, {}};
-}
-
-QJsonValue nullable(const std::optional<QString> &v)
-{
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
-}
-
-QJsonValue nullableInstant(const std::optional<qint64> &v)
-{
-    return v ? QJsonValue(TimeFormat::formatInstant(*v)) : QJsonValue(QJsonValue::Null);
-}
-
-QJsonObject captureJson(const CaptureRecord &c)
-{
-    return {{u"id"_s, c.id},
-            {u"status"_s, c.status},
-            {u"error"_s, c.error},
-            {u"local_time"_s, TimeFormat::formatInstant(c.localTime)},
-            {u"time_zone"_s, c.timeZone},
-            {u"language"_s, c.language},
-            {u"created_at"_s, TimeFormat::formatInstant(c.createdAt)}};
-}
-
-QJsonObject taskJson(const TaskRecord &t)
-{
-    return {{u"id"_s, t.id},
-            {u"capture_id"_s, nullable(t.captureId)},
-            {u"title"_s, t.title},
-            {u"description"_s, t.description},
-            {u"priority"_s, t.priority},
-            {u"due_date"_s, nullable(t.dueDate)},
-            {u"due_at"_s, nullableInstant(t.dueAt)},
-            {u"source_app"_s, nullable(t.sourceApp)},
-            {u"source_person"_s, nullable(t.sourcePerson)},
-            {u"done_at"_s, nullableInstant(t.doneAt)},
-            {u"created_at"_s, TimeFormat::formatInstant(t.createdAt)},
-            {u"updated_at"_s, TimeFormat::formatInstant(t.updatedAt)}};
-}
-
-QJsonArray tasksJson(const QList<TaskRecord> &tasks)
-{
-    QJsonArray array;
-    for (const TaskRecord &t : tasks)
-        array.append(taskJson(t));
-    return array;
 }
 
 // Capture ids travel in paths and are chosen by clients (UUIDs in practice): keep them
@@ -397,7 +345,7 @@ HttpResponse Service::uploadCapture(qint64 user, const HttpRequest &request)
     const CaptureRecord stored = m_db->addCapture(capture, image, &created);
     if (created)
         startRecognition(stored);
-    return json(created ? 201 : 200, captureJson(stored));
+    return json(created ? 201 : 200, JsonWriter::capture(stored));
 }
 
 HttpResponse Service::captureResult(qint64 user, const QString &id)
@@ -405,16 +353,12 @@ HttpResponse Service::captureResult(qint64 user, const QString &id)
     const auto capture = m_db->capture(user, id);
     if (!capture)
         return notFound();
-    return json(200, QJsonObject{{u"capture"_s, captureJson(*capture)},
-                                 {u"tasks"_s, tasksJson(m_db->tasksOfCapture(capture->row))}});
+    return json(200, JsonWriter::captureResult(*capture, m_db->tasksOfCapture(capture->row)));
 }
 
 HttpResponse Service::openCaptures(qint64 user)
 {
-    QJsonArray array;
-    for (const CaptureRecord &capture : m_db->openCaptures(user))
-        array.append(captureJson(capture));
-    return json(200, QJsonDocument(array));
+    return json(200, JsonWriter::captures(m_db->openCaptures(user)));
 }
 
 HttpResponse Service::captureImage(qint64 user, const QString &id)
@@ -443,7 +387,7 @@ HttpResponse Service::retryCapture(qint64 user, const QString &id)
         capture = m_db->restartCapture(capture->row);
         startRecognition(*capture);
     }
-    return json(200, captureJson(*capture));
+    return json(200, JsonWriter::capture(*capture));
 }
 
 HttpResponse Service::deleteCapture(qint64 user, const QString &id)
@@ -457,7 +401,7 @@ HttpResponse Service::deleteCapture(qint64 user, const QString &id)
 
 HttpResponse Service::listTasks(qint64 user)
 {
-    return json(200, QJsonDocument(tasksJson(m_db->tasks(user))));
+    return json(200, JsonWriter::tasks(m_db->tasks(user)));
 }
 
 HttpResponse Service::createTask(qint64 user, const HttpRequest &request)
@@ -465,7 +409,7 @@ HttpResponse Service::createTask(qint64 user, const HttpRequest &request)
     const auto title = TaskBody::readNewTask(request.body);
     if (!title)
         return invalid();
-    return json(201, taskJson(m_db->addTask(user, *title)));
+    return json(201, JsonWriter::task(m_db->addTask(user, *title)));
 }
 
 HttpResponse Service::updateTask(qint64 user, const QByteArray &id, const HttpRequest &request)
@@ -498,7 +442,7 @@ HttpResponse Service::updateTask(qint64 user, const QByteArray &id, const HttpRe
         task->updatedAt = now;
         m_db->saveTask(*task);
     }
-    return json(200, taskJson(*task));
+    return json(200, JsonWriter::task(*task));
 }
 
 HttpResponse Service::deleteTask(qint64 user, const QByteArray &id)

@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QTime>
 
+#include <cstdio>
+
 namespace {
 
 bool isDigit(QChar c)
@@ -48,12 +50,26 @@ namespace TimeFormat {
 
 QString formatInstant(const QDateTime &instant)
 {
-    return instant.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+    return formatInstant(instant.toMSecsSinceEpoch());
 }
 
 QString formatInstant(qint64 msecsSinceEpoch)
 {
-    return formatInstant(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::UTC));
+    // By hand: QDateTime::toString with a format is the largest cost of a task list.
+    constexpr qint64 MsPerDay = 86400000;
+    qint64 days = msecsSinceEpoch / MsPerDay;
+    qint64 rest = msecsSinceEpoch % MsPerDay;
+    if (rest < 0) {
+        rest += MsPerDay;
+        --days;
+    }
+    const QDate date = QDate::fromJulianDay(2440588 + days); // 2440588: 1970-01-01
+    if (!date.isValid() || date.year() < 0 || date.year() > 9999)
+        return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::UTC).toString(Qt::ISODateWithMs);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", date.year(), date.month(), date.day(),
+                  int(rest / 3600000), int(rest / 60000 % 60), int(rest / 1000 % 60), int(rest % 1000));
+    return QString::fromLatin1(text);
 }
 
 std::optional<QDateTime> parseInstant(QStringView text)

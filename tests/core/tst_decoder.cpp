@@ -75,6 +75,7 @@ private Q_SLOTS:
     void taskMember();
     void integerLimits_data();
     void integerLimits();
+    void roundedIdPaths();
     void keySpellings();
     void captureMember_data();
     void captureMember();
@@ -350,6 +351,12 @@ void TestDecoder::integerLimits_data()
     QTest::newRow("exponent") << QByteArray("1e3") << true << qint64(1000);
     QTest::newRow("point zero") << QByteArray("12.0") << true << qint64(12);
     QTest::newRow("fraction") << QByteArray("12.25") << false << qint64(0);
+    QTest::newRow("exponent below 2^53") << QByteArray("9e15") << true << qint64(9000000000000000);
+    // Beyond 2^53 a literal with a fraction or an exponent may have been rounded into another id.
+    QTest::newRow("2^53 + 1 written with .0") << QByteArray("9007199254740993.0") << false << qint64(0);
+    QTest::newRow("exponent beyond 2^53") << QByteArray("9.2233720368547e18") << false << qint64(0);
+    QTest::newRow("just below int64 min") << QByteArray("-9223372036854775809") << false << qint64(0);
+    QTest::newRow("far below int64 min") << QByteArray("-9223372036854779999") << false << qint64(0);
 }
 
 void TestDecoder::integerLimits()
@@ -365,6 +372,30 @@ void TestDecoder::integerLimits()
         QCOMPARE(decoded.value().id, expected);
     else
         QVERIFY(decoded.error().description().startsWith(u"id: "_s));
+}
+
+void TestDecoder::roundedIdPaths()
+{
+    QByteArray rounded = baseTask;
+    rounded.replace(QByteArray("\"id\":7"), QByteArray("\"id\":-9223372036854775809"));
+    QByteArray exact = baseTask;
+    exact.replace(QByteArray("\"id\":7"), QByteArray("\"id\":-9223372036854775808"));
+
+    const auto list = Decoder::tasksFromJson("[" + baseTask + "," + rounded + "]");
+    QVERIFY(!list.ok());
+    QCOMPARE(list.error().description(), u"[1].id: not an exact 64-bit integer: -9223372036854775809"_s);
+
+    const QByteArray capture = "{\"capture\":" + baseCapture + ",\"tasks\":[" + rounded + "]}";
+    const auto result = Decoder::captureResultFromJson(capture);
+    QVERIFY(!result.ok());
+    QCOMPARE(result.error().description(), u"tasks[0].id: not an exact 64-bit integer: -9223372036854775809"_s);
+
+    // Text that only looks like such a number, inside strings, changes nothing.
+    QByteArray quoted = exact;
+    quoted.replace(QByteArray("\"title\":\"Pay rent\""), QByteArray("\"title\":\"-9223372036854775809 \\\" 1e19\""));
+    const auto fine = Decoder::taskFromJson(quoted);
+    QVERIFY2(fine.ok(), qPrintable(fine.ok() ? QString() : fine.error().description()));
+    QCOMPARE(fine.value().id, std::numeric_limits<qint64>::min());
 }
 
 void TestDecoder::keySpellings()

@@ -256,6 +256,7 @@ void TestRecords::iconClick()
     QFETCH(IconClick, secondary);
     QCOMPARE(IconClickRule::action(false, setting), primary);
     QCOMPARE(IconClickRule::action(true, setting), secondary);
+    QCOMPARE((QSet<IconClick> { primary, secondary }).size(), 2);
 }
 
 void TestRecords::outcomeOf_data()
@@ -309,6 +310,9 @@ void TestRecords::outcomeIdentity()
     }
     QCOMPARE(texts.size(), outcomes.size());
     QVERIFY(Outcome::added({ u"A"_s }) != Outcome::noTask());
+    const Outcome strayTitles { Outcome::Kind::Waiting, { u"x"_s } };
+    QCOMPARE(strayTitles, Outcome::waiting());
+    QCOMPARE(strayTitles.text(), Outcome::waiting().text());
     QCOMPARE(Outcome::added({ u"A"_s, u"B"_s }).text(), u"added [\"A\",\"B\"]"_s);
     QCOMPARE(Outcome::renewSignIn().text(), u"renewSignIn"_s);
 }
