@@ -2,13 +2,66 @@
 // SPDX-License-Identifier: MIT
 #include "ocrimage.h"
 
+#include <QList>
 #include <QPainter>
+#include <QPoint>
 
 #include <algorithm>
 #include <array>
 
 namespace OcrImage
 {
+namespace
+{
+// Median grey of the (2r+1)² window around every pixel, by a sliding histogram (Huang): the
+// colour of the panel a pixel sits on, since strokes of text cover less than half of any window.
+QImage localBackground(const QImage &gray, int r)
+{
+    const int w = gray.width(), h = gray.height();
+    QImage bg(w, h, QImage::Format_Grayscale8);
+    const int count = (2 * r + 1) * (2 * r + 1);
+    const int half = count / 2;
+    auto px = [&](int x, int y) {
+        return gray.constScanLine(std::clamp(y, 0, h - 1))[std::clamp(x, 0, w - 1)];
+    };
+    std::array<int, 256> hist{};
+    for (int y = 0; y < h; ++y) {
+        hist.fill(0);
+        for (int dy = -r; dy <= r; ++dy)
+            for (int dx = -r; dx <= r; ++dx)
+                ++hist[px(dx, y + dy)];
+        int median = 0, below = 0; // below = how many values lie under median
+        while (below + hist[median] <= half) {
+            below += hist[median];
+            ++median;
+        }
+        uchar *out = bg.scanLine(y);
+        out[0] = uchar(median);
+        for (int x = 1; x < w; ++x) {
+            for (int dy = -r; dy <= r; ++dy) {
+                const int gone = px(x - r - 1, y + dy), come = px(x + r, y + dy);
+                --hist[gone];
+                if (gone < median)
+                    --below;
+                ++hist[come];
+                if (come < median)
+                    ++below;
+            }
+            while (below > half) {
+                --median;
+                below -= hist[median];
+            }
+            while (below + hist[median] <= half) {
+                below += hist[median];
+                ++median;
+            }
+            out[x] = uchar(median);
+        }
+    }
+    return bg;
+}
+} // namespace
+
 QImage prepare(const QImage &image)
 {
     QImage flat = image;
@@ -18,103 +71,214 @@ QImage prepare(const QImage &image)
         QPainter painter(&flat);
         painter.drawImage(0, 0, image);
     }
-    QImage gray = flat.convertToFormat(QImage::Format_Grayscale8);
+    const QImage gray = flat.convertToFormat(QImage::Format_Grayscale8);
+    if (gray.width() < 2 || gray.height() < 2)
+        return gray;
 
-    std::array<qint64, 256> histogram{};
+    // Screens mix light and dark panels, chat bubbles and tinted side bars; Tesseract wants dark
+    // text on one white page and takes a tinted panel for a picture. Ink is whatever differs
+    // from the panel it sits on, in either direction.
+    const QImage bg = localBackground(gray, 12);
+    QImage page(gray.size(), QImage::Format_Grayscale8);
     for (int y = 0; y < gray.height(); ++y) {
-        const uchar *row = gray.constScanLine(y);
-        for (int x = 0; x < gray.width(); ++x)
-            ++histogram[row[x]];
-    }
-    const qint64 half = qint64(gray.width()) * gray.height() / 2;
-    qint64 seen = 0;
-    int median = 0;
-    for (; median < 256; ++median) {
-        seen += histogram[median];
-        if (seen >= half)
-            break;
-    }
-    // Tesseract's own per-line inversion copes with a dark panel here and there, not with a
-    // dark theme throughout.
-    if (median < 110)
-        gray.invertPixels();
-    return gray;
-}
-
-Box boxAt(const QImage &gray, QRect rect)
-{
-    rect = rect.intersected(gray.rect());
-    if (rect.width() < 6 || rect.height() < 6)
-        return Box::None;
-    // Find the darkest and lightest grey to place a threshold between ink and paper.
-    int lo = 255, hi = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        const uchar *row = gray.constScanLine(y);
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            lo = std::min<int>(lo, row[x]);
-            hi = std::max<int>(hi, row[x]);
+        const uchar *g = gray.constScanLine(y);
+        const uchar *b = bg.constScanLine(y);
+        const uchar *above = bg.constScanLine(std::max(0, y - 1));
+        uchar *out = page.scanLine(y);
+        for (int x = 0; x < gray.width(); ++x) {
+            int ink = std::min(255, 2 * std::abs(int(g[x]) - int(b[x])));
+            // Keep the edge between two panels as a thin rule: it tells columns apart.
+            if (x > 0 && (std::abs(int(b[x]) - int(b[x - 1])) > 12 || std::abs(int(b[x]) - int(above[x])) > 12))
+                ink = std::max(ink, 160);
+            out[x] = uchar(255 - ink);
         }
     }
-    if (hi - lo < 60)
-        return Box::None;
-    const int threshold = (lo + hi) / 2;
+    return page;
+}
+
+bool struckThrough(const QImage &gray, QRect line)
+{
+    line = line.intersected(gray.rect());
+    if (line.width() < 3 * line.height() || line.height() < 6)
+        return false;
+    // A rule through the middle band of the whole line: text rows never run unbroken that far.
+    for (int y = line.top() + line.height() / 4; y <= line.bottom() - line.height() / 6; ++y) {
+        const uchar *row = gray.constScanLine(y);
+        int ink = 0;
+        for (int x = line.left(); x <= line.right(); ++x)
+            ink += row[x] < 170;
+        if (ink * 100 >= line.width() * 85)
+            return true;
+    }
+    return false;
+}
+
+namespace
+{
+struct Component
+{
+    QRect rect;
+    int pixels = 0;
+};
+
+// Classifies one connected shape (and whatever ink lies inside its bounds, such as a tick).
+Mark classify(const QImage &gray, const Component &c, int threshold, QRect line)
+{
+    const QRect r = c.rect;
+    const int w = r.width(), h = r.height();
+    if (w * 10 < h * 7 || h * 10 < w * 7)
+        return Mark::None;
     auto ink = [&](int x, int y) { return gray.constScanLine(y)[x] < threshold; };
 
-    // Tight bounds of the ink.
-    int left = rect.right(), right = rect.left(), top = rect.bottom(), bottom = rect.top();
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (ink(x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    const int w = right - left + 1, h = bottom - top + 1;
-    if (w < 6 || h < 6 || w * 10 < h * 7 || h * 10 < w * 7)
-        return Box::None;
+    // Dot: a small filled round or square shape standing in the middle of the text line.
+    const int lineHeight = line.height();
+    const double fill = double(c.pixels) / double(w * h);
+    const int centre = r.center().y();
+    if (h * 10 <= lineHeight * 6 && h >= 3 && fill >= 0.6 && w * 4 >= h * 3 && h * 4 >= w * 3
+        && centre > line.top() + lineHeight * 3 / 10
+        && centre < line.bottom() - lineHeight / 5)
+        return Mark::Dot;
 
-    // A box has four straight sides: on each edge (within two pixels) a line that is mostly ink.
-    auto rowInk = [&](int y) {
-        int n = 0;
-        for (int x = left; x <= right; ++x)
-            n += ink(x, y);
-        return n;
+    if (w < 7 || h < 7 || h < lineHeight / 2 || w * 100 < h * 85 || h * 100 < w * 85)
+        return Mark::None;
+    // Box: four straight sides, each an unbroken run of ink (rounded corners aside) within the
+    // outer three rows or columns. "H", "N" or "П" have a side broken in two or missing.
+    auto longestRow = [&](int y) {
+        int best = 0, run = 0;
+        for (int x = r.left(); x <= r.right(); ++x) {
+            run = ink(x, y) ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+        return best;
     };
-    auto colInk = [&](int x) {
-        int n = 0;
-        for (int y = top; y <= bottom; ++y)
-            n += ink(x, y);
-        return n;
+    auto longestCol = [&](int x) {
+        int best = 0, run = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            run = ink(x, y) ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+        return best;
     };
     auto strongRow = [&](int y0, int step) {
         for (int i = 0; i < 3; ++i)
-            if (rowInk(y0 + i * step) * 10 >= w * 8)
+            if (longestRow(y0 + i * step) * 100 >= w * 60)
                 return true;
         return false;
     };
     auto strongCol = [&](int x0, int step) {
         for (int i = 0; i < 3; ++i)
-            if (colInk(x0 + i * step) * 10 >= h * 8)
+            if (longestCol(x0 + i * step) * 100 >= h * 60)
                 return true;
         return false;
     };
-    if (!strongRow(top, 1) || !strongRow(bottom, -1) || !strongCol(left, 1) || !strongCol(right, -1))
-        return Box::None;
+    if (!strongRow(r.top(), 1) || !strongRow(r.bottom(), -1) || !strongCol(r.left(), 1)
+        || !strongCol(r.right(), -1))
+        return Mark::None;
 
-    // Inside the sides: empty paper, or a tick / cross / fill.
     const int margin = std::max(2, std::min(w, h) / 5);
     int inside = 0, total = 0;
-    for (int y = top + margin; y <= bottom - margin; ++y)
-        for (int x = left + margin; x <= right - margin; ++x) {
+    for (int y = r.top() + margin; y <= r.bottom() - margin; ++y)
+        for (int x = r.left() + margin; x <= r.right() - margin; ++x) {
             ++total;
             inside += ink(x, y);
         }
     if (total == 0)
-        return Box::None;
-    // A solid square is a bullet, not a box: ticked boxes keep some paper inside (the tick or its background).
+        return Mark::None;
+    // A solid square is a bullet: a ticked box keeps some paper inside (around the tick or in it).
     if (inside * 100 >= total * 95)
-        return Box::None;
-    return inside * 100 >= total * 8 ? Box::Ticked : Box::Empty;
+        return h <= lineHeight ? Mark::Dot : Mark::None;
+    return inside * 100 >= total * 6 ? Mark::TickedBox : Mark::EmptyBox;
+}
+} // namespace
+
+Found markNear(const QImage &gray, QRect area, QRect line, Side side)
+{
+    area = area.intersected(gray.rect());
+    if (area.width() < 4 || area.height() < 4 || line.height() < 4)
+        return {};
+    int lo = 255, hi = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar *row = gray.constScanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x) {
+            lo = std::min<int>(lo, row[x]);
+            hi = std::max<int>(hi, row[x]);
+        }
+    }
+    if (hi - lo < 60)
+        return {};
+    // Nearer the paper than the ink: thin anti-aliased box outlines are light grey.
+    const int threshold = hi - (hi - lo) * 2 / 5;
+
+    // Connected shapes of ink in the area (8-neighbourhood); the area is a few line heights wide.
+    const int aw = area.width(), ah = area.height();
+    QList<int> label(aw * ah, -1);
+    QList<Component> components;
+    QList<QPoint> stack;
+    for (int y = 0; y < ah; ++y) {
+        for (int x = 0; x < aw; ++x) {
+            if (label[y * aw + x] >= 0 || gray.constScanLine(area.top() + y)[area.left() + x] >= threshold)
+                continue;
+            Component c;
+            int minX = x, maxX = x, minY = y, maxY = y;
+            const int id = int(components.size());
+            label[y * aw + x] = id;
+            stack = {QPoint(x, y)};
+            while (!stack.isEmpty()) {
+                const QPoint p = stack.takeLast();
+                ++c.pixels;
+                minX = std::min(minX, p.x());
+                maxX = std::max(maxX, p.x());
+                minY = std::min(minY, p.y());
+                maxY = std::max(maxY, p.y());
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = p.x() + dx, ny = p.y() + dy;
+                        if (nx < 0 || ny < 0 || nx >= aw || ny >= ah || label[ny * aw + nx] >= 0)
+                            continue;
+                        if (gray.constScanLine(area.top() + ny)[area.left() + nx] >= threshold)
+                            continue;
+                        label[ny * aw + nx] = id;
+                        stack.append(QPoint(nx, ny));
+                    }
+            }
+            c.rect = QRect(QPoint(area.left() + minX, area.top() + minY), QPoint(area.left() + maxX, area.top() + maxY));
+            components.append(c);
+        }
+    }
+
+    // Shapes that touch the area's edge are cut off and cannot be judged; the marker must be
+    // the outermost shape level with the line on the side that faces the text.
+    const int middle = line.center().y();
+    const Component *outermost = nullptr;
+    for (const Component &c : components) {
+        const QRect r = c.rect;
+        if (std::abs(r.center().y() - middle) > line.height() / 2 && !(r.top() < middle && r.bottom() > middle))
+            continue;
+        if (r.height() < 3 && r.width() < 3)
+            continue; // specks
+        if (!outermost || (side == Side::Right ? r.right() > outermost->rect.right() : r.left() < outermost->rect.left()))
+            outermost = &c;
+    }
+    Found best;
+    if (!outermost)
+        return best;
+    const QRect r = outermost->rect;
+    if (r.top() <= area.top() || r.bottom() >= area.bottom() || r.left() <= area.left()
+        || (side == Side::Left && r.right() >= area.right()))
+        return best;
+    Mark mark = classify(gray, *outermost, threshold, line);
+    if (mark == Mark::Dot) {
+        // A bullet stands apart; a small round letter ("s", "e", "w") touches its word.
+        for (const Component &c : components) {
+            if (&c == outermost || c.rect.bottom() < r.top() || c.rect.top() > r.bottom())
+                continue;
+            const int gap = c.rect.left() > r.right() ? c.rect.left() - r.right() : r.left() - c.rect.right();
+            if (gap < std::max(3, r.width()))
+                mark = Mark::None;
+        }
+    }
+    if (mark != Mark::None)
+        best = {mark, r};
+    return best;
 }
 }

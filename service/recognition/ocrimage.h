@@ -7,15 +7,32 @@
 
 /*!
  * Image work around OCR: turning a screenshot into the dark-on-light grey page Tesseract reads
- * best, and telling drawn check boxes (which OCR reads as "O", "0", "[]" or drops) apart.
+ * best, and finding the list markers OCR misses: drawn check boxes (read as "O", "0", "[]" or
+ * dropped, often as a column of their own) and bullet dots (read as "e", "¢", "°").
  */
 namespace OcrImage
 {
 /*! Grey, transparent parts on white, and inverted when the page is mostly dark. */
 QImage prepare(const QImage &image);
 
-enum class Box { None, Empty, Ticked };
+enum class Mark { None, EmptyBox, TickedBox, Dot };
 
-/*! What sits in \a rect of the grey page: a square box outline (empty or ticked), or something else. */
-Box boxAt(const QImage &gray, QRect rect);
+struct Found
+{
+    Mark mark = Mark::None;
+    QRect rect; //!< where the mark is, when there is one
+};
+
+/*! Which end of the area the marker must be: nearest the text it belongs to. */
+enum class Side { Left, Right };
+
+/*!
+ * The list marker in \a area of the grey page, level with the text line \a line: a box or dot
+ * that is the outermost shape on \a side (so that the dot of an "i" in a neighbouring word
+ * does not count).
+ */
+Found markNear(const QImage &gray, QRect area, QRect line, Side side);
+
+/*! Whether the text line is struck through: done items in many to-do apps. */
+bool struckThrough(const QImage &gray, QRect line);
 }

@@ -37,10 +37,13 @@ struct Rules
     QRegularExpression open = makeRegex(u"^(?:[-*•+]\\s*)?(?:(?:\\[\\s*\\]|\\[_\\]|\\(\\s*\\)|[☐□▢◻⬜❏❑◯⭘○]|"
                                         u"\\[\\s*[|Il]?\\s*\\]|\\|\\s*\\||[|\\[]\\s*[\\]|]|C\\]|LJ|L\\]|U\\])\\s*(?=\\S)|"
                                         u"[oо0OОQ©®]\\]?\\s+(?=[\\p{L}\"'«]))(.*)$"_s);
-    QRegularExpression bullet = makeRegex(u"^[-–—*•·‣▪▫►▶◦●∙⁃+»>~]+\\s*(?=\\S)(.*)$"_s);
+    QRegularExpression bullet = makeRegex(u"^[-–—*•·‣▪▫►▶◦●∙⁃+»]+\\s*(?=\\S)(.*)$"_s);
     QRegularExpression number = makeRegex(u"^(?:\\(?\\d{1,2}[.),]|\\d{1,2}\\s*[.)]|[a-zа-я]\\))\\s+(?=\\S)(.*)$"_s);
+    // "TODO: x", "TODO x", "// TODO: x", "# FIXME x"; "To do:" and "Зробити:" only with the colon,
+    // since "Зробити ремонт" is itself the task.
     QRegularExpression todoPrefix = makeRegex(
-        u"^(?:(?:todo|to-do)(?![\\w'])\\s*[:.\\-–—]?|(?:to do|зробити|треба|потрібно|необхідно)\\s*[:\\-–—])\\s*(?=\\S)(.*)$"_s);
+        u"^(?:(?://+|#+|--|/\\*+|;+)\\s*)?(?:(?:todo|to-do|fixme)(?:\\s*[:\\-–—]\\s*|\\s+)|"
+        u"(?:to do|зробити|треба|потрібно|необхідно)\\s*[:\\-–—]\\s*)(?=\\S)(.*)$"_s);
     QRegularExpression todoHeading = makeRegex(
         u"^(?:my |our |today's |today|tomorrow|мої |наші )?(?:to ?do(?:s| list)?|to-dos?|tasks?|task list|action items|"
         u"next steps|checklist|plan|зробити|треба зробити|потрібно зробити|справи|список справ|завдання|задачі|"
@@ -115,10 +118,35 @@ bool isUkrainianVerb(const QString &word)
         || word.endsWith(u"тись"_s) || word.endsWith(u"іть"_s) || word.endsWith(u"йте"_s);
 }
 
+// Menu bars ("File Edit View Window Help") are window chrome, not a list of imperatives.
+bool isMenuBar(const QString &text)
+{
+    static const QSet<QString> menus = [] {
+        const auto words = u"file edit view window help go tools format insert selection run terminal history "
+                           u"bookmarks image layer filter select debug project build options settings actions "
+                           u"файл правка зміни редагування вигляд вид вікно довідка інструменти формат вставка "
+                           u"перехід налаштування"_s;
+        QSet<QString> set;
+        for (const auto &w : words.split(u' ', Qt::SkipEmptyParts))
+            set.insert(w);
+        return set;
+    }();
+    const QStringList words = text.toLower().split(u' ', Qt::SkipEmptyParts);
+    return words.size() >= 2
+        && std::all_of(words.begin(), words.end(), [](const QString &w) { return menus.contains(w); });
+}
+
 bool startsWithVerb(const QString &text)
 {
     const QString word = rules().firstWord.match(text).captured(0).toLower();
     return englishVerbs().contains(word) || isUkrainianVerb(word);
+}
+
+// Source code around a "// TODO:" comment is neither its wrapped part nor a task of its own.
+bool looksLikeCode(const QString &text)
+{
+    thread_local const QRegularExpression code = makeRegex(u"[;{}=<>]|\\(\\)|::|->|^#include|\\)$"_s);
+    return code.match(text).hasMatch();
 }
 
 int wordCount(const QString &text)
@@ -167,32 +195,52 @@ struct Entry
     QString text;
     int block = 0;
     int left = -1;
+    int top = -1;
     int height = 0;
     int bottom = -1;
     int lastLineWords = 0;
     bool capitalised = false; // the line as written began with a capital (before "TODO:" and the like)
     bool todoHeading = false;
     bool longProse = false;
+
+    bool hasGeometry() const { return left >= 0 && top >= 0 && height > 0; }
 };
 
-bool isContinuation(const TextLine &line, const Classified &c, const Entry &entry, int block)
+// Whether \a below continues the column of \a above closely enough to belong to one list (or
+// one item): near underneath and about as far left. Screens put side bars and other columns
+// between the lines of a list in reading order, so neighbours are found by position.
+bool follows(const Entry &above, const Entry &below, int gapLines)
 {
-    if (entry.block != block || entry.marker == Marker::Heading || c.marker != Marker::None)
+    if (!above.hasGeometry() || !below.hasGeometry())
+        return above.block == below.block;
+    const int unit = std::max(above.height, below.height);
+    return below.top >= above.top && below.top - above.bottom <= gapLines * unit
+        && std::abs(below.left - above.left) <= 2 * unit;
+}
+
+bool isContinuation(const Entry &line, const Classified &c, const Entry &entry)
+{
+    if (entry.marker == Marker::Heading || c.marker != Marker::None)
         return false;
     const QString &text = c.rest;
-    const bool geometry = entry.height > 0 && line.height > 0 && entry.left >= 0 && line.left >= 0;
-    if (geometry && line.top >= 0 && entry.bottom >= 0 && line.top - entry.bottom > entry.height)
-        return false; // a gap: the next paragraph
+    const bool geometry = entry.hasGeometry() && line.hasGeometry();
+    if (!geometry && entry.block != line.block)
+        return false;
+    if (geometry) {
+        const int unit = std::max(entry.height, line.height);
+        if (line.top < entry.top || line.top - entry.bottom > unit)
+            return false; // above, or after a gap: not the wrapped part
+        if (line.left < entry.left - unit / 2 || line.left > entry.left + 3 * unit)
+            return false; // sticks out to the left, or another column
+    }
     const bool indented = geometry && line.left > entry.left + entry.height * 6 / 10;
     if (entry.marker != Marker::None && indented)
         return true;
-    if (text.isEmpty())
+    if (text.isEmpty() || looksLikeCode(text))
         return false;
     const QChar first = text.at(0);
     const QChar last = entry.text.isEmpty() ? QChar() : entry.text.back();
     const bool sentenceEnded = last == u'.' || last == u'!' || last == u'?' || last == u':';
-    if (geometry && line.left < entry.left - entry.height / 2)
-        return false; // sticks out to the left of the item: not its wrapped part
     if (first.isLower() && !sentenceEnded && !startsWithVerb(text))
         return true;
     // Prose wraps long lines: an unmarked paragraph keeps them together whatever they start with.
@@ -344,21 +392,36 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
         if (raw.blockStart)
             ++block;
         const Classified c = classify(text);
-        if (!entries.isEmpty() && isContinuation(raw, c, entries.back(), block)) {
-            Entry &e = entries.back();
-            e.text = joinWrapped(e.text, c.rest);
-            e.lastLineWords = wordCount(c.rest);
-            if (raw.top >= 0 && raw.height > 0)
-                e.bottom = raw.top + raw.height;
-            continue;
-        }
         Entry e;
         e.marker = c.marker;
         e.text = c.rest;
         e.block = block;
         e.left = raw.left;
+        e.top = raw.top;
         e.height = raw.height;
         e.bottom = raw.top >= 0 && raw.height > 0 ? raw.top + raw.height : -1;
+
+        // The entry this line may continue: the latest one it sits under (lines of other
+        // columns can come in between).
+        Entry *above = nullptr;
+        for (qsizetype j = entries.size() - 1; j >= 0 && j >= entries.size() - 8; --j) {
+            if (!e.hasGeometry() || !entries[j].hasGeometry()) {
+                above = &entries[j];
+                break;
+            }
+            if (follows(entries[j], e, 1) || (e.left > entries[j].left && e.top >= entries[j].top
+                                              && e.top - entries[j].bottom <= std::max(e.height, entries[j].height))) {
+                above = &entries[j];
+                break;
+            }
+        }
+        if (above && isContinuation(e, c, *above)) {
+            above->text = joinWrapped(above->text, c.rest);
+            above->lastLineWords = wordCount(c.rest);
+            if (e.bottom >= 0)
+                above->bottom = std::max(above->bottom, e.bottom);
+            continue;
+        }
         e.lastLineWords = wordCount(c.rest);
         const auto firstLetter = std::find_if(text.begin(), text.end(), [](QChar ch) { return ch.isLetter(); });
         e.capitalised = firstLetter != text.end() && firstLetter->isUpper();
@@ -370,30 +433,47 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
 
     auto shortImperative = [](const Entry &e) {
         return e.marker == Marker::None && !e.longProse && wordCount(e.text) >= 2 && wordCount(e.text) <= 12
-            && startsWithVerb(e.text) && !e.text.endsWith(u'?');
+            && startsWithVerb(e.text) && !e.text.endsWith(u'?') && !looksLikeCode(e.text) && !isMenuBar(e.text);
     };
     auto markedItem = [](const Entry &e) {
         return e.marker == Marker::Open || e.marker == Marker::Checked || e.marker == Marker::Bullet
             || e.marker == Marker::Number || e.marker == Marker::TodoPrefix;
     };
+    auto sameColumn = [](const Entry &a, const Entry &b) {
+        if (!a.hasGeometry() || !b.hasGeometry())
+            return true;
+        return std::abs(a.left - b.left) <= 2 * std::max(a.height, b.height);
+    };
 
     // Pass 2: which entries are tasks.
     QList<RecognizedTask> tasks;
-    int listBlock = -1; // the block a heading opened a list in (and the block right after it)
+    qsizetype anchor = -1; // the heading that opened a list, then the list's latest line
     bool listIsTodo = false;
     DeadlineParser::Match headingDeadline;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const Entry &e = entries.at(i);
         if (e.marker == Marker::Heading) {
-            const bool aloneInBlock = (i + 1 >= entries.size() || entries.at(i + 1).block != e.block);
-            listBlock = aloneInBlock ? e.block + 1 : e.block;
+            anchor = i;
             listIsTodo = e.todoHeading;
             headingDeadline = DeadlineParser::parse(e.text, today);
             continue;
         }
-        if (e.block != listBlock && !(listBlock >= 0 && e.block == listBlock - 1)) {
-            listBlock = -1;
-            headingDeadline = {};
+        bool underHeading = false;
+        if (anchor >= 0) {
+            const Entry &a = entries.at(anchor);
+            const bool fromHeading = a.marker == Marker::Heading;
+            // A heading stands a little apart from its list; without geometry the list is the
+            // heading's block or, when the heading stands alone, the next one.
+            const bool inList = (a.hasGeometry() && e.hasGeometry())
+                ? follows(a, e, fromHeading ? 3 : 2)
+                : (e.block == a.block || (fromHeading && e.block == a.block + 1));
+            if (inList) {
+                underHeading = true;
+                anchor = i;
+            } else if (sameColumn(a, e)) {
+                anchor = -1;
+                headingDeadline = {};
+            }
         }
         bool candidate = false;
         switch (e.marker) {
@@ -406,16 +486,23 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
         case Marker::None: {
             if (e.longProse)
                 break;
-            const bool underHeading = listBlock >= 0;
             const int words = wordCount(e.text);
             if (underHeading && words <= (listIsTodo ? 14 : 8) && !e.text.endsWith(u'.'))
                 candidate = true;
             else if (shortImperative(e)) {
-                const auto neighbour = [&](qsizetype j) {
-                    return j >= 0 && j < entries.size() && entries.at(j).block == e.block
-                        && (shortImperative(entries.at(j)) || markedItem(entries.at(j)));
-                };
-                candidate = neighbour(i - 1) || neighbour(i + 1);
+                // In a list: a line like it, or a marked item, right above or below.
+                for (qsizetype j = i - 1; j >= 0 && j >= i - 8 && !candidate; --j) {
+                    if (follows(entries.at(j), e, 2))
+                        candidate = shortImperative(entries.at(j)) || markedItem(entries.at(j));
+                    else if (!entries.at(j).hasGeometry())
+                        break;
+                }
+                for (qsizetype j = i + 1; j < entries.size() && j <= i + 8 && !candidate; ++j) {
+                    if (follows(e, entries.at(j), 2))
+                        candidate = shortImperative(entries.at(j)) || markedItem(entries.at(j));
+                    else if (!entries.at(j).hasGeometry())
+                        break;
+                }
             }
             break;
         }

@@ -14,7 +14,7 @@
 struct TextLine
 {
     QString text;
-    int left = -1; //!< left edge, in pixels of the OCR'd image (or characters for plain text)
+    int left = -1; //!< left edge, in pixels of the OCR'd image (or characters for plain text); -1 when unknown
     int top = -1; //!< top edge
     int height = 0; //!< line height; 0 when unknown
     bool blockStart = false; //!< the first line of a layout block (a column, a panel, a paragraph group)
@@ -36,7 +36,8 @@ struct TextLine
             int indent = 0;
             while (indent < raw.size() && raw.at(indent).isSpace())
                 ++indent;
-            out.append(TextLine{raw.trimmed(), indent, row, 1, gap});
+            // A character is about half as wide as a line is high; a blank line leaves a gap as on a screen.
+            out.append(TextLine{raw.trimmed(), indent, 4 * row, 2, gap});
             gap = false;
         }
         return out;

@@ -1,0 +1,339 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+// The Tesseract recognizer end to end on screenshots rendered here: fonts, sizes, light and
+// dark themes, both languages, drawn and typed check boxes; and its failures.
+#include "tesseractrecognizer.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace
+{
+enum class Mark { None, DrawnBox, Bullet, Number };
+
+struct Sheet
+{
+    QString family;
+    int pixelSize = 16;
+    bool dark = false;
+    Mark mark = Mark::DrawnBox;
+    QString heading;
+    QStringList items; // "[x]" in front marks a checked item
+};
+
+QByteArray render(const Sheet &sheet, const char *format = "PNG")
+{
+    QImage image(1000, 640, QImage::Format_RGB32);
+    const QColor paper = sheet.dark ? QColor(0x1e, 0x1f, 0x24) : QColor(0xfb, 0xfb, 0xfa);
+    const QColor ink = sheet.dark ? QColor(0xe6, 0xe6, 0xe6) : QColor(0x22, 0x22, 0x22);
+    image.fill(paper);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    QFont font(sheet.family);
+    font.setPixelSize(sheet.pixelSize);
+    const int lineStep = sheet.pixelSize * 2;
+    int y = 40;
+    if (!sheet.heading.isEmpty()) {
+        QFont bold = font;
+        bold.setBold(true);
+        bold.setPixelSize(sheet.pixelSize * 3 / 2);
+        p.setFont(bold);
+        p.setPen(ink);
+        p.drawText(40, y + sheet.pixelSize, sheet.heading);
+        y += lineStep * 2;
+    }
+    p.setFont(font);
+    int number = 0;
+    for (QString item : sheet.items) {
+        const bool checked = item.startsWith(u"[x]"_s);
+        if (checked)
+            item = item.mid(3).trimmed();
+        const int box = sheet.pixelSize;
+        const int baseline = y + sheet.pixelSize;
+        const int boxTop = baseline - box + sheet.pixelSize / 8;
+        p.setPen(QPen(ink, std::max(1, sheet.pixelSize / 10)));
+        switch (sheet.mark) {
+        case Mark::DrawnBox:
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(QRectF(40, boxTop, box, box), 2, 2);
+            if (checked) {
+                p.setPen(QPen(ink, std::max(2, sheet.pixelSize / 7)));
+                p.drawPolyline(QList<QPointF>{{40 + box * 0.2, boxTop + box * 0.5},
+                                              {40 + box * 0.42, boxTop + box * 0.75},
+                                              {40 + box * 0.8, boxTop + box * 0.22}});
+            }
+            break;
+        case Mark::Bullet:
+            p.setBrush(ink);
+            p.drawEllipse(QPointF(40 + box / 2.0, baseline - sheet.pixelSize * 0.35), box / 6.0, box / 6.0);
+            break;
+        case Mark::Number:
+            p.drawText(40, baseline, QString::number(++number) + u'.');
+            break;
+        case Mark::None:
+            break;
+        }
+        p.setPen(ink);
+        p.drawText(40 + (sheet.mark == Mark::None ? 0 : box * 2), baseline, item);
+        y += lineStep;
+    }
+    p.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QString normalized(const QString &title)
+{
+    return title.simplified().toCaseFolded();
+}
+
+QStringList titles(const RecognitionResult &result)
+{
+    QStringList out;
+    for (const RecognizedTask &t : result.tasks)
+        out << normalized(t.title);
+    return out;
+}
+
+RecognitionRequest request(const QByteArray &image, const QString &language, const QString &zone = u"Europe/Kyiv"_s)
+{
+    // Wednesday 11 March 2026, morning in Europe and the night before in America.
+    return {image, QDateTime::fromString(u"2026-03-11T08:00:00Z"_s, Qt::ISODate), zone, language};
+}
+} // namespace
+
+Q_DECLARE_METATYPE(Sheet)
+
+class TestRecognition : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readsRenderedLists_data();
+    void readsRenderedLists();
+    void readsDeadlinesAndPriorities();
+    void readsJpeg();
+    void textWithoutTasksIsDoneAndEmpty();
+    void unreadableImage_data();
+    void unreadableImage();
+    void missingLanguageData();
+    void concurrentCallsAgree();
+
+private:
+    TesseractRecognizer m_recognizer;
+};
+
+void TestRecognition::readsRenderedLists_data()
+{
+    QTest::addColumn<Sheet>("sheet");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList english{u"Buy milk and bread"_s, u"Call the dentist"_s, u"[x] Pay the electricity bill"_s,
+                              u"Send the slides to Anna"_s};
+    const QStringList englishExpected{u"buy milk and bread"_s, u"call the dentist"_s, u"send the slides to anna"_s};
+    const QStringList ukrainian{u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"[x] Оплатити світло"_s,
+                                u"Надіслати звіт Олені"_s};
+    const QStringList ukrainianExpected{u"купити молоко"_s, u"подзвонити лікарю"_s, u"надіслати звіт олені"_s};
+
+    QTest::newRow("DejaVu Sans, drawn boxes, light")
+        << Sheet{u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, u"Today"_s, english} << u"en"_s << englishExpected;
+    QTest::newRow("Liberation Serif, drawn boxes, dark")
+        << Sheet{u"Liberation Serif"_s, 20, true, Mark::DrawnBox, {}, english} << u"en"_s << englishExpected;
+    QTest::newRow("Liberation Sans, small, light")
+        << Sheet{u"Liberation Sans"_s, 13, false, Mark::DrawnBox, {}, english} << u"en"_s << englishExpected;
+    QTest::newRow("Noto Sans, bullets, dark")
+        << Sheet{u"Noto Sans"_s, 15, true, Mark::Bullet, u"Errands"_s,
+                 {u"Buy milk and bread"_s, u"Call the dentist"_s, u"Send the slides to Anna"_s}}
+        << u"en"_s << englishExpected;
+    QTest::newRow("DejaVu Sans, numbers, light")
+        << Sheet{u"DejaVu Sans"_s, 14, false, Mark::Number, {},
+                 {u"Buy milk and bread"_s, u"Call the dentist"_s, u"Send the slides to Anna"_s}}
+        << u"en"_s << englishExpected;
+    QTest::newRow("Ukrainian, DejaVu Sans, drawn boxes, light")
+        << Sheet{u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, u"Справи"_s, ukrainian} << u"uk"_s << ukrainianExpected;
+    QTest::newRow("Ukrainian, Noto Sans, drawn boxes, dark")
+        << Sheet{u"Noto Sans"_s, 16, true, Mark::DrawnBox, {}, ukrainian} << u"uk"_s << ukrainianExpected;
+    QTest::newRow("Ukrainian, Liberation Sans, plain imperative lines")
+        << Sheet{u"Liberation Sans"_s, 17, false, Mark::None, {},
+                 {u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"Надіслати звіт Олені"_s}}
+        << u"uk"_s << ukrainianExpected;
+    QTest::newRow("typed boxes")
+        << Sheet{u"DejaVu Sans"_s, 18, false, Mark::None, {},
+                 {u"☐ Buy milk and bread"_s, u"☐ Call the dentist"_s, u"☑ Pay the electricity bill"_s,
+                  u"☐ Send the slides to Anna"_s}}
+        << u"en"_s << englishExpected;
+}
+
+void TestRecognition::readsRenderedLists()
+{
+    QFETCH(Sheet, sheet);
+    QFETCH(QString, language);
+    QFETCH(QStringList, expected);
+    if (!QFontDatabase::families().contains(sheet.family))
+        QSKIP("font not installed");
+
+    const RecognitionResult result = m_recognizer.recognize(request(render(sheet), language));
+    QVERIFY2(result.done, qPrintable(result.error));
+    QCOMPARE(titles(result), expected);
+}
+
+void TestRecognition::readsDeadlinesAndPriorities()
+{
+    const Sheet sheet{u"DejaVu Sans"_s, 17, false, Mark::DrawnBox, {},
+                      {u"Call Bob tomorrow at 2pm"_s, u"URGENT: renew the passport"_s, u"Подзвонити мамі до п'ятниці"_s,
+                       u"Прибрати гараж колись"_s}};
+    const RecognitionResult result = m_recognizer.recognize(request(render(sheet), u"uk"_s, u"America/New_York"_s));
+    QVERIFY2(result.done, qPrintable(result.error));
+    QCOMPARE(titles(result), (QStringList{u"call bob"_s, u"renew the passport"_s, u"подзвонити мамі"_s,
+                                          u"прибрати гараж"_s}));
+    // 08:00 UTC is still Wednesday 04:00 in New York: tomorrow is Thursday the 12th, 14:00 EDT.
+    QCOMPARE(result.tasks.at(0).dueAt, QDateTime::fromString(u"2026-03-12T18:00:00Z"_s, Qt::ISODate));
+    QCOMPARE(result.tasks.at(1).priority, u"high"_s);
+    QCOMPARE(result.tasks.at(2).dueDate, u"2026-03-13"_s);
+    QCOMPARE(result.tasks.at(3).priority, u"low"_s);
+}
+
+void TestRecognition::readsJpeg()
+{
+    const Sheet sheet{u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, {u"Water the plants"_s, u"Book a table"_s}};
+    const RecognitionResult result = m_recognizer.recognize(request(render(sheet, "JPEG"), u"en"_s));
+    QVERIFY2(result.done, qPrintable(result.error));
+    QCOMPARE(titles(result), (QStringList{u"water the plants"_s, u"book a table"_s}));
+}
+
+void TestRecognition::textWithoutTasksIsDoneAndEmpty()
+{
+    const Sheet sheet{u"DejaVu Sans"_s, 16, false, Mark::None, u"Quarterly review"_s,
+                      {u"Revenue grew by twelve percent this quarter."_s,
+                       u"The new office opened in Lviv in February."_s}};
+    const RecognitionResult result = m_recognizer.recognize(request(render(sheet), u"en"_s));
+    QVERIFY2(result.done, qPrintable(result.error));
+    QCOMPARE(result.tasks.size(), 0);
+    QCOMPARE(result.error, QString());
+
+    QImage blank(640, 480, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    blank.save(&buffer, "PNG");
+    const RecognitionResult empty = m_recognizer.recognize(request(bytes, u"en"_s));
+    QVERIFY(empty.done);
+    QCOMPARE(empty.tasks.size(), 0);
+}
+
+void TestRecognition::unreadableImage_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray png = render({u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, {}, {u"Buy milk"_s}});
+    QImage small(8, 8, QImage::Format_RGB32);
+    small.fill(Qt::white);
+    QByteArray gif;
+    QBuffer buffer(&gif);
+    buffer.open(QIODevice::WriteOnly);
+    small.save(&buffer, "BMP");
+
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("text") << QByteArray("this is not an image");
+    QTest::newRow("truncated PNG") << png.left(png.size() / 3);
+    QTest::newRow("PNG signature only") << QByteArray("\x89PNG\r\n\x1a\n", 8);
+    QTest::newRow("BMP") << gif;
+    QTest::newRow("SVG") << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
+}
+
+void TestRecognition::unreadableImage()
+{
+    QFETCH(QByteArray, bytes);
+    const RecognitionResult result = m_recognizer.recognize(request(bytes, u"en"_s));
+    QVERIFY(!result.done);
+    QCOMPARE(result.error, u"unreadable_image"_s);
+    QVERIFY(result.tasks.isEmpty());
+}
+
+void TestRecognition::missingLanguageData()
+{
+    const QByteArray png = render({u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, {u"Buy milk"_s, u"Call mom"_s}});
+
+    QTemporaryDir empty;
+    QVERIFY(empty.isValid());
+    TesseractRecognizer none(empty.path());
+    for (const QString &language : {u"en"_s, u"uk"_s}) {
+        const RecognitionResult result = none.recognize(request(png, language));
+        QVERIFY(!result.done);
+        QCOMPARE(result.error, u"ocr_unavailable"_s);
+    }
+
+    // English data alone: English captures are read, Ukrainian ones (which need both) are not.
+    QTemporaryDir englishOnly;
+    QVERIFY(QFile::link(QDir(TesseractRecognizer::defaultTessdataDir()).filePath(u"eng.traineddata"_s),
+                        QDir(englishOnly.path()).filePath(u"eng.traineddata"_s)));
+    TesseractRecognizer english(englishOnly.path());
+    const RecognitionResult en = english.recognize(request(png, u"en"_s));
+    QVERIFY2(en.done, qPrintable(en.error));
+    QCOMPARE(titles(en), (QStringList{u"buy milk"_s, u"call mom"_s}));
+    const RecognitionResult uk = english.recognize(request(png, u"uk"_s));
+    QVERIFY(!uk.done);
+    QCOMPARE(uk.error, u"ocr_unavailable"_s);
+
+    // A file that is there but is no language data.
+    QTemporaryDir broken;
+    QFile bad(QDir(broken.path()).filePath(u"eng.traineddata"_s));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("not a model");
+    bad.close();
+    const RecognitionResult garbage = TesseractRecognizer(broken.path()).recognize(request(png, u"en"_s));
+    QVERIFY(!garbage.done);
+    QCOMPARE(garbage.error, u"ocr_unavailable"_s);
+}
+
+void TestRecognition::concurrentCallsAgree()
+{
+    // Every worker thread has its own engines; results must not depend on who ran alongside.
+    const QByteArray en = render({u"Liberation Sans"_s, 16, false, Mark::DrawnBox, {}, {u"Buy milk"_s, u"Pay rent"_s}});
+    const QByteArray uk = render({u"DejaVu Sans"_s, 16, true, Mark::Bullet, {}, {u"Купити хліб"_s, u"Помити авто"_s}});
+    std::unique_ptr<Recognizer> shared = makeDefaultRecognizer();
+    const QStringList alone[2] = {titles(shared->recognize(request(en, u"en"_s))),
+                                  titles(shared->recognize(request(uk, u"uk"_s)))};
+    QCOMPARE(alone[0].size(), 2);
+    QCOMPARE(alone[1].size(), 2);
+
+    QList<QStringList> results(6);
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < 6; ++i) {
+        threads.emplace_back(QThread::create([&, i] {
+            const bool english = i % 2 == 0;
+            results[i] = titles(shared->recognize(request(english ? en : uk, english ? u"en"_s : u"uk"_s)));
+        }));
+        threads.back()->start();
+    }
+    for (auto &t : threads)
+        QVERIFY(t->wait(180000));
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(results.at(i), alone[i % 2]);
+}
+
+int main(int argc, char **argv)
+{
+    // Text is drawn with the machine's fonts; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    TestRecognition test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_recognition.moc"
