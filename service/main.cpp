@@ -184,6 +184,8 @@ int main(int argc, char *argv[])
     QString host = colon > 0 ? hostPort.first(colon) : QString();
     if (host.startsWith(u'[') && host.endsWith(u']'))
         host = host.sliced(1, host.size() - 2);
+    if (host == u"localhost")
+        host = QStringLiteral("127.0.0.1");
     if (!portOk || port > 65535 || !config.address.setAddress(host)) {
         fail(QStringLiteral("--listen wants HOST:PORT with a numeric address, not %1").arg(hostPort));
         return 2;

@@ -730,6 +730,22 @@ private Q_SLOTS:
         QTRY_COMPARE(count("GET", "/tasks"), 2);
         QCOMPARE(m_store->offline(), false);
     }
+
+    void timerKeepsSyncing()
+    {
+        configure();
+        Store::Setup setup;
+        setup.defaults = m_defaults.get();
+        setup.accessKeyPath = keyPath();
+        setup.queueDirectory = queueDir();
+        setup.notifier = m_notifier.get();
+        setup.reachability = m_reachability.get();
+        setup.session = m_nam;
+        setup.syncInterval = 30ms;
+        m_store = std::make_unique<Store>(setup);
+        m_store->start();
+        QTRY_VERIFY(count("GET", "/tasks") >= 3);
+    }
 };
 
 QTEST_GUILESS_MAIN(StoreTest)

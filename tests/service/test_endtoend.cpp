@@ -168,7 +168,11 @@ private Q_SLOTS:
             QFile::copy(png, qEnvironmentVariable("QUIBLY_E2E_KEEP_IMAGE"));
         file.close();
 
+        const auto localDay = [] { return QDateTime::currentDateTime().toTimeZone(QTimeZone(Zone.toLatin1())).date(); };
+        const QDate today = localDay();
         const Run captured = ctl({u"capture"_s, png, u"--timeout"_s, u"120"_s});
+        if (localDay() != today)
+            QSKIP("the day changed during the capture; \"tomorrow\" is ambiguous");
         QVERIFY2(captured.exitCode == 0, qPrintable(captured.out + captured.err));
         // The announcements name every task read, and not the checked one.
         for (const QString &title : {u"Call the dentist"_s, u"Renew the passport"_s, u"Water the plants"_s,
@@ -178,7 +182,6 @@ private Q_SLOTS:
 
         const QJsonArray tasks = list();
         QCOMPARE(tasks.size(), 4);
-        const QDate today = QDateTime::currentDateTime().toTimeZone(QTimeZone(Zone.toLatin1())).date();
 
         const QJsonObject dentist = byTitle(tasks, u"Call the dentist"_s);
         QVERIFY(!dentist.isEmpty());

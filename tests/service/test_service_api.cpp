@@ -26,7 +26,7 @@ namespace {
 const QByteArray AnnaKey = "key-of-anna";
 const QByteArray BorisKey = "key of boris with spaces";
 const QByteArray RevokedKey = "key-of-revoked";
-const QByteArray Png = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray("image bytes \0\r\n--x", 20);
+const QByteArray Png = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray("image bytes \0\r\n--x", 18);
 
 void addUsers(const QString &dataDir)
 {

@@ -131,7 +131,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("message");
         QTest::addRow("listen without port") << QStringList{u"--listen"_s, u"127.0.0.1"_s} << 2 << "--listen"_ba;
-        QTest::addRow("listen on a name") << QStringList{u"--listen"_s, u"localhost:1"_s} << 2 << "--listen"_ba;
+        QTest::addRow("listen on a name") << QStringList{u"--listen"_s, u"example.org:1"_s} << 2 << "--listen"_ba;
         QTest::addRow("no workers") << QStringList{u"--workers"_s, u"0"_s} << 2 << "--workers"_ba;
         QTest::addRow("cert without key") << QStringList{u"--tls-cert"_s, u"/nonexistent"_s} << 1 << "go together"_ba;
         QTest::addRow("missing cert") << QStringList{u"--tls-cert"_s, u"/nonexistent"_s, u"--tls-key"_s, u"/x"_s} << 1
