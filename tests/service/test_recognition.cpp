@@ -289,6 +289,19 @@ void TestRecognition::textWithoutTasksIsDoneAndEmpty()
     const RecognitionResult empty = m_recognizer.recognize(request(bytes, u"en"_s));
     QVERIFY(empty.done);
     QCOMPARE(empty.tasks.size(), 0);
+
+    // Degenerate but valid images: a dot, a hair-thin strip, a transparent PNG.
+    for (const QSize size : { QSize(1, 1), QSize(3, 4000), QSize(5000, 2) }) {
+        QImage tiny(size, QImage::Format_ARGB32);
+        tiny.fill(Qt::transparent);
+        QByteArray png;
+        QBuffer out(&png);
+        out.open(QIODevice::WriteOnly);
+        tiny.save(&out, "PNG");
+        const RecognitionResult r = m_recognizer.recognize(request(png, u"uk"_s));
+        QVERIFY2(r.done, qPrintable(r.error));
+        QCOMPARE(r.tasks.size(), 0);
+    }
 }
 
 void TestRecognition::unreadableImage_data()
