@@ -17,8 +17,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace
-{
+namespace {
 QString fold(const QString &title)
 {
     QString s = title.simplified().toCaseFolded();
@@ -33,7 +32,7 @@ QString dueOf(const RecognizedTask &t)
         return t.dueAt->toUTC().toString(u"yyyy-MM-ddTHH:mm:ss'Z'"_s);
     return t.dueDate.value_or(QString());
 }
-}
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -62,8 +61,8 @@ int main(int argc, char **argv)
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         warm.save(&buffer, "PNG");
-        for (const QString &lang : {u"en"_s, u"uk"_s})
-            recognizer.recognize({bytes, QDateTime::currentDateTimeUtc(), u"UTC"_s, lang});
+        for (const QString &lang : { u"en"_s, u"uk"_s })
+            recognizer.recognize({ bytes, QDateTime::currentDateTimeUtc(), u"UTC"_s, lang });
         out << "engine start-up (eng, ukr+eng): " << init.elapsed() << " ms\n";
     }
 
@@ -81,8 +80,8 @@ int main(int argc, char **argv)
 
         QElapsedTimer timer;
         timer.start();
-        const RecognitionResult result =
-            recognizer.recognize({png, screen.localTime, screen.timeZone, screen.language});
+        const RecognitionResult result
+            = recognizer.recognize({ png, screen.localTime, screen.timeZone, screen.language });
         times << timer.elapsed();
 
         QList<RecognizedTask> found = result.tasks;
@@ -130,10 +129,18 @@ int main(int argc, char **argv)
     auto percent = [](int a, int b) { return b == 0 ? 0.0 : 100.0 * a / b; };
     out << "\nscreenshots: " << times.size() << ", tasks expected: " << expectedTotal << ", found: " << foundTotal
         << '\n';
-    out << QStringLiteral("title recall:       %1 %  (%2/%3)\n").arg(percent(matched, expectedTotal), 0, 'f', 1).arg(matched).arg(expectedTotal);
-    out << QStringLiteral("title precision:    %1 %  (%2/%3)\n").arg(percent(matched, foundTotal), 0, 'f', 1).arg(matched).arg(foundTotal);
-    out << QStringLiteral("deadline accuracy:  %1 %  (of the matched tasks)\n").arg(percent(dueRight, matched), 0, 'f', 1);
-    out << QStringLiteral("priority accuracy:  %1 %  (of the matched tasks)\n").arg(percent(priorityRight, matched), 0, 'f', 1);
+    out << QStringLiteral("title recall:       %1 %  (%2/%3)\n")
+               .arg(percent(matched, expectedTotal), 0, 'f', 1)
+               .arg(matched)
+               .arg(expectedTotal);
+    out << QStringLiteral("title precision:    %1 %  (%2/%3)\n")
+               .arg(percent(matched, foundTotal), 0, 'f', 1)
+               .arg(matched)
+               .arg(foundTotal);
+    out << QStringLiteral("deadline accuracy:  %1 %  (of the matched tasks)\n")
+               .arg(percent(dueRight, matched), 0, 'f', 1);
+    out << QStringLiteral("priority accuracy:  %1 %  (of the matched tasks)\n")
+               .arg(percent(priorityRight, matched), 0, 'f', 1);
     out << QStringLiteral("time per screenshot: mean %1 ms, median %2 ms, max %3 ms\n")
                .arg(sum / times.size())
                .arg(times.at(times.size() / 2))

@@ -41,7 +41,7 @@ int main(int argc, char **argv)
         for (const TextLine &line : *lines)
             out << (line.blockStart ? "  ---\n" : "") << "  [" << line.left << ',' << line.top << ' ' << line.height
                 << "] " << line.text << '\n';
-        const auto tasks = TaskExtractor::extract(*lines, {QDateTime::currentDateTimeUtc(), u"UTC"_s, language});
+        const auto tasks = TaskExtractor::extract(*lines, { QDateTime::currentDateTimeUtc(), u"UTC"_s, language });
         for (const RecognizedTask &t : tasks)
             out << "  => " << t.title << " [" << t.priority << "] " << t.dueDate.value_or(QString())
                 << (t.dueAt ? t.dueAt->toString(Qt::ISODate) : QString()) << '\n';

@@ -13,8 +13,7 @@
  * and dark, with the window chrome, side bars and prose around the lists that real screenshots
  * have. The recognition benchmark scores the recognizer against it.
  */
-namespace TodoScreens
-{
+namespace TodoScreens {
 struct Expected
 {
     QString title;
@@ -34,4 +33,4 @@ struct Screen
 
 /*! Renders every screen (needs a QGuiApplication for the fonts). */
 QList<Screen> all();
-}
+} // namespace TodoScreens

@@ -10,8 +10,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace
-{
+namespace {
 // Letters and apostrophes bound a word: "п'ятниці" is one word.
 const QString wordStart = u"(?<![\\w'])"_s;
 const QString wordEnd = u"(?![\\w'])"_s;
@@ -25,34 +24,34 @@ struct WeekdayName
 
 const std::array<WeekdayName, 7> &weekdays()
 {
-    static const std::array<WeekdayName, 7> names{{
-        {1, u"monday|понеділ(?:ок|ка|ку)"_s, u"mon|пн"_s},
-        {2, u"tuesday|вівтор(?:ок|ка|ку)"_s, u"tue|tues|вт"_s},
-        {3, u"wednesday|серед(?:а|и|у|і)"_s, u"wed|ср"_s},
-        {4, u"thursday|четвер(?:га|гу)?"_s, u"thu|thur|thurs|чт"_s},
-        {5, u"friday|п'ятниц(?:я|і|ю)"_s, u"fri|пт"_s},
-        {6, u"saturday|субот(?:а|и|у|і)"_s, u"sat|сб"_s},
-        {7, u"sunday|неділ(?:я|і|ю)"_s, u"sun|нд"_s},
-    }};
+    static const std::array<WeekdayName, 7> names { {
+        { 1, u"monday|понеділ(?:ок|ка|ку)"_s, u"mon|пн"_s },
+        { 2, u"tuesday|вівтор(?:ок|ка|ку)"_s, u"tue|tues|вт"_s },
+        { 3, u"wednesday|серед(?:а|и|у|і)"_s, u"wed|ср"_s },
+        { 4, u"thursday|четвер(?:га|гу)?"_s, u"thu|thur|thurs|чт"_s },
+        { 5, u"friday|п'ятниц(?:я|і|ю)"_s, u"fri|пт"_s },
+        { 6, u"saturday|субот(?:а|и|у|і)"_s, u"sat|сб"_s },
+        { 7, u"sunday|неділ(?:я|і|ю)"_s, u"sun|нд"_s },
+    } };
     return names;
 }
 
 // English full and short month names, then the Ukrainian genitive ("12 березня") and nominative.
 const QList<QStringList> &monthNames()
 {
-    static const QList<QStringList> names{
-        {u"january"_s, u"jan"_s, u"січня"_s, u"січень"_s},
-        {u"february"_s, u"feb"_s, u"лютого"_s, u"лютий"_s},
-        {u"march"_s, u"mar"_s, u"березня"_s, u"березень"_s},
-        {u"april"_s, u"apr"_s, u"квітня"_s, u"квітень"_s},
-        {u"may"_s, u"травня"_s, u"травень"_s},
-        {u"june"_s, u"jun"_s, u"червня"_s, u"червень"_s},
-        {u"july"_s, u"jul"_s, u"липня"_s, u"липень"_s},
-        {u"august"_s, u"aug"_s, u"серпня"_s, u"серпень"_s},
-        {u"september"_s, u"sept"_s, u"sep"_s, u"вересня"_s, u"вересень"_s},
-        {u"october"_s, u"oct"_s, u"жовтня"_s, u"жовтень"_s},
-        {u"november"_s, u"nov"_s, u"листопада"_s, u"листопад"_s},
-        {u"december"_s, u"dec"_s, u"грудня"_s, u"грудень"_s},
+    static const QList<QStringList> names {
+        { u"january"_s, u"jan"_s, u"січня"_s, u"січень"_s },
+        { u"february"_s, u"feb"_s, u"лютого"_s, u"лютий"_s },
+        { u"march"_s, u"mar"_s, u"березня"_s, u"березень"_s },
+        { u"april"_s, u"apr"_s, u"квітня"_s, u"квітень"_s },
+        { u"may"_s, u"травня"_s, u"травень"_s },
+        { u"june"_s, u"jun"_s, u"червня"_s, u"червень"_s },
+        { u"july"_s, u"jul"_s, u"липня"_s, u"липень"_s },
+        { u"august"_s, u"aug"_s, u"серпня"_s, u"серпень"_s },
+        { u"september"_s, u"sept"_s, u"sep"_s, u"вересня"_s, u"вересень"_s },
+        { u"october"_s, u"oct"_s, u"жовтня"_s, u"жовтень"_s },
+        { u"november"_s, u"nov"_s, u"листопада"_s, u"листопад"_s },
+        { u"december"_s, u"dec"_s, u"грудня"_s, u"грудень"_s },
     };
     return names;
 }
@@ -79,9 +78,8 @@ int monthNumber(const QString &name)
 
 QRegularExpression makeRegex(const QString &pattern)
 {
-    return QRegularExpression(pattern,
-                              QRegularExpression::CaseInsensitiveOption
-                                  | QRegularExpression::UseUnicodePropertiesOption);
+    return QRegularExpression(
+        pattern, QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
 }
 
 enum class Kind { Iso, Dotted, DayMonth, MonthDay, Relative, Weekday, WeekdayShort, Clock, AmPm, Noon };
@@ -105,33 +103,33 @@ const QList<Pattern> &patterns()
         }
         const QString next = u"(?:(next|наступн(?:ого|ої|ий|у|а|ій)|this|цього|цієї|цю|цей|у цю|в цю)\\s+)?"_s;
         const QString clock = u"([01]?\\d|2[0-3])[:.]([0-5]\\d)(?:\\s*([ap])\\.?\\s?m\\.?(?![\\w]))?"_s;
-        return QList<Pattern>{
-            {Kind::Iso, makeRegex(u"(?<![\\d-])(\\d{4})-(\\d{1,2})-(\\d{1,2})(?![\\d])"_s), false},
-            {Kind::Dotted, makeRegex(u"(?<![\\d.:])(\\d{1,2})[./](\\d{2})(?:[./](\\d{4}|\\d{2}))?(?![\\d:]|[./]\\d)"_s),
-             false},
-            {Kind::DayMonth,
-             makeRegex(u"(?<![\\d.:])(\\d{1,2})(?:st|nd|rd|th|-?го)?\\s+(?:of\\s+)?("_s + months
-                       + u")\\.?"_s + wordEnd + u"(?:,?\\s+(\\d{4})(?:\\s*(?:р\\.|року|р(?![\\w])))?)?"_s),
-             false},
-            {Kind::MonthDay,
-             makeRegex(wordStart + u"("_s + months
-                       + u")\\.?\\s+(\\d{1,2})(?:st|nd|rd|th)?(?![\\d:])(?:,?\\s+(\\d{4})(?!\\d))?"_s),
-             false},
-            {Kind::Relative,
-             makeRegex(wordStart
-                       + u"(day after tomorrow|the day after tomorrow|післязавтра|tomorrow|tmrw|завтра|today|tonight|"
-                         u"сьогодні|сьогодня|end of (?:the )?day|eod)"_s
-                       + wordEnd),
-             false},
-            {Kind::Weekday, makeRegex(wordStart + next + u"("_s + full.join(u'|') + u")"_s + wordEnd), false},
-            {Kind::WeekdayShort,
-             makeRegex(wordStart + u"(?:by|on|due|until|till|before|до|в|у|на)\\s+("_s
-                       + shortNames.join(u'|') + u")\\.?"_s + wordEnd),
-             false},
-            {Kind::Clock,
-             makeRegex(u"(?<![\\d:./])"_s + clock + u"(?:\\s*[-–—]\\s*"_s + clock + u")?(?![\\d:]|\\.\\d)"_s), true},
-            {Kind::AmPm, makeRegex(u"(?<![\\d:.])(1[0-2]|0?[1-9])\\s*([ap])\\.?\\s?m\\.?(?![\\w])"_s), true},
-            {Kind::Noon, makeRegex(wordStart + u"(noon|midday|опівдні)"_s + wordEnd), true},
+        return QList<Pattern> {
+            { Kind::Iso, makeRegex(u"(?<![\\d-])(\\d{4})-(\\d{1,2})-(\\d{1,2})(?![\\d])"_s), false },
+            { Kind::Dotted,
+              makeRegex(u"(?<![\\d.:])(\\d{1,2})[./](\\d{2})(?:[./](\\d{4}|\\d{2}))?(?![\\d:]|[./]\\d)"_s), false },
+            { Kind::DayMonth,
+              makeRegex(u"(?<![\\d.:])(\\d{1,2})(?:st|nd|rd|th|-?го)?\\s+(?:of\\s+)?("_s + months + u")\\.?"_s + wordEnd
+                        + u"(?:,?\\s+(\\d{4})(?:\\s*(?:р\\.|року|р(?![\\w])))?)?"_s),
+              false },
+            { Kind::MonthDay,
+              makeRegex(wordStart + u"("_s + months
+                        + u")\\.?\\s+(\\d{1,2})(?:st|nd|rd|th)?(?![\\d:])(?:,?\\s+(\\d{4})(?!\\d))?"_s),
+              false },
+            { Kind::Relative,
+              makeRegex(wordStart
+                        + u"(day after tomorrow|the day after tomorrow|післязавтра|tomorrow|tmrw|завтра|today|tonight|"
+                          u"сьогодні|сьогодня|end of (?:the )?day|eod)"_s
+                        + wordEnd),
+              false },
+            { Kind::Weekday, makeRegex(wordStart + next + u"("_s + full.join(u'|') + u")"_s + wordEnd), false },
+            { Kind::WeekdayShort,
+              makeRegex(wordStart + u"(?:by|on|due|until|till|before|до|в|у|на)\\s+("_s + shortNames.join(u'|')
+                        + u")\\.?"_s + wordEnd),
+              false },
+            { Kind::Clock,
+              makeRegex(u"(?<![\\d:./])"_s + clock + u"(?:\\s*[-–—]\\s*"_s + clock + u")?(?![\\d:]|\\.\\d)"_s), true },
+            { Kind::AmPm, makeRegex(u"(?<![\\d:.])(1[0-2]|0?[1-9])\\s*([ap])\\.?\\s?m\\.?(?![\\w])"_s), true },
+            { Kind::Noon, makeRegex(wordStart + u"(noon|midday|опівдні)"_s + wordEnd), true },
         };
     }();
     return list;
@@ -195,8 +193,8 @@ const QRegularExpression &datePreposition()
 
 const QRegularExpression &timePreposition()
 {
-    thread_local const QRegularExpression re =
-        makeRegex(u"(?:^|[\\s(,;–—-])((?:at|by|before|until|till|@|о|об|до|в|у|на)\\s*)$"_s);
+    thread_local const QRegularExpression re
+        = makeRegex(u"(?:^|[\\s(,;–—-])((?:at|by|before|until|till|@|о|об|до|в|у|на)\\s*)$"_s);
     return re;
 }
 
@@ -209,8 +207,7 @@ Span withPreposition(const QString &text, Span span, const QRegularExpression &p
 }
 } // namespace
 
-namespace DeadlineParser
-{
+namespace DeadlineParser {
 Match parse(const QString &text, QDate today)
 {
     Match result;
@@ -220,7 +217,7 @@ Match parse(const QString &text, QDate today)
         auto it = pattern.regex.globalMatch(text);
         while (it.hasNext()) {
             const QRegularExpressionMatch m = it.next();
-            const Span span{m.capturedStart(0), m.capturedEnd(0)};
+            const Span span { m.capturedStart(0), m.capturedEnd(0) };
             if (pattern.isTime) {
                 if (dateSpan.valid() && span.overlaps(dateSpan))
                     continue;
@@ -263,12 +260,12 @@ Match parse(const QString &text, QDate today)
                                 today);
                 break;
             case Kind::DayMonth:
-                date = withYear(m.captured(3).toInt(), monthNumber(m.captured(2)), m.captured(1).toInt(),
-                                m.captured(3), today);
+                date = withYear(m.captured(3).toInt(), monthNumber(m.captured(2)), m.captured(1).toInt(), m.captured(3),
+                                today);
                 break;
             case Kind::MonthDay:
-                date = withYear(m.captured(3).toInt(), monthNumber(m.captured(1)), m.captured(2).toInt(),
-                                m.captured(3), today);
+                date = withYear(m.captured(3).toInt(), monthNumber(m.captured(1)), m.captured(2).toInt(), m.captured(3),
+                                today);
                 break;
             case Kind::Relative: {
                 const QString word = m.captured(1).toLower();
@@ -327,4 +324,4 @@ Match parse(const QString &text, QDate today)
     result.remainder = rest.simplified();
     return result;
 }
-}
+} // namespace DeadlineParser

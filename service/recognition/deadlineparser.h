@@ -13,8 +13,7 @@
  * "2026-03-12") and removes it from the text. Relative words resolve against the capture's
  * local date; the caller places the result in the capture's time zone.
  */
-namespace DeadlineParser
-{
+namespace DeadlineParser {
 struct Match
 {
     std::optional<QDate> date; //!< absent when only a time of day was written (that means today)
@@ -30,4 +29,4 @@ struct Match
  * year unless that lies more than two months back, then next year.
  */
 Match parse(const QString &text, QDate today);
-}
+} // namespace DeadlineParser

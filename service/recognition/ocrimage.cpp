@@ -9,10 +9,8 @@
 #include <algorithm>
 #include <array>
 
-namespace OcrImage
-{
-namespace
-{
+namespace OcrImage {
+namespace {
 // Median grey of the (2r+1)² window around every pixel, by a sliding histogram (Huang): the
 // colour of the panel a pixel sits on, since strokes of text cover less than half of any window.
 QImage localBackground(const QImage &gray, int r)
@@ -21,10 +19,8 @@ QImage localBackground(const QImage &gray, int r)
     QImage bg(w, h, QImage::Format_Grayscale8);
     const int count = (2 * r + 1) * (2 * r + 1);
     const int half = count / 2;
-    auto px = [&](int x, int y) {
-        return gray.constScanLine(std::clamp(y, 0, h - 1))[std::clamp(x, 0, w - 1)];
-    };
-    std::array<int, 256> hist{};
+    auto px = [&](int x, int y) { return gray.constScanLine(std::clamp(y, 0, h - 1))[std::clamp(x, 0, w - 1)]; };
+    std::array<int, 256> hist {};
     for (int y = 0; y < h; ++y) {
         hist.fill(0);
         for (int dy = -r; dy <= r; ++dy)
@@ -78,17 +74,22 @@ QImage prepare(const QImage &image)
     // Screens mix light and dark panels, chat bubbles and tinted side bars; Tesseract wants dark
     // text on one white page and takes a tinted panel for a picture. Ink is whatever differs
     // from the panel it sits on, in either direction.
-    const QImage bg = localBackground(gray, 12);
+    // The panel colour is estimated at half resolution (a quarter of the work; panels are large).
+    const QImage half
+        = gray.scaled((gray.width() + 1) / 2, (gray.height() + 1) / 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QImage bg = localBackground(half, 6);
     QImage page(gray.size(), QImage::Format_Grayscale8);
     for (int y = 0; y < gray.height(); ++y) {
         const uchar *g = gray.constScanLine(y);
-        const uchar *b = bg.constScanLine(y);
-        const uchar *above = bg.constScanLine(std::max(0, y - 1));
+        const uchar *b = bg.constScanLine(std::min(y / 2, bg.height() - 1));
+        const uchar *above = bg.constScanLine(std::max(0, std::min(y / 2, bg.height() - 1) - 1));
         uchar *out = page.scanLine(y);
         for (int x = 0; x < gray.width(); ++x) {
-            int ink = std::min(255, 2 * std::abs(int(g[x]) - int(b[x])));
+            const int bx = std::min(x / 2, bg.width() - 1);
+            int ink = std::min(255, 2 * std::abs(int(g[x]) - int(b[bx])));
             // Keep the edge between two panels as a thin rule: it tells columns apart.
-            if (x > 0 && (std::abs(int(b[x]) - int(b[x - 1])) > 12 || std::abs(int(b[x]) - int(above[x])) > 12))
+            if ((x % 2 == 0 && bx > 0 && std::abs(int(b[bx]) - int(b[bx - 1])) > 12)
+                || (y % 2 == 0 && std::abs(int(b[bx]) - int(above[bx])) > 12))
                 ink = std::max(ink, 160);
             out[x] = uchar(255 - ink);
         }
@@ -113,8 +114,7 @@ bool struckThrough(const QImage &gray, QRect line)
     return false;
 }
 
-namespace
-{
+namespace {
 struct Component
 {
     QRect rect;
@@ -135,8 +135,7 @@ Mark classify(const QImage &gray, const Component &c, int threshold, QRect line)
     const double fill = double(c.pixels) / double(w * h);
     const int centre = r.center().y();
     if (h * 10 <= lineHeight * 6 && h >= 3 && fill >= 0.6 && w * 4 >= h * 3 && h * 4 >= w * 3
-        && centre > line.top() + lineHeight * 3 / 10
-        && centre < line.bottom() - lineHeight / 5)
+        && centre > line.top() + lineHeight * 3 / 10 && centre < line.bottom() - lineHeight / 5)
         return Mark::Dot;
 
     if (w < 7 || h < 7 || h < lineHeight / 2 || w * 100 < h * 85 || h * 100 < w * 85)
@@ -171,8 +170,7 @@ Mark classify(const QImage &gray, const Component &c, int threshold, QRect line)
                 return true;
         return false;
     };
-    if (!strongRow(r.top(), 1) || !strongRow(r.bottom(), -1) || !strongCol(r.left(), 1)
-        || !strongCol(r.right(), -1))
+    if (!strongRow(r.top(), 1) || !strongRow(r.bottom(), -1) || !strongCol(r.left(), 1) || !strongCol(r.right(), -1))
         return Mark::None;
 
     const int margin = std::max(2, std::min(w, h) / 5);
@@ -222,7 +220,7 @@ Found markNear(const QImage &gray, QRect area, QRect line, Side side)
             int minX = x, maxX = x, minY = y, maxY = y;
             const int id = int(components.size());
             label[y * aw + x] = id;
-            stack = {QPoint(x, y)};
+            stack = { QPoint(x, y) };
             while (!stack.isEmpty()) {
                 const QPoint p = stack.takeLast();
                 ++c.pixels;
@@ -241,7 +239,8 @@ Found markNear(const QImage &gray, QRect area, QRect line, Side side)
                         stack.append(QPoint(nx, ny));
                     }
             }
-            c.rect = QRect(QPoint(area.left() + minX, area.top() + minY), QPoint(area.left() + maxX, area.top() + maxY));
+            c.rect
+                = QRect(QPoint(area.left() + minX, area.top() + minY), QPoint(area.left() + maxX, area.top() + maxY));
             components.append(c);
         }
     }
@@ -256,7 +255,8 @@ Found markNear(const QImage &gray, QRect area, QRect line, Side side)
             continue;
         if (r.height() < 3 && r.width() < 3)
             continue; // specks
-        if (!outermost || (side == Side::Right ? r.right() > outermost->rect.right() : r.left() < outermost->rect.left()))
+        if (!outermost
+            || (side == Side::Right ? r.right() > outermost->rect.right() : r.left() < outermost->rect.left()))
             outermost = &c;
     }
     Found best;
@@ -278,7 +278,7 @@ Found markNear(const QImage &gray, QRect area, QRect line, Side side)
         }
     }
     if (mark != Mark::None)
-        best = {mark, r};
+        best = { mark, r };
     return best;
 }
-}
+} // namespace OcrImage

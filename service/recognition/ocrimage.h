@@ -10,8 +10,7 @@
  * best, and finding the list markers OCR misses: drawn check boxes (read as "O", "0", "[]" or
  * dropped, often as a column of their own) and bullet dots (read as "e", "¢", "°").
  */
-namespace OcrImage
-{
+namespace OcrImage {
 /*! Grey, transparent parts on white, and inverted when the page is mostly dark. */
 QImage prepare(const QImage &image);
 
@@ -35,4 +34,4 @@ Found markNear(const QImage &gray, QRect area, QRect line, Side side);
 
 /*! Whether the text line is struck through: done items in many to-do apps. */
 bool struckThrough(const QImage &gray, QRect line);
-}
+} // namespace OcrImage

@@ -10,13 +10,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace
-{
+namespace {
 QRegularExpression makeRegex(const QString &pattern)
 {
-    return QRegularExpression(pattern,
-                              QRegularExpression::CaseInsensitiveOption
-                                  | QRegularExpression::UseUnicodePropertiesOption);
+    return QRegularExpression(
+        pattern, QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
 }
 
 enum class Marker { None, Open, Checked, Bullet, Number, TodoPrefix, Heading };
@@ -34,16 +32,17 @@ struct Rules
     QRegularExpression checked = makeRegex(
         u"^(?:[-*•+]\\s*)?(?:\\[\\s*[xvхч×✓✔*/]\\s*\\]|\\(\\s*[xvх✓✔]\\s*\\)|[☑☒✓✔✅🗹🗷])\\s*(.*)$"_s);
     // Empty boxes, and what OCR makes of a drawn square: "[]", "O", "0", "□", "LJ", "©".
-    QRegularExpression open = makeRegex(u"^(?:[-*•+]\\s*)?(?:(?:\\[\\s*\\]|\\[_\\]|\\(\\s*\\)|[☐□▢◻⬜❏❑◯⭘○]|"
-                                        u"\\[\\s*[|Il]?\\s*\\]|\\|\\s*\\||[|\\[]\\s*[\\]|]|C\\]|LJ|L\\]|U\\])\\s*(?=\\S)|"
-                                        u"[oо0OОQ©®]\\]?\\s+(?=[\\p{L}\"'«]))(.*)$"_s);
+    QRegularExpression open = makeRegex(
+        u"^(?:[-*•+]\\s*)?(?:(?:\\[\\s*\\]|\\[_\\]|\\(\\s*[_.]*\\s*\\)|[☐□▢◻⬜❏❑◯⭘○]|"
+        u"\\[\\s*[|Il]?\\s*\\]|\\[\\s*[|Il1І](?=\\s+\\p{L})|\\|\\s*\\||[|\\[]\\s*[\\]|]|C\\]|LJ|L\\]|U\\])\\s*(?=\\S)|"
+        u"[oо0OОQ©®]\\]?\\s+(?=[\\p{L}\"'«]))(.*)$"_s);
     QRegularExpression bullet = makeRegex(u"^[-–—*•·‣▪▫►▶◦●∙⁃+»]+\\s*(?=\\S)(.*)$"_s);
     QRegularExpression number = makeRegex(u"^(?:\\(?\\d{1,2}[.),]|\\d{1,2}\\s*[.)]|[a-zа-я]\\))\\s+(?=\\S)(.*)$"_s);
     // "TODO: x", "TODO x", "// TODO: x", "# FIXME x"; "To do:" and "Зробити:" only with the colon,
     // since "Зробити ремонт" is itself the task.
-    QRegularExpression todoPrefix = makeRegex(
-        u"^(?:(?://+|#+|--|/\\*+|;+)\\s*)?(?:(?:todo|to-do|fixme)(?:\\s*[:\\-–—]\\s*|\\s+)|"
-        u"(?:to do|зробити|треба|потрібно|необхідно)\\s*[:\\-–—]\\s*)(?=\\S)(.*)$"_s);
+    QRegularExpression todoPrefix
+        = makeRegex(u"^(?:(?://+|#+|--|/\\*+|;+)\\s*)?(?:(?:todo|to-do|fixme)(?:\\s*[:\\-–—]\\s*|\\s+)|"
+                    u"(?:to do|зробити|треба|потрібно|необхідно)\\s*[:\\-–—]\\s*)(?=\\S)(.*)$"_s);
     QRegularExpression todoHeading = makeRegex(
         u"^(?:my |our |today's |today|tomorrow|мої |наші )?(?:to ?do(?:s| list)?|to-dos?|tasks?|task list|action items|"
         u"next steps|checklist|plan|зробити|треба зробити|потрібно зробити|справи|список справ|завдання|задачі|"
@@ -54,13 +53,14 @@ struct Rules
         u"термінове|терміновий|негайно|якнайшвидше|високий пріоритет|пріоритет\\s*:?\\s*високий)(?![\\w'])|!{2,}|\\(!\\)"_s);
     QRegularExpression lowPriority = makeRegex(
         u"(?<![\\w'])(?:not urgent|no rush|low priority|priority\\s*:?\\s*low|some ?day|one day|when you have time|"
-        u"не терміново|нетерміново|не горить|колись|коли буде час|низький пріоритет|пріоритет\\s*:?\\s*низький)(?![\\w'])|"
+        u"не терміново|нетерміново|не горить|колись|коли буде час|низький "
+        u"пріоритет|пріоритет\\s*:?\\s*низький)(?![\\w'])|"
         u"[(\\[](?:low|низький)[)\\]]|^(?:low|низький)\\s*[:\\-–—]|[,\\-–—]\\s*(?:low|низький)\\s*$"_s);
-    QRegularExpression personLead = makeRegex(
-        u"^(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*[:\\-–—]\\s*(.*)$"_s);
-    QRegularExpression personInside = makeRegex(
-        u"(?:\\(\\s*(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*\\)|"
-        u"[,\\-–—]\\s*(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*$)"_s);
+    QRegularExpression personLead
+        = makeRegex(u"^(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*[:\\-–—]\\s*(.*)$"_s);
+    QRegularExpression personInside
+        = makeRegex(u"(?:\\(\\s*(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*\\)|"
+                    u"[,\\-–—]\\s*(?:from|від)\\s+(\\p{Lu}[\\p{L}'-]+(?:\\s+\\p{Lu}[\\p{L}'-]+)?)\\s*$)"_s);
     QRegularExpression emptyBrackets = makeRegex(u"\\(\\s*[,;:]?\\s*\\)|\\[\\s*\\]"_s);
     QRegularExpression edgeJunk = makeRegex(u"^[\\s,;:.|/\\\\–—\\-_=+*•·]+|[\\s,;:|/\\\\–—\\-_=+*•·(]+$"_s);
     QRegularExpression spaceBeforePunct = makeRegex(u"\\s+([,;:.!?)])"_s);
@@ -114,8 +114,8 @@ bool isUkrainianVerb(const QString &word)
     }();
     if (word.size() < 3)
         return false;
-    return imperatives.contains(word) || word.endsWith(u"ти"_s) || word.endsWith(u"тися"_s)
-        || word.endsWith(u"тись"_s) || word.endsWith(u"іть"_s) || word.endsWith(u"йте"_s);
+    return imperatives.contains(word) || word.endsWith(u"ти"_s) || word.endsWith(u"тися"_s) || word.endsWith(u"тись"_s)
+        || word.endsWith(u"іть"_s) || word.endsWith(u"йте"_s);
 }
 
 // Menu bars ("File Edit View Window Help") are window chrome, not a list of imperatives.
@@ -172,20 +172,20 @@ Classified classifyMarker(const QString &line)
     const Rules &r = rules();
     QRegularExpressionMatch m;
     if ((m = r.checked.match(line)).hasMatch())
-        return {Marker::Checked, m.captured(1)};
+        return { Marker::Checked, m.captured(1) };
     if ((m = r.open.match(line)).hasMatch())
-        return {Marker::Open, m.captured(1)};
+        return { Marker::Open, m.captured(1) };
     if ((m = r.todoPrefix.match(line)).hasMatch())
-        return {Marker::TodoPrefix, m.captured(1)};
+        return { Marker::TodoPrefix, m.captured(1) };
     if (r.todoHeading.match(line).hasMatch())
-        return {Marker::Heading, line};
+        return { Marker::Heading, line };
     if ((m = r.number.match(line)).hasMatch())
-        return {Marker::Number, m.captured(1)};
+        return { Marker::Number, m.captured(1) };
     if ((m = r.bullet.match(line)).hasMatch())
-        return {Marker::Bullet, m.captured(1)};
+        return { Marker::Bullet, m.captured(1) };
     if (wordCount(line) <= 5 && r.shortHeading.match(line).hasMatch())
-        return {Marker::Heading, line};
-    return {Marker::None, line};
+        return { Marker::Heading, line };
+    return { Marker::None, line };
 }
 
 // A run of lines that forms one item (or one paragraph when unmarked).
@@ -355,17 +355,25 @@ std::optional<RecognizedTask> makeTask(const QString &itemText, bool capitalised
 }
 } // namespace
 
-namespace TaskExtractor
-{
+namespace TaskExtractor {
 QString normalizedLine(const QString &line)
 {
     QString s = line.normalized(QString::NormalizationForm_KC);
     for (QChar &c : s) {
         switch (c.unicode()) {
-        case 0x2019: case 0x2018: case 0x02BC: case 0x0060: case 0x00B4: case 0x2032:
+        case 0x2019:
+        case 0x2018:
+        case 0x02BC:
+        case 0x0060:
+        case 0x00B4:
+        case 0x2032:
             c = u'\'';
             break;
-        case 0x201C: case 0x201D: case 0x201E: case 0x00AB: case 0x00BB:
+        case 0x201C:
+        case 0x201D:
+        case 0x201E:
+        case 0x00AB:
+        case 0x00BB:
             c = u'"';
             break;
         default:
@@ -380,7 +388,9 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
     QTimeZone zone(context.timeZone.toUtf8());
     if (!zone.isValid())
         zone = QTimeZone::utc();
-    const QDate today = context.localTime.toTimeZone(zone).date();
+    // Without a capture time, relative words count from now rather than from no day at all.
+    const QDateTime moment = context.localTime.isValid() ? context.localTime : QDateTime::currentDateTimeUtc();
+    const QDate today = moment.toTimeZone(zone).date();
 
     // Pass 1: lines into entries (an item with its wrapped lines, a heading, a paragraph).
     QList<Entry> entries;
@@ -409,8 +419,9 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
                 above = &entries[j];
                 break;
             }
-            if (follows(entries[j], e, 1) || (e.left > entries[j].left && e.top >= entries[j].top
-                                              && e.top - entries[j].bottom <= std::max(e.height, entries[j].height))) {
+            if (follows(entries[j], e, 1)
+                || (e.left > entries[j].left && e.top >= entries[j].top
+                    && e.top - entries[j].bottom <= std::max(e.height, entries[j].height))) {
                 above = &entries[j];
                 break;
             }
@@ -521,4 +532,4 @@ QList<RecognizedTask> extract(const QStringList &lines, const Context &context)
 {
     return extract(TextLine::fromPlainText(lines), context);
 }
-}
+} // namespace TaskExtractor

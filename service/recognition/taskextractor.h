@@ -15,8 +15,7 @@
  * wrapped lines, skips checked items, and reads deadline, priority and the person a task came
  * from. Pure and thread-safe; the OCR recognizer and its tests call it.
  */
-namespace TaskExtractor
-{
+namespace TaskExtractor {
 struct Context
 {
     QDateTime localTime; //!< the capture's instant; relative deadlines count from its local date
@@ -31,4 +30,4 @@ QList<RecognizedTask> extract(const QStringList &lines, const Context &context);
 
 /*! The line in the form extraction compares: compatibility-normalised, one kind of apostrophe, single spaces. */
 QString normalizedLine(const QString &line);
-}
+} // namespace TaskExtractor

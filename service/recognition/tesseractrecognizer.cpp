@@ -20,8 +20,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace
-{
+namespace {
 // Keeps a huge upload from costing minutes or gigabytes inside Tesseract.
 constexpr qint64 maxPixels = 24'000'000;
 constexpr qint64 maxSourcePixels = 12'000'000;
@@ -73,8 +72,7 @@ double chooseScale(const QImage &gray)
 
 TesseractRecognizer::TesseractRecognizer(const QString &tessdataDir)
     : m_tessdataDir(tessdataDir.isEmpty() ? defaultTessdataDir() : tessdataDir)
-{
-}
+{ }
 
 QString TesseractRecognizer::defaultTessdataDir()
 {
@@ -152,7 +150,7 @@ std::optional<QList<TextLine>> TesseractRecognizer::readLines(const QImage &imag
             if (ocrLines.isEmpty() || it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
                 int l = 0, t = 0, r = 0, b = 0;
                 it->BoundingBox(tesseract::RIL_TEXTLINE, &l, &t, &r, &b);
-                ocrLines.append(Line{{}, QRect(QPoint(l, t), QPoint(r, std::max(t + 1, b)))});
+                ocrLines.append(Line { {}, QRect(QPoint(l, t), QPoint(r, std::max(t + 1, b))) });
             }
             Word word;
             std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_WORD));
@@ -164,7 +162,7 @@ std::optional<QList<TextLine>> TesseractRecognizer::readLines(const QImage &imag
             do {
                 std::unique_ptr<char[]> symbol(symbols.GetUTF8Text(tesseract::RIL_SYMBOL));
                 symbols.BoundingBox(tesseract::RIL_SYMBOL, &l, &t, &r, &b);
-                word.symbols.append(Symbol{QString::fromUtf8(symbol.get()), QRect(QPoint(l, t), QPoint(r, b))});
+                word.symbols.append(Symbol { QString::fromUtf8(symbol.get()), QRect(QPoint(l, t), QPoint(r, b)) });
             } while (!symbols.IsAtFinalElement(tesseract::RIL_WORD, tesseract::RIL_SYMBOL)
                      && symbols.Next(tesseract::RIL_SYMBOL));
             if (!word.text.isEmpty())
@@ -176,12 +174,12 @@ std::optional<QList<TextLine>> TesseractRecognizer::readLines(const QImage &imag
     // line heights between two words means two columns.
     QList<Line> segments;
     for (const Line &line : std::as_const(ocrLines)) {
-        Line current{{}, {}};
+        Line current { {}, {} };
         for (const Word &word : line.words) {
             if (!current.words.isEmpty()
                 && word.box.left() - current.words.back().box.right() > 5 * std::max(line.box.height() / 2, 8)) {
                 segments.append(current);
-                current = Line{{}, {}};
+                current = Line { {}, {} };
             }
             current.words.append(word);
             current.box = current.box.isNull() ? word.box : current.box.united(word.box);
@@ -253,7 +251,7 @@ std::optional<QList<TextLine>> TesseractRecognizer::readLines(const QImage &imag
             break;
         }
         if (!text.trimmed().isEmpty())
-            lines.append(TextLine{text, box.left(), box.top(), height, blockStart});
+            lines.append(TextLine { text, box.left(), box.top(), height, blockStart });
     }
     api->Clear();
     return lines;
@@ -275,7 +273,7 @@ RecognitionResult TesseractRecognizer::recognize(const RecognitionRequest &reque
         return result;
     }
     result.done = true;
-    result.tasks = TaskExtractor::extract(*lines, {request.localTime, request.timeZone, request.language});
+    result.tasks = TaskExtractor::extract(*lines, { request.localTime, request.timeZone, request.language });
     return result;
 }
 

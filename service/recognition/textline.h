@@ -37,7 +37,7 @@ struct TextLine
             while (indent < raw.size() && raw.at(indent).isSpace())
                 ++indent;
             // A character is about half as wide as a line is high; a blank line leaves a gap as on a screen.
-            out.append(TextLine{raw.trimmed(), indent, 4 * row, 2, gap});
+            out.append(TextLine { raw.trimmed(), indent, 4 * row, 2, gap });
             gap = false;
         }
         return out;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -16,8 +17,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace
-{
+namespace {
 enum class Mark { None, DrawnBox, Bullet, Number };
 
 struct Sheet
@@ -27,7 +27,8 @@ struct Sheet
     bool dark = false;
     Mark mark = Mark::DrawnBox;
     QString heading;
-    QStringList items; // "[x]" in front marks a checked item
+    QStringList items; // "[x]" in front marks a checked item, "~" one struck through
+    QStringList sidebar = {}; // a column of labels level with the items, as a side bar has
 };
 
 QByteArray render(const Sheet &sheet, const char *format = "PNG")
@@ -42,6 +43,7 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
     QFont font(sheet.family);
     font.setPixelSize(sheet.pixelSize);
     const int lineStep = sheet.pixelSize * 2;
+    const int x0 = sheet.sidebar.isEmpty() ? 40 : 300;
     int y = 40;
     if (!sheet.heading.isEmpty()) {
         QFont bold = font;
@@ -49,15 +51,24 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
         bold.setPixelSize(sheet.pixelSize * 3 / 2);
         p.setFont(bold);
         p.setPen(ink);
-        p.drawText(40, y + sheet.pixelSize, sheet.heading);
+        p.drawText(x0, y + sheet.pixelSize, sheet.heading);
         y += lineStep * 2;
     }
     p.setFont(font);
     int number = 0;
+    int row = 0;
     for (QString item : sheet.items) {
         const bool checked = item.startsWith(u"[x]"_s);
         if (checked)
             item = item.mid(3).trimmed();
+        const bool struck = item.startsWith(u'~');
+        if (struck)
+            item = item.mid(1);
+        if (row < sheet.sidebar.size()) {
+            p.setPen(ink);
+            p.drawText(20, y + sheet.pixelSize, sheet.sidebar.at(row));
+        }
+        ++row;
         const int box = sheet.pixelSize;
         const int baseline = y + sheet.pixelSize;
         const int boxTop = baseline - box + sheet.pixelSize / 8;
@@ -65,26 +76,31 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
         switch (sheet.mark) {
         case Mark::DrawnBox:
             p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(QRectF(40, boxTop, box, box), 2, 2);
+            p.drawRoundedRect(QRectF(x0, boxTop, box, box), 2, 2);
             if (checked) {
                 p.setPen(QPen(ink, std::max(2, sheet.pixelSize / 7)));
-                p.drawPolyline(QList<QPointF>{{40 + box * 0.2, boxTop + box * 0.5},
-                                              {40 + box * 0.42, boxTop + box * 0.75},
-                                              {40 + box * 0.8, boxTop + box * 0.22}});
+                p.drawPolyline(QList<QPointF> { { x0 + box * 0.2, boxTop + box * 0.5 },
+                                                { x0 + box * 0.42, boxTop + box * 0.75 },
+                                                { x0 + box * 0.8, boxTop + box * 0.22 } });
             }
             break;
         case Mark::Bullet:
             p.setBrush(ink);
-            p.drawEllipse(QPointF(40 + box / 2.0, baseline - sheet.pixelSize * 0.35), box / 6.0, box / 6.0);
+            p.drawEllipse(QPointF(x0 + box / 2.0, baseline - sheet.pixelSize * 0.35), box / 6.0, box / 6.0);
             break;
         case Mark::Number:
-            p.drawText(40, baseline, QString::number(++number) + u'.');
+            p.drawText(x0, baseline, QString::number(++number) + u'.');
             break;
         case Mark::None:
             break;
         }
         p.setPen(ink);
-        p.drawText(40 + (sheet.mark == Mark::None ? 0 : box * 2), baseline, item);
+        const int textX = x0 + (sheet.mark == Mark::None ? 0 : box * 2);
+        p.drawText(textX, baseline, item);
+        if (struck) {
+            const int middle = baseline - sheet.pixelSize * 3 / 10;
+            p.drawLine(textX, middle, textX + QFontMetrics(font).horizontalAdvance(item), middle);
+        }
         y += lineStep;
     }
     p.end();
@@ -111,7 +127,7 @@ QStringList titles(const RecognitionResult &result)
 RecognitionRequest request(const QByteArray &image, const QString &language, const QString &zone = u"Europe/Kyiv"_s)
 {
     // Wednesday 11 March 2026, morning in Europe and the night before in America.
-    return {image, QDateTime::fromString(u"2026-03-11T08:00:00Z"_s, Qt::ISODate), zone, language};
+    return { image, QDateTime::fromString(u"2026-03-11T08:00:00Z"_s, Qt::ISODate), zone, language };
 }
 } // namespace
 
@@ -142,40 +158,71 @@ void TestRecognition::readsRenderedLists_data()
     QTest::addColumn<QString>("language");
     QTest::addColumn<QStringList>("expected");
 
-    const QStringList english{u"Buy milk and bread"_s, u"Call the dentist"_s, u"[x] Pay the electricity bill"_s,
-                              u"Send the slides to Anna"_s};
-    const QStringList englishExpected{u"buy milk and bread"_s, u"call the dentist"_s, u"send the slides to anna"_s};
-    const QStringList ukrainian{u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"[x] Оплатити світло"_s,
-                                u"Надіслати звіт Олені"_s};
-    const QStringList ukrainianExpected{u"купити молоко"_s, u"подзвонити лікарю"_s, u"надіслати звіт олені"_s};
+    const QStringList english { u"Buy milk and bread"_s, u"Call the dentist"_s, u"[x] Pay the electricity bill"_s,
+                                u"Send the slides to Anna"_s };
+    const QStringList englishExpected { u"buy milk and bread"_s, u"call the dentist"_s, u"send the slides to anna"_s };
+    const QStringList ukrainian { u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"[x] Оплатити світло"_s,
+                                  u"Надіслати звіт Олені"_s };
+    const QStringList ukrainianExpected { u"купити молоко"_s, u"подзвонити лікарю"_s, u"надіслати звіт олені"_s };
 
     QTest::newRow("DejaVu Sans, drawn boxes, light")
-        << Sheet{u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, u"Today"_s, english} << u"en"_s << englishExpected;
+        << Sheet { u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, u"Today"_s, english } << u"en"_s << englishExpected;
     QTest::newRow("Liberation Serif, drawn boxes, dark")
-        << Sheet{u"Liberation Serif"_s, 20, true, Mark::DrawnBox, {}, english} << u"en"_s << englishExpected;
+        << Sheet { u"Liberation Serif"_s, 20, true, Mark::DrawnBox, {}, english } << u"en"_s << englishExpected;
     QTest::newRow("Liberation Sans, small, light")
-        << Sheet{u"Liberation Sans"_s, 13, false, Mark::DrawnBox, {}, english} << u"en"_s << englishExpected;
+        << Sheet { u"Liberation Sans"_s, 13, false, Mark::DrawnBox, {}, english } << u"en"_s << englishExpected;
     QTest::newRow("Noto Sans, bullets, dark")
-        << Sheet{u"Noto Sans"_s, 15, true, Mark::Bullet, u"Errands"_s,
-                 {u"Buy milk and bread"_s, u"Call the dentist"_s, u"Send the slides to Anna"_s}}
+        << Sheet { u"Noto Sans"_s, 15,
+                   true,           Mark::Bullet,
+                   u"Errands"_s,   { u"Buy milk and bread"_s, u"Call the dentist"_s, u"Send the slides to Anna"_s } }
         << u"en"_s << englishExpected;
-    QTest::newRow("DejaVu Sans, numbers, light")
-        << Sheet{u"DejaVu Sans"_s, 14, false, Mark::Number, {},
-                 {u"Buy milk and bread"_s, u"Call the dentist"_s, u"Send the slides to Anna"_s}}
-        << u"en"_s << englishExpected;
+    QTest::newRow("DejaVu Sans, numbers, light") << Sheet {
+        u"DejaVu Sans"_s, 14, false,
+        Mark::Number,     {}, { u"Buy milk and bread"_s, u"Call the dentist"_s, u"Send the slides to Anna"_s }
+    } << u"en"_s << englishExpected;
     QTest::newRow("Ukrainian, DejaVu Sans, drawn boxes, light")
-        << Sheet{u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, u"Справи"_s, ukrainian} << u"uk"_s << ukrainianExpected;
+        << Sheet { u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, u"Справи"_s, ukrainian } << u"uk"_s
+        << ukrainianExpected;
     QTest::newRow("Ukrainian, Noto Sans, drawn boxes, dark")
-        << Sheet{u"Noto Sans"_s, 16, true, Mark::DrawnBox, {}, ukrainian} << u"uk"_s << ukrainianExpected;
+        << Sheet { u"Noto Sans"_s, 16, true, Mark::DrawnBox, {}, ukrainian } << u"uk"_s << ukrainianExpected;
     QTest::newRow("Ukrainian, Liberation Sans, plain imperative lines")
-        << Sheet{u"Liberation Sans"_s, 17, false, Mark::None, {},
-                 {u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"Надіслати звіт Олені"_s}}
+        << Sheet { u"Liberation Sans"_s, 17, false,
+                   Mark::None,           {}, { u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"Надіслати звіт Олені"_s } }
         << u"uk"_s << ukrainianExpected;
-    QTest::newRow("typed boxes")
-        << Sheet{u"DejaVu Sans"_s, 18, false, Mark::None, {},
-                 {u"☐ Buy milk and bread"_s, u"☐ Call the dentist"_s, u"☑ Pay the electricity bill"_s,
-                  u"☐ Send the slides to Anna"_s}}
+    QTest::newRow("struck-through items are done") << Sheet {
+        u"Liberation Sans"_s,
+        17,
+        false,
+        Mark::Bullet,
+        {},
+        { u"Buy milk and bread"_s, u"Call the dentist"_s, u"~Pay the electricity bill"_s, u"Send the slides to Anna"_s }
+    } << u"en"_s << englishExpected;
+    QTest::newRow("a side bar level with the list")
+        << Sheet { u"DejaVu Sans"_s,
+                   15,
+                   false,
+                   Mark::DrawnBox,
+                   {},
+                   english,
+                   { u"Inbox"_s, u"Today"_s, u"Upcoming"_s, u"Projects"_s } }
         << u"en"_s << englishExpected;
+    QTest::newRow("Ukrainian plain lines beside a side bar, dark")
+        << Sheet { u"Noto Sans"_s,
+                   16,
+                   true,
+                   Mark::None,
+                   {},
+                   { u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"Надіслати звіт Олені"_s },
+                   { u"Вхідні"_s, u"Сьогодні"_s, u"Архів"_s } }
+        << u"uk"_s << ukrainianExpected;
+    QTest::newRow("typed boxes") << Sheet { u"DejaVu Sans"_s,
+                                            18,
+                                            false,
+                                            Mark::None,
+                                            {},
+                                            { u"☐ Buy milk and bread"_s, u"☐ Call the dentist"_s,
+                                              u"☑ Pay the electricity bill"_s, u"☐ Send the slides to Anna"_s } }
+                                 << u"en"_s << englishExpected;
 }
 
 void TestRecognition::readsRenderedLists()
@@ -193,13 +240,17 @@ void TestRecognition::readsRenderedLists()
 
 void TestRecognition::readsDeadlinesAndPriorities()
 {
-    const Sheet sheet{u"DejaVu Sans"_s, 17, false, Mark::DrawnBox, {},
-                      {u"Call Bob tomorrow at 2pm"_s, u"URGENT: renew the passport"_s, u"Подзвонити мамі до п'ятниці"_s,
-                       u"Прибрати гараж колись"_s}};
+    const Sheet sheet { u"DejaVu Sans"_s,
+                        17,
+                        false,
+                        Mark::DrawnBox,
+                        {},
+                        { u"Call Bob tomorrow at 2pm"_s, u"URGENT: renew the passport"_s,
+                          u"Подзвонити мамі до п'ятниці"_s, u"Прибрати гараж колись"_s } };
     const RecognitionResult result = m_recognizer.recognize(request(render(sheet), u"uk"_s, u"America/New_York"_s));
     QVERIFY2(result.done, qPrintable(result.error));
-    QCOMPARE(titles(result), (QStringList{u"call bob"_s, u"renew the passport"_s, u"подзвонити мамі"_s,
-                                          u"прибрати гараж"_s}));
+    QCOMPARE(titles(result),
+             (QStringList { u"call bob"_s, u"renew the passport"_s, u"подзвонити мамі"_s, u"прибрати гараж"_s }));
     // 08:00 UTC is still Wednesday 04:00 in New York: tomorrow is Thursday the 12th, 14:00 EDT.
     QCOMPARE(result.tasks.at(0).dueAt, QDateTime::fromString(u"2026-03-12T18:00:00Z"_s, Qt::ISODate));
     QCOMPARE(result.tasks.at(1).priority, u"high"_s);
@@ -209,17 +260,21 @@ void TestRecognition::readsDeadlinesAndPriorities()
 
 void TestRecognition::readsJpeg()
 {
-    const Sheet sheet{u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, {u"Water the plants"_s, u"Book a table"_s}};
+    const Sheet sheet { u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, { u"Water the plants"_s, u"Book a table"_s } };
     const RecognitionResult result = m_recognizer.recognize(request(render(sheet, "JPEG"), u"en"_s));
     QVERIFY2(result.done, qPrintable(result.error));
-    QCOMPARE(titles(result), (QStringList{u"water the plants"_s, u"book a table"_s}));
+    QCOMPARE(titles(result), (QStringList { u"water the plants"_s, u"book a table"_s }));
 }
 
 void TestRecognition::textWithoutTasksIsDoneAndEmpty()
 {
-    const Sheet sheet{u"DejaVu Sans"_s, 16, false, Mark::None, u"Quarterly review"_s,
-                      {u"Revenue grew by twelve percent this quarter."_s,
-                       u"The new office opened in Lviv in February."_s}};
+    const Sheet sheet { u"DejaVu Sans"_s,
+                        16,
+                        false,
+                        Mark::None,
+                        u"Quarterly review"_s,
+                        { u"Revenue grew by twelve percent this quarter."_s,
+                          u"The new office opened in Lviv in February."_s } };
     const RecognitionResult result = m_recognizer.recognize(request(render(sheet), u"en"_s));
     QVERIFY2(result.done, qPrintable(result.error));
     QCOMPARE(result.tasks.size(), 0);
@@ -239,7 +294,7 @@ void TestRecognition::textWithoutTasksIsDoneAndEmpty()
 void TestRecognition::unreadableImage_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    const QByteArray png = render({u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, {}, {u"Buy milk"_s}});
+    const QByteArray png = render({ u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, {}, { u"Buy milk"_s } });
     QImage small(8, 8, QImage::Format_RGB32);
     small.fill(Qt::white);
     QByteArray gif;
@@ -266,12 +321,13 @@ void TestRecognition::unreadableImage()
 
 void TestRecognition::missingLanguageData()
 {
-    const QByteArray png = render({u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, {u"Buy milk"_s, u"Call mom"_s}});
+    const QByteArray png
+        = render({ u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, { u"Buy milk"_s, u"Call mom"_s } });
 
     QTemporaryDir empty;
     QVERIFY(empty.isValid());
     TesseractRecognizer none(empty.path());
-    for (const QString &language : {u"en"_s, u"uk"_s}) {
+    for (const QString &language : { u"en"_s, u"uk"_s }) {
         const RecognitionResult result = none.recognize(request(png, language));
         QVERIFY(!result.done);
         QCOMPARE(result.error, u"ocr_unavailable"_s);
@@ -284,7 +340,7 @@ void TestRecognition::missingLanguageData()
     TesseractRecognizer english(englishOnly.path());
     const RecognitionResult en = english.recognize(request(png, u"en"_s));
     QVERIFY2(en.done, qPrintable(en.error));
-    QCOMPARE(titles(en), (QStringList{u"buy milk"_s, u"call mom"_s}));
+    QCOMPARE(titles(en), (QStringList { u"buy milk"_s, u"call mom"_s }));
     const RecognitionResult uk = english.recognize(request(png, u"uk"_s));
     QVERIFY(!uk.done);
     QCOMPARE(uk.error, u"ocr_unavailable"_s);
@@ -303,11 +359,13 @@ void TestRecognition::missingLanguageData()
 void TestRecognition::concurrentCallsAgree()
 {
     // Every worker thread has its own engines; results must not depend on who ran alongside.
-    const QByteArray en = render({u"Liberation Sans"_s, 16, false, Mark::DrawnBox, {}, {u"Buy milk"_s, u"Pay rent"_s}});
-    const QByteArray uk = render({u"DejaVu Sans"_s, 16, true, Mark::Bullet, {}, {u"Купити хліб"_s, u"Помити авто"_s}});
+    const QByteArray en
+        = render({ u"Liberation Sans"_s, 16, false, Mark::DrawnBox, {}, { u"Buy milk"_s, u"Pay rent"_s } });
+    const QByteArray uk
+        = render({ u"DejaVu Sans"_s, 16, true, Mark::Bullet, {}, { u"Купити хліб"_s, u"Помити авто"_s } });
     std::unique_ptr<Recognizer> shared = makeDefaultRecognizer();
-    const QStringList alone[2] = {titles(shared->recognize(request(en, u"en"_s))),
-                                  titles(shared->recognize(request(uk, u"uk"_s)))};
+    const QStringList alone[2]
+        = { titles(shared->recognize(request(en, u"en"_s))), titles(shared->recognize(request(uk, u"uk"_s))) };
     QCOMPARE(alone[0].size(), 2);
     QCOMPARE(alone[1].size(), 2);
 
