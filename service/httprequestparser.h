@@ -46,6 +46,8 @@ public:
     //! the client asked to be told to go on.
     bool wantsContinue();
     qsizetype bufferedBytes() const { return m_buffer.size(); }
+    //! The head of a request whose body is still being received, or nullptr.
+    const HttpRequest *pendingHead() const { return m_haveHead ? &m_request : nullptr; }
 
     static constexpr qsizetype MaxHeaderBytes = 32 * 1024;
 

@@ -49,10 +49,11 @@ HttpResponse protocolError(int status)
 
 } // namespace
 
-HttpServer::HttpServer(qint64 maxBodyBytes, Handler handler, QObject *parent)
+HttpServer::HttpServer(qint64 maxBodyBytes, Handler handler, HeadCheck headCheck, QObject *parent)
     : QObject(parent)
     , m_maxBody(maxBodyBytes)
     , m_handler(std::move(handler))
+    , m_headCheck(std::move(headCheck))
 {
 }
 
@@ -109,7 +110,7 @@ void HttpServer::acceptConnections()
             socket->deleteLater();
             continue;
         }
-        new HttpConnection(socket, m_maxBody, m_handler, this);
+        new HttpConnection(socket, m_maxBody, m_handler, m_headCheck, this);
     }
 }
 
@@ -129,11 +130,12 @@ QByteArray HttpServer::serialize(const HttpResponse &response, bool keepAlive)
 }
 
 HttpConnection::HttpConnection(QTcpSocket *socket, qint64 maxBodyBytes, const HttpServer::Handler &handler,
-                               QObject *parent)
+                               const HttpServer::HeadCheck &headCheck, QObject *parent)
     : QObject(parent)
     , m_socket(socket)
     , m_parser(maxBodyBytes)
     , m_handler(handler)
+    , m_headCheck(headCheck)
     , m_idle(new QTimer(this))
 {
     socket->setParent(this);
@@ -172,6 +174,18 @@ void HttpConnection::readAvailable()
     for (;;) {
         const auto state = m_parser.next();
         if (state == HttpRequestParser::State::NeedMore) {
+            const HttpRequest *head = m_parser.pendingHead();
+            if (head && !m_headChecked && m_headCheck) {
+                m_headChecked = true;
+                QElapsedTimer timer;
+                timer.start();
+                if (const auto refusal = m_headCheck(*head)) {
+                    log(*head, refusal->status, timer.nsecsElapsed());
+                    m_discardLeft = head->contentLength - m_parser.bufferedBytes();
+                    respond(*refusal, false);
+                    return;
+                }
+            }
             if (m_parser.wantsContinue())
                 m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
             return;
@@ -183,6 +197,7 @@ void HttpConnection::readAvailable()
             return;
         }
         const HttpRequest request = m_parser.takeRequest();
+        m_headChecked = false;
         QElapsedTimer timer;
         timer.start();
         HttpResponse response;
@@ -192,15 +207,19 @@ void HttpConnection::readAvailable()
             qCWarning(lcHttp) << "request failed:" << e.what();
             response = {500, "application/json", R"({"code":"internal_error"})", {}};
         }
-        qCInfo(lcHttp).noquote() << QString::fromLatin1(request.method) << QString::fromLatin1(request.path)
-                                 << response.status
-                                 << QString::number(double(timer.nsecsElapsed()) / 1e6, 'f', 1) + u"ms";
+        log(request, response.status, timer.nsecsElapsed());
         if (request.bodyTooLarge)
             m_discardLeft = request.contentLength - m_parser.bufferedBytes();
         respond(response, request.keepAlive);
         if (m_closing || !m_socket)
             return;
     }
+}
+
+void HttpConnection::log(const HttpRequest &request, int status, qint64 nsecs)
+{
+    qCInfo(lcHttp).noquote() << QString::fromLatin1(request.method) << QString::fromLatin1(request.path) << status
+                             << QString::number(double(nsecs) / 1e6, 'f', 1) + u"ms";
 }
 
 void HttpConnection::respond(const HttpResponse &response, bool keepAlive)

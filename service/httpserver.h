@@ -39,8 +39,12 @@ class HttpServer : public QObject
 
 public:
     using Handler = std::function<HttpResponse(const HttpRequest &)>;
+    //! Sees the head of a request whose body is still on its way; an answer refuses
+    //! the request at once, so that nobody is made to wait for (or buffer) a body that
+    //! will be refused anyway.
+    using HeadCheck = std::function<std::optional<HttpResponse>(const HttpRequest &head)>;
 
-    HttpServer(qint64 maxBodyBytes, Handler handler, QObject *parent = nullptr);
+    HttpServer(qint64 maxBodyBytes, Handler handler, HeadCheck headCheck = {}, QObject *parent = nullptr);
     ~HttpServer() override;
 
     //! Starts listening; with a TLS configuration every connection is HTTPS.
@@ -57,6 +61,7 @@ private:
 
     qint64 m_maxBody;
     Handler m_handler;
+    HeadCheck m_headCheck;
     QTcpServer *m_server = nullptr;
 };
 
@@ -66,18 +71,22 @@ class HttpConnection : public QObject
     Q_OBJECT
 
 public:
-    HttpConnection(QTcpSocket *socket, qint64 maxBodyBytes, const HttpServer::Handler &handler, QObject *parent);
+    HttpConnection(QTcpSocket *socket, qint64 maxBodyBytes, const HttpServer::Handler &handler,
+                   const HttpServer::HeadCheck &headCheck, QObject *parent);
 
 private:
     void readAvailable();
     void respond(const HttpResponse &response, bool keepAlive);
+    void log(const HttpRequest &request, int status, qint64 nsecs);
     void closeAfterWriting();
     void discard();
 
     QPointer<QTcpSocket> m_socket;
     HttpRequestParser m_parser;
     const HttpServer::Handler &m_handler;
+    const HttpServer::HeadCheck &m_headCheck;
     QTimer *m_idle;
+    bool m_headChecked = false;
     bool m_closing = false;
     qint64 m_discardLeft = 0;
 };

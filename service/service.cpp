@@ -194,7 +194,19 @@ bool Service::start(QString *error)
     if (!m_db)
         return false;
 
-    m_http = std::make_unique<HttpServer>(MaxBodyBytes, [this](const HttpRequest &request) { return handle(request); });
+    m_http = std::make_unique<HttpServer>(
+        MaxBodyBytes, [this](const HttpRequest &request) { return handle(request); },
+        [this](const HttpRequest &head) -> std::optional<HttpResponse> {
+            // A body is only received for a known key.
+            try {
+                if (!authenticate(head))
+                    return errorResponse(401, "unauthorized");
+            } catch (const DatabaseError &e) {
+                qCWarning(lcService) << "store failure:" << e.what();
+                return errorResponse(500, "internal_error");
+            }
+            return std::nullopt;
+        });
     if (!m_http->listen(m_config.address, m_config.port, tls, error)) {
         *error = QStringLiteral("cannot listen on %1:%2: %3")
                      .arg(m_config.address.toString(), QString::number(m_config.port), *error);

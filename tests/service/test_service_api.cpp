@@ -337,6 +337,23 @@ private Q_SLOTS:
         QCOMPARE(call("GET", u"/captures/over-the-limit"_s).status, 404);
     }
 
+    void bodiesWaitForAKnownKey()
+    {
+        const auto head = [](const QByteArray &key, const QByteArray &extra = {}) -> QByteArray {
+            return "POST /captures HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + key
+                + "\r\nContent-Type: multipart/form-data; boundary=B\r\nContent-Length: 1000000\r\n" + extra + "\r\n";
+        };
+        // Refused from the head: the megabyte is never sent, and never buffered.
+        const QByteArray refused = rawExchange(m_service->port(), head("not a key"), 5000,
+                                               [](const QByteArray &r) { return r.endsWith("}"); });
+        QCOMPARE(statusOf(refused), 401);
+        QVERIFY(refused.contains("Connection: close"));
+        // A known key is told to go on.
+        const QByteArray goOn = rawExchange(m_service->port(), head(AnnaKey, "Expect: 100-continue\r\n"), 5000,
+                                            [](const QByteArray &r) { return r.contains("\r\n\r\n"); });
+        QVERIFY2(goOn.startsWith("HTTP/1.1 100 Continue\r\n\r\n"), goOn.constData());
+    }
+
     void failedCaptureCanBeRetried()
     {
         m_recognizer->setScript([](const RecognitionRequest &request) {
