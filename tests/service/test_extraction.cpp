@@ -322,6 +322,10 @@ void TestExtraction::deadlineParser_data()
     QTest::newRow("Sunday in Ukrainian") << u"Прибрати в неділю"_s << u"2026-03-15"_s << QString() << u"Прибрати"_s;
     QTest::newRow("next Thursday in Ukrainian")
         << u"Зустріч наступного четверга"_s << u"2026-03-12"_s << QString() << u"Зустріч"_s;
+    QTest::newRow("Ukrainian whole hour")
+        << u"Зустріч у п'ятницю о 15-й"_s << u"2026-03-13"_s << u"15:00"_s << u"Зустріч"_s;
+    QTest::newRow("Ukrainian hour is no day of the month")
+        << u"Нарада о 9 год"_s << QString() << u"09:00"_s << u"Нарада"_s;
     QTest::newRow("abbreviation needs a preposition")
         << u"Buy sun cream"_s << QString() << QString() << u"Buy sun cream"_s;
     QTest::newRow("US style month first") << u"Due Apr 3, 2027"_s << u"2027-04-03"_s << QString() << QString();
