@@ -32,16 +32,17 @@ int main(int argc, char **argv)
         }
         QElapsedTimer timer;
         timer.start();
-        const auto lines = recognizer.readLines(image, language);
+        const auto reading = recognizer.readLines(image, language);
         out << path << " (" << timer.elapsed() << " ms)\n";
-        if (!lines) {
-            out << "  OCR unavailable\n";
+        if (!reading.error.isEmpty()) {
+            out << "  " << reading.error << '\n';
             continue;
         }
-        for (const TextLine &line : *lines)
+        for (const TextLine &line : reading.lines)
             out << (line.blockStart ? "  ---\n" : "") << "  [" << line.left << ',' << line.top << ' ' << line.height
                 << "] " << line.text << '\n';
-        const auto tasks = TaskExtractor::extract(*lines, { QDateTime::currentDateTimeUtc(), u"UTC"_s, language });
+        const auto tasks
+            = TaskExtractor::extract(reading.lines, { QDateTime::currentDateTimeUtc(), u"UTC"_s, language });
         for (const RecognizedTask &t : tasks)
             out << "  => " << t.title << " [" << t.priority << "] " << t.dueDate.value_or(QString())
                 << (t.dueAt ? t.dueAt->toString(Qt::ISODate) : QString()) << '\n';

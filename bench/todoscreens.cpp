@@ -700,6 +700,59 @@ QList<Screen> all()
           { Kind::Plain, u"Привезти синю валізу в неділю"_s, u"Привезти синю валізу"_s, u"2026-03-15"_s },
           { Kind::Text, u"Цілую"_s, {}, {} } });
 
+    // --- Written after the recogniser was tuned on the screens above: a check against fitting to them.
+    screens << make(
+        u"agenda-dark-heading-day"_s, u"en"_s, kyiv, wedMorning,
+        { u"DejaVu Sans"_s,
+          16,
+          &dark,
+          1.9,
+          u"Planner"_s,
+          menuEn,
+          { u"Today"_s, u"Tomorrow"_s, u"This week"_s, u"Someday"_s },
+          u"Tomorrow:"_s,
+          {} },
+        { { Kind::Plain, u"Dentist at 9:30"_s, u"Dentist"_s, u"2026-03-12T07:30:00Z"_s },
+          { Kind::Plain, u"Pick up the car from the service"_s, u"Pick up the car from the service"_s,
+            u"2026-03-12"_s },
+          { Kind::Plain, u"Call the insurance company"_s, u"Call the insurance company"_s, u"2026-03-12"_s },
+          { Kind::Plain, u"Buy flowers for Olena"_s, u"Buy flowers for Olena"_s, u"2026-03-12"_s } });
+
+    screens << make(
+        u"uk-wiki-serif-numbers"_s, u"uk"_s, kyiv, wedMorning,
+        { u"DejaVu Serif"_s,
+          16,
+          &light,
+          1.9,
+          u"Вікі команди"_s,
+          menuUk,
+          { u"Головна"_s, u"Процеси"_s, u"Наради"_s },
+          u"Після наради"_s,
+          { u"Коротко про те, що ми вирішили в понеділок."_s } },
+        { { Kind::Number, u"Погодити кошторис до 25 березня"_s, u"Погодити кошторис"_s, u"2026-03-25"_s },
+          { Kind::Number, u"Перевірити резервні копії у вівторок"_s, u"Перевірити резервні копії"_s, u"2026-03-17"_s },
+          { Kind::Number, u"Зустрітися з юристом завтра о 9:00"_s, u"Зустрітися з юристом"_s,
+            u"2026-03-12T07:00:00Z"_s },
+          { Kind::Number, u"Терміново оновити сертифікати"_s, u"Оновити сертифікати"_s, {}, u"high"_s },
+          { Kind::Number, u"Підготувати звіт для ради"_s, u"Підготувати звіт для ради"_s, {} } });
+
+    screens << make(
+        u"mail-dark-dashes-people"_s, u"en"_s, newYork, wedMorning,
+        { u"Liberation Sans"_s,
+          15,
+          &dark,
+          1.9,
+          u"Mail"_s,
+          menuEn,
+          { u"Inbox"_s, u"Sent"_s, u"Archive"_s },
+          u"Re: next steps"_s,
+          { u"Here is the list from this morning, sorted by who asked."_s } },
+        { { Kind::Dash, u"From Anna: review the budget draft"_s, u"Review the budget draft"_s, {} },
+          { Kind::Dash, u"Book flights to Berlin, low priority"_s, u"Book flights to Berlin"_s, {}, u"low"_s },
+          { Kind::Dash, u"Send the invoice by 2026-04-02"_s, u"Send the invoice"_s, u"2026-04-02"_s },
+          { Kind::Dash, u"Call Mark back at 4:30 pm"_s, u"Call Mark back"_s, u"2026-03-11T20:30:00Z"_s },
+          { Kind::Dash, u"Renew the domain before Monday"_s, u"Renew the domain"_s, u"2026-03-16"_s } });
+
     return screens;
 }
 } // namespace TodoScreens

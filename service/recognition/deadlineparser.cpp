@@ -82,7 +82,7 @@ QRegularExpression makeRegex(const QString &pattern)
         pattern, QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
 }
 
-enum class Kind { Iso, Dotted, DayMonth, MonthDay, Relative, Weekday, WeekdayShort, Clock, AmPm, Noon };
+enum class Kind { Iso, Dotted, DayMonth, MonthDay, Relative, Weekday, WeekdayShort, Clock, AmPm, Hour, Noon };
 
 struct Pattern
 {
@@ -129,6 +129,12 @@ const QList<Pattern> &patterns()
             { Kind::Clock,
               makeRegex(u"(?<![\\d:./])"_s + clock + u"(?:\\s*[-–—]\\s*"_s + clock + u")?(?![\\d:]|\\.\\d)"_s), true },
             { Kind::AmPm, makeRegex(u"(?<![\\d:.])(1[0-2]|0?[1-9])\\s*([ap])\\.?\\s?m\\.?(?![\\w])"_s), true },
+            // Ukrainian gives a whole hour plainly: "о 9", "об 11", "о 15-й", "о 10 год".
+            { Kind::Hour,
+              makeRegex(
+                  wordStart
+                  + u"(?:о|об)\\s+([01]?\\d|2[0-3])(?:-?(?:й|ій|та|ої))?(?:\\s*(?:год\\.?|годині))?(?![\\w':.])"_s),
+              true },
             { Kind::Noon, makeRegex(wordStart + u"(noon|midday|опівдні)"_s + wordEnd), true },
         };
     }();
@@ -236,6 +242,9 @@ Match parse(const QString &text, QDate today)
                 }
                 case Kind::AmPm:
                     time = QTime(hourFrom(m.captured(1).toInt(), m.captured(2)), 0);
+                    break;
+                case Kind::Hour:
+                    time = QTime(m.captured(1).toInt(), 0);
                     break;
                 default:
                     time = QTime(12, 0);

@@ -131,9 +131,16 @@ bool isMenuBar(const QString &text)
             set.insert(w);
         return set;
     }();
-    const QStringList words = text.toLower().split(u' ', Qt::SkipEmptyParts);
-    return words.size() >= 2
-        && std::all_of(words.begin(), words.end(), [](const QString &w) { return menus.contains(w); });
+    // The application's name often leads the bar: most words, not all, are menu names.
+    QStringList words;
+    for (QString w : text.toLower().split(u' ', Qt::SkipEmptyParts)) {
+        w.remove(QRegularExpression(u"[^\\w]"_s, QRegularExpression::UseUnicodePropertiesOption));
+        if (!w.isEmpty())
+            words << w;
+    }
+    const auto menuWords
+        = std::count_if(words.begin(), words.end(), [](const QString &w) { return menus.contains(w); });
+    return menuWords >= 2 && menuWords * 10 >= words.size() * 7;
 }
 
 bool startsWithVerb(const QString &text)
@@ -402,6 +409,9 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
         if (raw.blockStart)
             ++block;
         const Classified c = classify(text);
+        // Rules, separators and icons that OCR turns into "——" or ": _," carry no words.
+        if (std::none_of(c.rest.begin(), c.rest.end(), [](QChar ch) { return ch.isLetterOrNumber(); }))
+            continue;
         Entry e;
         e.marker = c.marker;
         e.text = c.rest;

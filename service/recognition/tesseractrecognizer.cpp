@@ -12,10 +12,12 @@
 
 #include <tesseract/baseapi.h>
 #include <tesseract/ltrresultiterator.h>
+#include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 
 using namespace Qt::Literals::StringLiterals;
@@ -70,8 +72,9 @@ double chooseScale(const QImage &gray)
 }
 } // namespace
 
-TesseractRecognizer::TesseractRecognizer(const QString &tessdataDir)
+TesseractRecognizer::TesseractRecognizer(const QString &tessdataDir, std::chrono::milliseconds deadline)
     : m_tessdataDir(tessdataDir.isEmpty() ? defaultTessdataDir() : tessdataDir)
+    , m_deadline(deadline)
 { }
 
 QString TesseractRecognizer::defaultTessdataDir()
@@ -94,14 +97,16 @@ QString TesseractRecognizer::tesseractLanguages(const QString &language)
     return language == u"uk"_s ? u"ukr+eng"_s : u"eng"_s;
 }
 
-std::optional<QList<TextLine>> TesseractRecognizer::readLines(const QImage &image, const QString &language) const
+TesseractRecognizer::Reading TesseractRecognizer::readLines(const QImage &image, const QString &language) const
 {
+    Reading reading;
     const QString languages = tesseractLanguages(language);
-    if (!hasLanguageData(m_tessdataDir, languages))
-        return std::nullopt;
-    tesseract::TessBaseAPI *api = engineFor(m_tessdataDir, languages);
-    if (!api)
-        return std::nullopt;
+    tesseract::TessBaseAPI *api
+        = hasLanguageData(m_tessdataDir, languages) ? engineFor(m_tessdataDir, languages) : nullptr;
+    if (!api) {
+        reading.error = u"ocr_unavailable"_s;
+        return reading;
+    }
 
     // A huge upload is brought down to a size whose text is still legible before any work on it.
     QImage source = image;
@@ -119,10 +124,18 @@ std::optional<QList<TextLine>> TesseractRecognizer::readLines(const QImage &imag
 
     api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
     api->SetSourceResolution(qRound(96 * scale));
-    QList<TextLine> lines;
-    if (api->Recognize(nullptr) != 0) {
+    QList<TextLine> &lines = reading.lines;
+    tesseract::ETEXT_DESC monitor;
+    monitor.set_deadline_msecs(int(std::min<qint64>(m_deadline.count(), std::numeric_limits<int>::max())));
+    const int status = api->Recognize(&monitor);
+    if (monitor.deadline_exceeded()) {
         api->Clear();
-        return lines;
+        reading.error = u"ocr_timeout"_s;
+        return reading;
+    }
+    if (status != 0) {
+        api->Clear();
+        return reading;
     }
     // Words with their letters' boxes, grouped by OCR line.
     struct Symbol
@@ -254,7 +267,7 @@ std::optional<QList<TextLine>> TesseractRecognizer::readLines(const QImage &imag
             lines.append(TextLine { text, box.left(), box.top(), height, blockStart });
     }
     api->Clear();
-    return lines;
+    return reading;
 }
 
 RecognitionResult TesseractRecognizer::recognize(const RecognitionRequest &request)
@@ -267,13 +280,13 @@ RecognitionResult TesseractRecognizer::recognize(const RecognitionRequest &reque
         result.error = u"unreadable_image"_s;
         return result;
     }
-    const std::optional<QList<TextLine>> lines = readLines(image, request.language);
-    if (!lines) {
-        result.error = u"ocr_unavailable"_s;
+    const Reading reading = readLines(image, request.language);
+    if (!reading.error.isEmpty()) {
+        result.error = reading.error;
         return result;
     }
     result.done = true;
-    result.tasks = TaskExtractor::extract(*lines, { request.localTime, request.timeZone, request.language });
+    result.tasks = TaskExtractor::extract(reading.lines, { request.localTime, request.timeZone, request.language });
     return result;
 }
 

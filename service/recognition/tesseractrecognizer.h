@@ -8,8 +8,8 @@
 #include <QImage>
 #include <QString>
 
+#include <chrono>
 #include <memory>
-#include <optional>
 
 /*!
  * The service's default, offline recognizer: Tesseract OCR over the screenshot, then task
@@ -19,13 +19,24 @@
 class TesseractRecognizer final : public Recognizer
 {
 public:
-    /*! \a tessdataDir holds the *.traineddata files; empty means defaultTessdataDir(). */
-    explicit TesseractRecognizer(const QString &tessdataDir = {});
+    /*!
+     * \a tessdataDir holds the *.traineddata files; empty means defaultTessdataDir(). OCR that
+     * runs longer than \a deadline (a pathological image) is given up with "ocr_timeout".
+     */
+    explicit TesseractRecognizer(const QString &tessdataDir = {},
+                                 std::chrono::milliseconds deadline = std::chrono::minutes(2));
 
     RecognitionResult recognize(const RecognitionRequest &request) override;
 
-    /*! The OCR step alone; std::nullopt when the language data is missing or does not load. */
-    std::optional<QList<TextLine>> readLines(const QImage &image, const QString &language) const;
+    /*! What OCR read: the lines, or an error code ("ocr_unavailable", "ocr_timeout"). */
+    struct Reading
+    {
+        QList<TextLine> lines;
+        QString error;
+    };
+
+    /*! The OCR step alone. */
+    Reading readLines(const QImage &image, const QString &language) const;
 
     QString tessdataDir() const { return m_tessdataDir; }
 
@@ -36,6 +47,7 @@ public:
 
 private:
     QString m_tessdataDir;
+    std::chrono::milliseconds m_deadline;
 };
 
 /*! The recognizer quibly-service uses unless told otherwise. */

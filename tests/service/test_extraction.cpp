@@ -179,7 +179,8 @@ void TestExtraction::extract_data()
         << QStringList { u"Handle the timeout error | medium |  | "_s,
                          u"Remove the legacy parser | medium | 2026-03-13 | "_s };
     QTest::newRow("a menu bar is no list of imperatives")
-        << u"File Edit View Window Help\nFile the tax return"_s << wednesdayKyiv << kyiv << u"en"_s << QStringList {};
+        << u"File Edit View Window Help\nFile the tax return\n\nMail File Edit View Window’ Help\n——"_s << wednesdayKyiv
+        << kyiv << u"en"_s << QStringList {};
     QTest::newRow("unknown zone falls back to UTC")
         << u"- Pay rent today"_s << u"2026-03-11T23:30:00Z"_s << u"Nowhere/Atlantis"_s << u"en"_s
         << QStringList { u"Pay rent | medium | 2026-03-11 | "_s };
@@ -229,6 +230,12 @@ void TestExtraction::extractLaidOut_data()
     QTest::newRow("text level with an item in another column is not its continuation")
         << QList<TextLine> { { u"[ ] Buy milk"_s, 100, 100, 20, true }, { u"sunny, 12 degrees"_s, 900, 104, 20, true } }
         << QStringList { u"Buy milk | medium |  | "_s };
+    QTest::newRow("a rule OCR read as dashes does not gather the side bar into an item")
+        << QList<TextLine> { { u"——"_s, 0, 52, 52, true },
+                             { u"inbox"_s, 58, 140, 21, true },
+                             { u"Sent"_s, 58, 208, 21, true },
+                             { u"- Send the invoice"_s, 601, 434, 29, true } }
+        << QStringList { u"Send the invoice | medium |  | "_s };
     QTest::newRow("a paragraph below a gap does not continue an item")
         << QList<TextLine> { { u"- Buy milk"_s, 100, 100, 20, true },
                              { u"and then we went home."_s, 100, 200, 20, true } }
@@ -315,6 +322,10 @@ void TestExtraction::deadlineParser_data()
     QTest::newRow("Sunday in Ukrainian") << u"Прибрати в неділю"_s << u"2026-03-15"_s << QString() << u"Прибрати"_s;
     QTest::newRow("next Thursday in Ukrainian")
         << u"Зустріч наступного четверга"_s << u"2026-03-12"_s << QString() << u"Зустріч"_s;
+    QTest::newRow("Ukrainian whole hour")
+        << u"Зустріч у п'ятницю о 15-й"_s << u"2026-03-13"_s << u"15:00"_s << u"Зустріч"_s;
+    QTest::newRow("Ukrainian hour is no day of the month")
+        << u"Нарада о 9 год"_s << QString() << u"09:00"_s << u"Нарада"_s;
     QTest::newRow("abbreviation needs a preposition")
         << u"Buy sun cream"_s << QString() << QString() << u"Buy sun cream"_s;
     QTest::newRow("US style month first") << u"Due Apr 3, 2027"_s << u"2027-04-03"_s << QString() << QString();

@@ -146,6 +146,7 @@ private Q_SLOTS:
     void unreadableImage_data();
     void unreadableImage();
     void missingLanguageData();
+    void overlongOcrIsGivenUp();
     void concurrentCallsAgree();
 
 private:
@@ -289,6 +290,19 @@ void TestRecognition::textWithoutTasksIsDoneAndEmpty()
     const RecognitionResult empty = m_recognizer.recognize(request(bytes, u"en"_s));
     QVERIFY(empty.done);
     QCOMPARE(empty.tasks.size(), 0);
+
+    // Degenerate but valid images: a dot, a hair-thin strip, a transparent PNG.
+    for (const QSize size : { QSize(1, 1), QSize(3, 4000), QSize(5000, 2) }) {
+        QImage tiny(size, QImage::Format_ARGB32);
+        tiny.fill(Qt::transparent);
+        QByteArray png;
+        QBuffer out(&png);
+        out.open(QIODevice::WriteOnly);
+        tiny.save(&out, "PNG");
+        const RecognitionResult r = m_recognizer.recognize(request(png, u"uk"_s));
+        QVERIFY2(r.done, qPrintable(r.error));
+        QCOMPARE(r.tasks.size(), 0);
+    }
 }
 
 void TestRecognition::unreadableImage_data()
@@ -354,6 +368,22 @@ void TestRecognition::missingLanguageData()
     const RecognitionResult garbage = TesseractRecognizer(broken.path()).recognize(request(png, u"en"_s));
     QVERIFY(!garbage.done);
     QCOMPARE(garbage.error, u"ocr_unavailable"_s);
+}
+
+void TestRecognition::overlongOcrIsGivenUp()
+{
+    QStringList many;
+    for (int i = 0; i < 14; ++i)
+        many << u"Send the quarterly report to the finance team number %1"_s.arg(i);
+    const QByteArray png = render({ u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, {}, many });
+    TesseractRecognizer hurried({}, std::chrono::milliseconds(1));
+    const RecognitionResult result = hurried.recognize(request(png, u"en"_s));
+    QVERIFY(!result.done);
+    QCOMPARE(result.error, u"ocr_timeout"_s);
+    // The engine is left fit for the next image.
+    const RecognitionResult next = m_recognizer.recognize(request(png, u"en"_s));
+    QVERIFY2(next.done, qPrintable(next.error));
+    QCOMPARE(next.tasks.size(), 14);
 }
 
 void TestRecognition::concurrentCallsAgree()
