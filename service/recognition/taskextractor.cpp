@@ -133,8 +133,12 @@ bool isMenuBar(const QString &text)
     }();
     // The application's name often leads the bar: most words, not all, are menu names.
     QStringList words;
-    for (QString w : text.toLower().split(u' ', Qt::SkipEmptyParts)) {
-        w.remove(QRegularExpression(u"[^\\w]"_s, QRegularExpression::UseUnicodePropertiesOption));
+    for (const QString &raw : text.toLower().split(u' ', Qt::SkipEmptyParts)) {
+        QString w;
+        for (const QChar c : raw) {
+            if (c.isLetterOrNumber())
+                w += c;
+        }
         if (!w.isEmpty())
             words << w;
     }
