@@ -3,12 +3,14 @@
 #include "quiblyapi.h"
 
 #include <QCoroNetworkReply>
+#include <QIODevice>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QTimeZone>
 #include <QUuid>
 
+#include <cstring>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -80,11 +82,60 @@ bool sameOrigin(const QUrl &a, const QUrl &b)
         && a.port(defaultPort) == b.port(defaultPort);
 }
 
-QNetworkReply *send(QNetworkAccessManager *session, const QNetworkRequest &request, const QByteArray &method,
-                    const std::optional<QByteArray> &body)
+// A request body made of pieces (the form's fields, the image, the closing boundary), read
+// by Qt where they lie, so that a large screenshot is not copied into one more buffer of its
+// size for the upload. Random access rather than sequential: Qt then neither buffers it
+// whole nor loses the way back to its start when it has to send the request again.
+class PiecedBody final : public QIODevice
 {
-    if (body)
-        return session->sendCustomRequest(request, method, *body);
+public:
+    explicit PiecedBody(QByteArrayList pieces)
+        : m_pieces(std::move(pieces))
+    {
+        for (const QByteArray &piece : std::as_const(m_pieces))
+            m_size += piece.size();
+    }
+
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_size; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        qint64 skip = pos();
+        qint64 copied = 0;
+        for (const QByteArray &piece : std::as_const(m_pieces)) {
+            if (copied == maxSize)
+                break;
+            if (skip >= piece.size()) {
+                skip -= piece.size();
+                continue;
+            }
+            const qint64 count = std::min(piece.size() - skip, maxSize - copied);
+            std::memcpy(data + copied, piece.constData() + skip, size_t(count));
+            copied += count;
+            skip = 0;
+        }
+        return copied;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArrayList m_pieces;
+    qint64 m_size = 0;
+};
+
+QNetworkReply *send(QNetworkAccessManager *session, const QNetworkRequest &request, const QByteArray &method,
+                    const std::optional<QByteArrayList> &body)
+{
+    if (body) {
+        // Unbuffered: QIODevice would otherwise copy every read through a buffer of its own.
+        auto *device = new PiecedBody(*body);
+        device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        QNetworkReply *reply = session->sendCustomRequest(request, method, device);
+        device->setParent(reply);
+        return reply;
+    }
     // GET and DELETE through their own calls, so that every scheme Qt knows can answer them.
     if (method == "GET")
         return session->get(request);
@@ -114,7 +165,9 @@ QByteArray compact(const QJsonObject &object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-QByteArray multipartBody(const QByteArray &boundary, const QueuedCapture &item, const QByteArray &png)
+// The form around the image: everything before it and the closing boundary after it. The
+// image itself stays where the caller's buffer holds it.
+QByteArrayList multipartBody(const QByteArray &boundary, const QueuedCapture &item, const QByteArray &png)
 {
     QTimeZone zone(item.timeZone.toUtf8());
     if (!zone.isValid())
@@ -126,19 +179,16 @@ QByteArray multipartBody(const QByteArray &boundary, const QueuedCapture &item, 
         { "language", item.language },
     };
 
-    QByteArray body;
-    body.reserve(png.size() + 1024);
+    QByteArray head;
     for (const auto &[name, value] : fields) {
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n";
-        body += value.toUtf8();
-        body += "\r\n";
+        head += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n";
+        head += value.toUtf8();
+        head += "\r\n";
     }
-    body += "--" + boundary
+    head += "--" + boundary
         + "\r\nContent-Disposition: form-data; name=\"image\"; filename=\"capture.png\"\r\n"
           "Content-Type: image/png\r\n\r\n";
-    body += png;
-    body += "\r\n--" + boundary + "--\r\n";
-    return body;
+    return { head, png, "\r\n--" + boundary + "--\r\n" };
 }
 
 } // namespace
@@ -172,7 +222,7 @@ QNetworkRequest QuiblyAPI::request(const QString &path) const
 }
 
 QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest request, QByteArray method,
-                                                          std::optional<QByteArray> body, qint64 bodyLimit) const
+                                                          std::optional<QByteArrayList> body, qint64 bodyLimit) const
 {
     // A line break would end the Authorization header early and send the rest of the key as
     // headers of its own; no valid key contains one.
@@ -245,8 +295,8 @@ QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest reques
 QCoro::Task<ServiceResult<Capture>> QuiblyAPI::upload(QueuedCapture item, QByteArray png) const
 {
     const QByteArray boundary = "quibly-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
-    QByteArray body = multipartBody(boundary, item, png);
-    png = QByteArray(); // the body holds the only copy we need while the upload runs
+    QByteArrayList body = multipartBody(boundary, item, png);
+    png = QByteArray(); // the body shares the image; no other reference keeps it alive
 
     QNetworkRequest post = request(u"captures"_s);
     post.setRawHeader("Content-Type", "multipart/form-data; boundary=" + boundary);
@@ -318,8 +368,7 @@ QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::createTask(QString title) const
     post.setRawHeader("Content-Type", "application/json");
     QJsonObject fields;
     fields.insert(u"title"_s, title);
-    QByteArray body = compact(fields);
-    auto sending = data(post, "POST", std::move(body), jsonBodyLimit);
+    auto sending = data(post, "POST", QByteArrayList { compact(fields) }, jsonBodyLimit);
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
@@ -330,8 +379,7 @@ QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::updateTask(qint64 id, QJsonObjec
 {
     QNetworkRequest patch = request(u"tasks/"_s + QString::number(id));
     patch.setRawHeader("Content-Type", "application/json");
-    QByteArray body = compact(fields);
-    auto sending = data(patch, "PATCH", std::move(body), jsonBodyLimit);
+    auto sending = data(patch, "PATCH", QByteArrayList { compact(fields) }, jsonBodyLimit);
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());

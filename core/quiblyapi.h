@@ -6,6 +6,7 @@
 #include "serviceerror.h"
 #include "taskitem.h"
 
+#include <QByteArrayList>
 #include <QCoroTask>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -64,7 +65,7 @@ public:
 private:
     QNetworkRequest request(const QString &path) const;
     QCoro::Task<Result<QByteArray, APIError>> data(QNetworkRequest request, QByteArray method,
-                                                   std::optional<QByteArray> body, qint64 bodyLimit) const;
+                                                   std::optional<QByteArrayList> body, qint64 bodyLimit) const;
 
     QUrl m_baseURL;
     QString m_accessKey;
