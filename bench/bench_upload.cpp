@@ -1,10 +1,18 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
 //
-// Upload throughput of a 20 MiB capture over loopback, next to `curl -F` posting the same
-// file to the same server in the same run, and the client process's peak memory during the
-// upload. The server runs in a child process (this program with --serve) so that its buffers
-// do not count against the client.
+// Upload throughput of a 20 MiB capture, next to `curl -F` posting the same file to the same
+// server in the same run, and the client process's peak memory during the upload.
+//
+// Two servers run in a child process (this program with --serve), so that their buffers do
+// not count against the client: the fake service the tests use, and a bare sink that reads
+// with plain blocking calls in 1 MiB pieces and answers the same JSON. If the client is
+// slower than curl against both, the client is the bottleneck, not the fake service.
+//
+// Over loopback by default. bench/upload_link.sh runs it across a veth pair between two
+// network namespaces with the link shaped to a realistic rate; it passes
+//   --server-netns NAME --address ADDRESS
+// so that the servers start in the other namespace and the client talks to ADDRESS.
 #include "fakeservice.h"
 #include "quiblyapi.h"
 #include "testawait.h"
@@ -20,24 +28,94 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr qsizetype fileSize = 20 * 1024 * 1024;
+constexpr int runs = 7;
 const QByteArray captureJson = R"({"id":"6f1c2b1e-0000-4000-8000-000000000001","status":"pending","error":"",)"
                                R"("local_time":"2025-03-01T12:00:00+02:00","time_zone":"Europe/Kyiv",)"
                                R"("language":"uk","created_at":"2025-03-01T10:00:01Z"})";
 
-int serve()
+// One connection of the bare sink: read a head, discard Content-Length bytes, answer; again.
+void sinkConnection(int fd)
+{
+    const QByteArray answer = "HTTP/1.1 201 Created\r\nContent-Type: application/json\r\nContent-Length: "
+        + QByteArray::number(captureJson.size()) + "\r\n\r\n" + captureJson;
+    std::vector<char> piece(1024 * 1024);
+    QByteArray pending;
+    for (;;) {
+        qsizetype end;
+        while ((end = pending.indexOf("\r\n\r\n")) < 0) {
+            const ssize_t n = ::recv(fd, piece.data(), piece.size(), 0);
+            if (n <= 0) {
+                ::close(fd);
+                return;
+            }
+            pending.append(piece.data(), n);
+        }
+        const QByteArray head = pending.left(end).toLower();
+        pending.remove(0, end + 4);
+        qint64 remaining = 0;
+        const qsizetype at = head.indexOf("\r\ncontent-length:");
+        if (at >= 0)
+            remaining = head.mid(at + 17, head.indexOf('\r', at + 2) - at - 17).trimmed().toLongLong();
+        if (head.contains("\r\nexpect: 100-continue"))
+            ::send(fd, "HTTP/1.1 100 Continue\r\n\r\n", 25, MSG_NOSIGNAL);
+        const qint64 buffered = std::min<qint64>(remaining, pending.size());
+        pending.remove(0, buffered);
+        remaining -= buffered;
+        while (remaining > 0) {
+            const ssize_t n = ::recv(fd, piece.data(), size_t(std::min<qint64>(remaining, qint64(piece.size()))), 0);
+            if (n <= 0) {
+                ::close(fd);
+                return;
+            }
+            remaining -= n;
+        }
+        ::send(fd, answer.constData(), size_t(answer.size()), MSG_NOSIGNAL);
+    }
+}
+
+// Starts the bare sink on \a address; returns its port, or 0.
+quint16 startSink(const QHostAddress &address)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in where {};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(address.toIPv4Address());
+    socklen_t length = sizeof where;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0
+        || ::listen(listener, 16) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr *>(&where), &length) != 0)
+        return 0;
+    std::thread([listener] {
+        for (;;) {
+            const int fd = ::accept(listener, nullptr, nullptr);
+            if (fd >= 0)
+                std::thread(sinkConnection, fd).detach();
+        }
+    }).detach();
+    return ntohs(where.sin_port);
+}
+
+int serve(const QHostAddress &address)
 {
     auto *service = new FakeService(qApp);
     service->setRecordBodies(false);
     service->on("POST", "/captures", FakeService::Reply::json(201, captureJson));
-    if (!service->listen())
+    const quint16 sink = startSink(address);
+    if (!service->listen(address) || sink == 0)
         return 1;
-    std::printf("%u\n", unsigned(service->port()));
+    std::printf("%u %u\n", unsigned(service->port()), unsigned(sink));
     std::fflush(stdout);
     return QCoreApplication::exec();
 }
@@ -68,23 +146,49 @@ double median(QList<double> values)
     return values.at(values.size() / 2);
 }
 
+struct Figures
+{
+    QList<double> client;
+    QList<double> fileRead;
+    QList<double> curl;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (app.arguments().contains(u"--serve"_s))
-        return serve();
+    const QStringList arguments = app.arguments();
+    auto option = [&arguments](const QString &name) {
+        const qsizetype at = arguments.indexOf(name);
+        return at >= 0 ? arguments.value(at + 1) : QString();
+    };
+    const QString address = option(u"--address"_s).isEmpty() ? u"127.0.0.1"_s : option(u"--address"_s);
+    if (arguments.contains(u"--serve"_s))
+        return serve(QHostAddress(address));
 
+    // The servers, in another network namespace when asked.
     QProcess server;
-    server.start(QCoreApplication::applicationFilePath(), { u"--serve"_s });
+    const QStringList serveArguments { u"--serve"_s, u"--address"_s, address };
+    const QString netns = option(u"--server-netns"_s);
+    if (netns.isEmpty())
+        server.start(QCoreApplication::applicationFilePath(), serveArguments);
+    else
+        server.start(u"ip"_s,
+                     QStringList { u"netns"_s, u"exec"_s, netns, QCoreApplication::applicationFilePath() }
+                         + serveArguments);
     if (!server.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "the server did not start\n");
+        std::fprintf(stderr, "the servers did not start\n");
         return 1;
     }
-    const quint16 port = quint16(server.readLine().trimmed().toUInt());
-    QUrl base(u"http://127.0.0.1/"_s);
-    base.setPort(port);
+    const QList<QByteArray> ports = server.readLine().trimmed().split(' ');
+    auto baseFor = [&address](const QByteArray &port) {
+        QUrl base(u"http://"_s + address + u"/"_s);
+        base.setPort(port.toInt());
+        return base;
+    };
+    const QList<std::pair<const char *, QUrl>> servers { { "fake service", baseFor(ports.value(0)) },
+                                                         { "bare sink", baseFor(ports.value(1)) } };
 
     QTemporaryDir dir;
     const QString path = dir.filePath(u"capture.png"_s);
@@ -98,64 +202,76 @@ int main(int argc, char **argv)
     }
 
     QNetworkAccessManager nam;
-    const QuiblyAPI api(base, u"bench-key"_s, &nam);
     const QueuedCapture item { u"6f1c2b1e-0000-4000-8000-000000000001"_s,
                                QDateTime(QDate(2025, 3, 1), QTime(10, 0), QTimeZone::utc()), u"Europe/Kyiv"_s,
                                u"uk"_s };
 
-    // Warm the connection and the code paths once, then measure.
-    {
+    // Warm the connections and the code paths once, then measure.
+    for (const auto &[name, base] : servers) {
         QFile file(path);
         file.open(QIODevice::ReadOnly);
-        if (!QuiblyTest::await(api.upload(item, file.readAll())).ok()) {
-            std::fprintf(stderr, "warm-up upload failed\n");
+        if (!QuiblyTest::await(QuiblyAPI(base, u"bench-key"_s, &nam).upload(item, file.readAll())).ok()) {
+            std::fprintf(stderr, "warm-up upload to the %s failed\n", name);
             return 1;
         }
     }
 
     const qint64 baselineKb = statusKb("VmRSS:");
     const bool peakReset = resetPeak();
-    QList<double> clientRuns;
-    QList<double> curlRuns;
     qint64 peakKb = 0;
-    for (int run = 0; run < 5; ++run) {
-        // The client: read the queued file and upload it, as a drain does.
-        QElapsedTimer timer;
-        timer.start();
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        QByteArray png = file.readAll();
-        file.close();
-        const auto result = QuiblyTest::await(api.upload(item, std::move(png)));
-        clientRuns.append(timer.nsecsElapsed() / 1e9);
-        if (!result.ok()) {
-            std::fprintf(stderr, "upload failed: %s\n", qPrintable(describe(result.error())));
-            return 1;
-        }
-        peakKb = std::max(peakKb, statusKb("VmHWM:"));
+    QList<Figures> figures(servers.size());
+    // Interleaved, so that whatever else the machine does falls on every figure alike.
+    for (int run = 0; run < runs; ++run) {
+        for (qsizetype s = 0; s < servers.size(); ++s) {
+            const QUrl &base = servers.at(s).second;
+            const QuiblyAPI api(base, u"bench-key"_s, &nam);
 
-        // curl, same file, same server, same form fields.
-        QProcess curl;
-        curl.start(u"curl"_s,
-                   { u"-s"_s, u"-o"_s, u"/dev/null"_s, u"-w"_s, u"%{time_total}"_s, u"-H"_s,
-                     u"Authorization: Bearer bench-key"_s, u"-F"_s, u"id="_s + item.id, u"-F"_s,
-                     u"local_time=2025-03-01T12:00:00+02:00"_s, u"-F"_s, u"time_zone=Europe/Kyiv"_s, u"-F"_s,
-                     u"language=uk"_s, u"-F"_s, u"image=@"_s + path + u";filename=capture.png;type=image/png"_s,
-                     base.resolved(QUrl(u"captures"_s)).toString() });
-        if (!curl.waitForFinished(60000) || curl.exitCode() != 0) {
-            std::fprintf(stderr, "curl failed\n");
-            return 1;
+            // The client: read the queued file and upload it, as a drain does.
+            QElapsedTimer timer;
+            timer.start();
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            QByteArray png = file.readAll();
+            file.close();
+            figures[s].fileRead.append(timer.nsecsElapsed() / 1e9);
+            const auto result = QuiblyTest::await(api.upload(item, std::move(png)));
+            figures[s].client.append(timer.nsecsElapsed() / 1e9);
+            if (!result.ok()) {
+                std::fprintf(stderr, "upload failed: %s\n", qPrintable(describe(result.error())));
+                return 1;
+            }
+            peakKb = std::max(peakKb, statusKb("VmHWM:"));
+
+            // curl, same file, same server, same form fields.
+            QProcess curl;
+            curl.start(u"curl"_s,
+                       { u"-s"_s, u"-o"_s, u"/dev/null"_s, u"-w"_s, u"%{time_total}"_s, u"-H"_s,
+                         u"Authorization: Bearer bench-key"_s, u"-F"_s, u"id="_s + item.id, u"-F"_s,
+                         u"local_time=2025-03-01T12:00:00+02:00"_s, u"-F"_s, u"time_zone=Europe/Kyiv"_s, u"-F"_s,
+                         u"language=uk"_s, u"-F"_s, u"image=@"_s + path + u";filename=capture.png;type=image/png"_s,
+                         base.resolved(QUrl(u"captures"_s)).toString() });
+            if (!curl.waitForFinished(60000) || curl.exitCode() != 0) {
+                std::fprintf(stderr, "curl failed\n");
+                return 1;
+            }
+            figures[s].curl.append(curl.readAllStandardOutput().toDouble());
         }
-        curlRuns.append(curl.readAllStandardOutput().toDouble());
     }
 
     const double mib = double(fileSize) / (1024 * 1024);
-    const double client = median(clientRuns);
-    const double curl = median(curlRuns);
-    std::printf("upload of a %.0f MiB capture over loopback (median of 5):\n", mib);
-    std::printf("  QuiblyAPI::upload (file read + body + send + answer): %.3f s, %.0f MiB/s\n", client, mib / client);
-    std::printf("  curl -F (time_total):                                 %.3f s, %.0f MiB/s\n", curl, mib / curl);
-    std::printf("  throughput ratio client/curl: %.2fx\n", curl / client);
+    std::printf("upload of a %.0f MiB capture to %s (median of %d, runs interleaved):\n", mib,
+                netns.isEmpty() ? "loopback" : qPrintable(address + u" in network namespace "_s + netns), runs);
+    for (qsizetype s = 0; s < servers.size(); ++s) {
+        const double client = median(figures.at(s).client);
+        const double curl = median(figures.at(s).curl);
+        std::printf("  to the %s:\n", servers.at(s).first);
+        std::printf("    QuiblyAPI::upload (file read + body + send + answer): %.3f s, %4.0f MiB/s"
+                    " (file read alone %.3f s)\n",
+                    client, mib / client, median(figures.at(s).fileRead));
+        std::printf("    curl -F (time_total):                                 %.3f s, %4.0f MiB/s\n", curl,
+                    mib / curl);
+        std::printf("    throughput ratio client/curl: %.2fx\n", curl / client);
+    }
     std::printf("  client peak memory (VmHWM%s): %.1f MiB, %.1f MiB above the %.1f MiB resident before; "
                 "%.2fx the file size above that baseline\n",
                 peakReset ? ", reset before the measured runs" : ", since start", peakKb / 1024.0,
