@@ -10,9 +10,9 @@
 /*! \brief What a click on the tray icon does. */
 enum class IconClick { List, Capture };
 
-inline size_t qHash(IconClick click, size_t seed = 0) noexcept
+inline size_t qHash(IconClick click, size_t hashSeed = 0) noexcept
 {
-    return ::qHash(int(click), seed);
+    return ::qHash(int(click), hashSeed);
 }
 
 namespace IconClickRule {

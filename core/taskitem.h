@@ -12,9 +12,9 @@
 /*! \brief A task's priority; the declaration order is the rank order. */
 enum class Priority { High, Medium, Low };
 
-inline size_t qHash(Priority priority, size_t seed = 0) noexcept
+inline size_t qHash(Priority priority, size_t hashSeed = 0) noexcept
 {
-    return ::qHash(int(priority), seed);
+    return ::qHash(int(priority), hashSeed);
 }
 
 namespace PriorityText {

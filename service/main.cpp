@@ -4,9 +4,7 @@
 #include "recognizer.h"
 #include "service.h"
 
-#ifdef QUIBLY_HAVE_RECOGNITION
 #include "recognition/tesseractrecognizer.h"
-#endif
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -115,27 +113,9 @@ int runKeys(const QStringList &args, const QString &dataDir)
     return 2;
 }
 
-#ifndef QUIBLY_HAVE_RECOGNITION
-// Without the OCR library every capture ends as the recognizer says when its
-// language data is missing, so that clients see a clear, final state.
-class UnavailableRecognizer : public Recognizer
-{
-public:
-    RecognitionResult recognize(const RecognitionRequest &) override
-    {
-        return {false, QStringLiteral("ocr_unavailable"), {}};
-    }
-};
-#endif
-
 std::shared_ptr<Recognizer> makeRecognizer()
 {
-#ifdef QUIBLY_HAVE_RECOGNITION
     return std::shared_ptr<Recognizer>(makeDefaultRecognizer());
-#else
-    fail(QStringLiteral("built without OCR: every capture will fail with \"ocr_unavailable\""));
-    return std::make_shared<UnavailableRecognizer>();
-#endif
 }
 
 } // namespace

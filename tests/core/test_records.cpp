@@ -318,4 +318,4 @@ void TestRecords::outcomeIdentity()
 }
 
 QTEST_GUILESS_MAIN(TestRecords)
-#include "tst_records.moc"
+#include "test_records.moc"

@@ -17,7 +17,7 @@ QDateTime at(const char *iso)
     return dt.toUTC();
 }
 
-struct Spec
+struct TaskShape
 {
     qint64 id = 1;
     Priority priority = Priority::Medium;
@@ -27,7 +27,7 @@ struct Spec
     QDateTime createdAt = at("2025-01-01T00:00:00Z");
 };
 
-TaskItem task(const Spec &s)
+TaskItem task(const TaskShape &s)
 {
     return TaskItem { s.id,      {}, u"task %1"_s.arg(s.id), {}, s.priority, s.dueDate, s.dueAt, {}, {}, s.doneAt,
                       s.createdAt, s.createdAt };
@@ -97,15 +97,15 @@ void TestOrdering::dueDayAndOffset_data()
 {
     QTest::addColumn<QByteArray>("zone");
     QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<Spec>("spec");
+    QTest::addColumn<TaskShape>("shape");
     QTest::addColumn<QDateTime>("dueDay"); // invalid: absent
     QTest::addColumn<int>("offset");
 
     const QDateTime none;
     const QByteArray kyiv = "Europe/Kyiv";
     const QDateTime kyivNow = at("2025-03-10T10:00:00+02:00");
-    auto dueAt = [](const char *iso) { return Spec { .dueAt = at(iso) }; };
-    auto dueDate = [](const char *text) { return Spec { .dueDate = QString::fromUtf8(text) }; };
+    auto dueAt = [](const char *iso) { return TaskShape { .dueAt = at(iso) }; };
+    auto dueDate = [](const char *text) { return TaskShape { .dueDate = QString::fromUtf8(text) }; };
 
     QTest::newRow("23:30 today") << kyiv << kyivNow << dueAt("2025-03-10T23:30:00+02:00")
                                  << at("2025-03-10T00:00:00+02:00") << 0;
@@ -114,7 +114,7 @@ void TestOrdering::dueDayAndOffset_data()
     QTest::newRow("date yesterday") << kyiv << kyivNow << dueDate("2025-03-09") << at("2025-03-09T00:00:00+02:00")
                                     << -1;
     QTest::newRow("dueAt wins over dueDate")
-        << kyiv << kyivNow << Spec { .dueAt = at("2025-03-12T09:00:00+02:00"), .dueDate = u"2025-03-01"_s }
+        << kyiv << kyivNow << TaskShape { .dueAt = at("2025-03-12T09:00:00+02:00"), .dueDate = u"2025-03-01"_s }
         << at("2025-03-12T00:00:00+02:00") << 2;
     QTest::newRow("day boundary is the zone's")
         << kyiv << at("2025-03-10T22:30:00Z") << dueDate("2025-03-11") << at("2025-03-11T00:00:00+02:00") << 0;
@@ -136,7 +136,7 @@ void TestOrdering::dueDayAndOffset_data()
     QTest::newRow("month 13") << kyiv << kyivNow << dueDate("2025-13-01") << none << 0;
     QTest::newRow("30 February") << kyiv << kyivNow << dueDate("2025-02-30") << none << 0;
     QTest::newRow("year beyond int") << kyiv << kyivNow << dueDate("3000000000-01-01") << none << 0;
-    QTest::newRow("no deadline") << kyiv << kyivNow << Spec {} << none << 0;
+    QTest::newRow("no deadline") << kyiv << kyivNow << TaskShape {} << none << 0;
 
     // Kyiv's short and long days.
     QTest::newRow("Kyiv spring, last second of the short day")
@@ -167,12 +167,12 @@ void TestOrdering::dueDayAndOffset()
 {
     QFETCH(QByteArray, zone);
     QFETCH(QDateTime, now);
-    QFETCH(Spec, spec);
+    QFETCH(TaskShape, shape);
     QFETCH(QDateTime, dueDay);
     QFETCH(int, offset);
     const QTimeZone tz(zone);
     QVERIFY(tz.isValid());
-    const TaskItem t = task(spec);
+    const TaskItem t = task(shape);
     const auto day = Ordering::dueDay(t, tz);
     const auto days = Ordering::dayOffset(t, now, tz);
     if (!dueDay.isValid()) {
@@ -202,50 +202,50 @@ void TestOrdering::urgency()
 
 void TestOrdering::openOrder_data()
 {
-    QTest::addColumn<QList<Spec>>("specs");
+    QTest::addColumn<QList<TaskShape>>("shapes");
     QTest::addColumn<QList<qint64>>("expected");
 
     using P = Priority;
     QTest::newRow("urgent first, priority ignored among urgent")
-        << QList<Spec> { { .id = 1, .priority = P::High, .dueAt = at("2025-03-10T18:00:00+02:00") },
+        << QList<TaskShape> { { .id = 1, .priority = P::High, .dueAt = at("2025-03-10T18:00:00+02:00") },
                          { .id = 2, .priority = P::Low, .dueDate = u"2025-03-08"_s } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("urgent before higher priority")
-        << QList<Spec> { { .id = 1, .priority = P::High }, { .id = 2, .priority = P::Low, .dueDate = u"2025-03-10"_s } }
+        << QList<TaskShape> { { .id = 1, .priority = P::High }, { .id = 2, .priority = P::Low, .dueDate = u"2025-03-10"_s } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("priority before deadline when not urgent")
-        << QList<Spec> { { .id = 1, .priority = P::Medium, .dueDate = u"2025-03-17"_s }, { .id = 2, .priority = P::High } }
+        << QList<TaskShape> { { .id = 1, .priority = P::Medium, .dueDate = u"2025-03-17"_s }, { .id = 2, .priority = P::High } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("deadline before none")
-        << QList<Spec> { { .id = 1, .priority = P::Low }, { .id = 2, .priority = P::Low, .dueDate = u"2025-03-13"_s } }
+        << QList<TaskShape> { { .id = 1, .priority = P::Low }, { .id = 2, .priority = P::Low, .dueDate = u"2025-03-13"_s } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("timed before date-only on the same day, however late")
-        << QList<Spec> { { .id = 1, .dueDate = u"2025-03-10"_s }, { .id = 2, .dueAt = at("2025-03-10T23:59:00+02:00") } }
+        << QList<TaskShape> { { .id = 1, .dueDate = u"2025-03-10"_s }, { .id = 2, .dueAt = at("2025-03-10T23:59:00+02:00") } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("date-only before the next day's first minute")
-        << QList<Spec> { { .id = 1, .dueAt = at("2025-03-12T00:01:00+02:00") }, { .id = 2, .dueDate = u"2025-03-11"_s } }
+        << QList<TaskShape> { { .id = 1, .dueAt = at("2025-03-12T00:01:00+02:00") }, { .id = 2, .dueDate = u"2025-03-11"_s } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("then creation, then id")
-        << QList<Spec> { { .id = 5, .createdAt = at("2025-01-02T00:00:00Z") },
+        << QList<TaskShape> { { .id = 5, .createdAt = at("2025-01-02T00:00:00Z") },
                          { .id = 9, .createdAt = at("2025-01-01T00:00:00Z") },
                          { .id = 3, .createdAt = at("2025-01-02T00:00:00Z") },
                          { .id = -4, .createdAt = at("2025-01-02T00:00:00Z") } }
         << QList<qint64> { 9, -4, 3, 5 };
     QTest::newRow("done tasks left out")
-        << QList<Spec> { { .id = 1, .doneAt = at("2025-03-01T00:00:00Z") }, { .id = 2 } } << QList<qint64> { 2 };
+        << QList<TaskShape> { { .id = 1, .doneAt = at("2025-03-01T00:00:00Z") }, { .id = 2 } } << QList<qint64> { 2 };
     QTest::newRow("deadline beyond 4001 sorts after none")
-        << QList<Spec> { { .id = 1, .dueAt = at("5000-01-01T00:00:00Z") }, { .id = 2 } } << QList<qint64> { 2, 1 };
+        << QList<TaskShape> { { .id = 1, .dueAt = at("5000-01-01T00:00:00Z") }, { .id = 2 } } << QList<qint64> { 2, 1 };
     QTest::newRow("unreadable dueDate counts as none")
-        << QList<Spec> { { .id = 1, .dueDate = u"soon"_s }, { .id = 2, .dueDate = u"2025-04-01"_s }, { .id = 0 } }
+        << QList<TaskShape> { { .id = 1, .dueDate = u"soon"_s }, { .id = 2, .dueDate = u"2025-04-01"_s }, { .id = 0 } }
         << QList<qint64> { 2, 0, 1 };
 }
 
 void TestOrdering::openOrder()
 {
-    QFETCH(QList<Spec>, specs);
+    QFETCH(QList<TaskShape>, shapes);
     QFETCH(QList<qint64>, expected);
     QList<TaskItem> tasks;
-    for (const Spec &s : specs)
+    for (const TaskShape &s : shapes)
         tasks.append(task(s));
     const QTimeZone kyiv("Europe/Kyiv");
     const QDateTime now = at("2025-03-10T10:00:00+02:00");
@@ -356,7 +356,7 @@ void TestOrdering::matchesPlainComparison()
     for (int round = 0; round < 20; ++round) {
         QList<TaskItem> tasks;
         for (int i = 0; i < 150; ++i) {
-            Spec s;
+            TaskShape s;
             s.id = random.bounded(-20, 40); // repeated ids exercise the stable tail
             s.priority = Priority(random.bounded(3));
             s.createdAt = at("2025-01-01T00:00:00Z").addSecs(random.bounded(3) * 60);
@@ -390,4 +390,4 @@ void TestOrdering::matchesPlainComparison()
 }
 
 QTEST_GUILESS_MAIN(TestOrdering)
-#include "tst_ordering.moc"
+#include "test_ordering.moc"

@@ -559,4 +559,4 @@ void TestDecoder::pathPrefix()
 }
 
 QTEST_GUILESS_MAIN(TestDecoder)
-#include "tst_decoder.moc"
+#include "test_decoder.moc"
