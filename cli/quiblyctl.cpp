@@ -579,8 +579,25 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     }
 
     if (outcome) {
-        const bool read = outcome->kind == Outcome::Kind::Added || outcome->kind == Outcome::Kind::NoTask;
-        co_return read ? Success : Failure;
+        if (outcome->kind == Outcome::Kind::Added || outcome->kind == Outcome::Kind::NoTask)
+            co_return Success;
+        // Exit status 1 comes with its reason on standard error, like every other failure.
+        if (outcome->kind == Outcome::Kind::RenewSignIn) {
+            m_err << u"quiblyctl: capture "_s << captureId
+                  << u" waits until the service has renewed its sign-in; it is read afterwards"_s << u'\n';
+            co_return Failure;
+        }
+        // A failed capture stays open on the service with its error; a refused upload is gone.
+        auto reloading = store.refresh();
+        co_await std::move(reloading);
+        const auto &open = store.openCaptures();
+        const auto found = std::find_if(open.cbegin(), open.cend(), [&](const Capture &c) { return c.id == captureId; });
+        if (found != open.cend() && !found->error.isEmpty())
+            m_err << u"quiblyctl: the service could not read capture "_s << captureId << u": "_s << found->error
+                  << u" (quiblyctl retry "_s << captureId << u" tries again)"_s << u'\n';
+        else
+            m_err << u"quiblyctl: capture "_s << captureId << u" was not read"_s << u'\n';
+        co_return Failure;
     }
     if (dropped) {
         m_err << u"quiblyctl: the service no longer knows capture "_s << captureId << u'\n';

@@ -420,10 +420,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
         QTest::newRow("file, two tasks") << false << QByteArray("done") << QStringList { u"A"_s, u"B"_s } << 0
-                                         << u"New task: A\nNew task: B\n"_s;
+                                         << u"New task: A\nNew task: B\n"_s << QString();
         QTest::newRow("stdin, failed") << true << QByteArray("failed") << QStringList {} << 1
-                                       << u"The screenshot could not be read.\n"_s;
+                                       << u"The screenshot could not be read.\n"_s << u"was not read"_s;
     }
     void captureFollowsUntilAnnounced()
     {
@@ -432,6 +433,7 @@ private Q_SLOTS:
         QFETCH(QStringList, titles);
         QFETCH(int, code);
         QFETCH(QString, out);
+        QFETCH(QString, err);
         configure();
         acceptUploads(status, titles);
         const QString file = png();
@@ -441,6 +443,8 @@ private Q_SLOTS:
         const Run run = fromStandardInput ? ctl({ u"capture"_s, u"-"_s }, bytes) : ctl({ u"capture"_s, file });
         QCOMPARE(run.code, code);
         QCOMPARE(run.out, out);
+        QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(u"quiblyctl: capture "_s) && run.err.contains(err),
+                 qPrintable(run.err));
         const auto uploads = m_service->requests("POST", "/captures");
         QCOMPARE(uploads.size(), 1);
         QVERIFY(uploads.at(0).body.contains(QByteArray("\r\n\r\n" + bytes + "\r\n--")));
@@ -482,6 +486,7 @@ private Q_SLOTS:
         const Run run = ctl({ u"capture"_s, png() });
         QCOMPARE(run.code, 1);
         QCOMPARE(run.out, u"The screenshot could not be read.\n"_s);
+        QVERIFY2(run.err.contains(u"was not read"_s), qPrintable(run.err));
         QCOMPARE(ctl({ u"queue"_s }).out, QString());
     }
 
@@ -495,6 +500,7 @@ private Q_SLOTS:
         const Run run = ctl({ u"capture"_s, png() });
         QCOMPARE(run.code, 1);
         QCOMPARE(run.out, u"The screenshot could not be read.\n"_s);
+        QVERIFY2(run.err.contains(u"could not be written to "_s + dataDir()), qPrintable(run.err));
         QVERIFY(m_service->requests().isEmpty());
     }
 
