@@ -528,14 +528,17 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
             done.start(0);
         }
     });
-    // After every reload: a capture that is followed no more without an announcement was
-    // dropped by the service.
-    connect(&store, &Store::tasksChanged, this, [&] {
+    // A capture that is followed no more without an announcement was dropped by the service.
+    // Looked at after every reload, and when the follow loop ends: a reload that fails after
+    // the drop publishes nothing, and nothing would ever follow the capture again.
+    const auto noticeDrop = [&] {
         if (!captureId.isEmpty() && !outcome && !store.isWatching(captureId)) {
             dropped = true;
             done.start(0);
         }
-    });
+    };
+    connect(&store, &Store::tasksChanged, this, noticeDrop);
+    connect(&store, &Store::pollingStopped, this, noticeDrop);
 
     // A capture may wait long: say what goes wrong as it happens, not only at the end.
     connect(&store, &Store::failed, this, [&showProblem] { showProblem(); });

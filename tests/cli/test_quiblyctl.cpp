@@ -453,6 +453,22 @@ private Q_SLOTS:
         QCOMPARE(ctl({ u"queue"_s }).out, QString());
     }
 
+    void captureDroppedByTheServiceEndsTheWait()
+    {
+        configure();
+        // The capture is gone by the time it is asked about, and no reload succeeds.
+        m_service->setHandler([](const FakeService::Request &request) {
+            if (request.method == "POST" && request.path == "/captures")
+                return Reply::json(201, captureJson(uploadedId(request.body), u"pending"_s));
+            return Reply::json(404, R"({"code":"not_found"})");
+        });
+        m_service->on("GET", "/tasks", Reply::empty(502));
+        const Run run = ctl({ u"capture"_s, png(), u"--timeout"_s, u"30"_s });
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(u"no longer knows capture"_s), qPrintable(run.err));
+        QVERIFY2(!run.err.contains(u"no outcome"_s), qPrintable(run.err));
+    }
+
     void captureWithoutWaiting()
     {
         configure();
