@@ -22,6 +22,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -148,6 +150,34 @@ QString errorDetail(const ServiceError &error, const QString &server)
                            : u"quiblyctl: the service did not answer in HTTP"_s;
     }
     return {};
+}
+
+bool standardInputIsTerminal()
+{
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+// A terminal ends its input only on Ctrl-D: read one line there, without echoing the key.
+QByteArray readKeyFromTerminal(QTextStream &err)
+{
+    err << u"Access key: "_s;
+    err.flush();
+    termios saved {};
+    const bool quiet = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (quiet) {
+        termios silent = saved;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &silent);
+    }
+    QFile in;
+    QByteArray line;
+    if (in.open(stdin, QIODevice::ReadOnly))
+        line = in.readLine();
+    if (quiet)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    err << u'\n';
+    err.flush();
+    return line;
 }
 
 QByteArray readStandardInput()
@@ -284,7 +314,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         if (what == u"key") {
             if (args.size() != 1)
                 co_return usageError(u"config key reads the key from standard input and takes no argument"_s);
-            AccessKey::write(QString::fromUtf8(readStandardInput()));
+            const QByteArray key = standardInputIsTerminal() ? readKeyFromTerminal(m_err) : readStandardInput();
+            AccessKey::write(QString::fromUtf8(key));
             co_return Success;
         }
         if (what == u"language") {
@@ -346,6 +377,9 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     if (command == u"capture") {
         const QString file = args.first();
         if (file == u"-") {
+            if (standardInputIsTerminal())
+                co_return usageError(u"capture - reads the PNG from standard input, but standard input is a terminal;"
+                                     " pipe the image in (grim - | quiblyctl capture -)"_s);
             png = readStandardInput();
         } else {
             QFile input(file);

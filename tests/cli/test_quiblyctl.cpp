@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -101,6 +102,37 @@ private:
         process.closeWriteChannel();
         if (!finished.wait(60000)) {
             process.kill();
+            return {};
+        }
+        return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                 QString::fromUtf8(process.readAllStandardError()) };
+    }
+
+    // quiblyctl with a terminal as standard input (through script(1)), \a input typed into it.
+    Run ctlOnTerminal(const QStringList &arguments, const QByteArray &input)
+    {
+        const QString script = QStandardPaths::findExecutable(u"script"_s);
+        if (script.isEmpty())
+            return {};
+        QStringList command { QStringLiteral(QUIBLYCTL) };
+        for (const QString &argument : arguments)
+            command.append(u"'"_s + argument + u"'"_s);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"HOME"_s, m_home->path());
+        env.insert(u"XDG_CONFIG_HOME"_s, m_home->filePath(u"config"_s));
+        env.insert(u"XDG_DATA_HOME"_s, dataDir());
+        env.insert(u"LANGUAGE"_s, m_language);
+        process.setProcessEnvironment(env);
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start(script, { u"-qec"_s, command.join(u' '), u"/dev/null"_s });
+        if (!process.waitForStarted())
+            return {};
+        process.write(input);
+        // No end of input: a command that waits for one never ends by itself.
+        if (!finished.wait(10000)) {
+            process.kill();
+            process.waitForFinished();
             return {};
         }
         return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -260,6 +292,25 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(keyFile));
         QCOMPARE(ctl({ u"config"_s, u"server"_s, u""_s }).code, 0);
         QCOMPARE(ctl({ u"config"_s }).out, u"server\t\nlanguage\tuk\nkey\tnot stored\n"_s);
+    }
+
+    // A terminal never ends its input by itself: a key is one line, and a PNG cannot be typed.
+    void terminalInput()
+    {
+        const QString script = QStandardPaths::findExecutable(u"script"_s);
+        if (script.isEmpty() || QProcess::execute(script, { u"-qec"_s, u"true"_s, u"/dev/null"_s }) != 0)
+            QSKIP("no script(1) or no pseudo-terminal here");
+        Run run = ctlOnTerminal({ u"config"_s, u"key"_s }, "tty-secret\n");
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.contains(u"Access key:"_s), qPrintable(run.out));
+        QFile key(dataDir() + u"/Quibly/access-key"_s);
+        QVERIFY(key.open(QIODevice::ReadOnly));
+        QCOMPARE(key.readAll(), QByteArray("tty-secret"));
+
+        run = ctlOnTerminal({ u"capture"_s, u"-"_s }, {});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.out.contains(u"standard input is a terminal"_s), qPrintable(run.out));
+        QVERIFY(!QDir(dataDir() + u"/Quibly/queue"_s).exists() || QDir(dataDir() + u"/Quibly/queue"_s).isEmpty());
     }
 
     void notConfigured_data()
