@@ -369,7 +369,7 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         bool ok = false;
         const double seconds = parser.value(timeoutOption).toDouble(&ok);
         if (!ok || seconds < 0 || seconds > 24 * 3600)
-            co_return usageError(u"--timeout takes a number of seconds"_s);
+            co_return usageError(u"--timeout takes a number of seconds from 0 to 86400"_s);
         timeout = std::chrono::milliseconds(qint64(seconds * 1000));
     }
 
