@@ -70,7 +70,7 @@ bool isImageData(const QByteArray &bytes)
 // the band the image is left as it is (no resampling blur, least work), or doubled (an integer
 // factor keeps strokes even; ordinary 11 to 22 px screen text lands there); outside it, text is
 // brought to the middle of the band, down as well as up.
-constexpr int minLetters = 14;
+constexpr int minLetters = 16;
 constexpr int maxLetters = 24;
 
 double chooseScale(const QImage &gray)
