@@ -62,14 +62,14 @@ bool isImageData(const QByteArray &bytes)
     return bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.startsWith("\xff\xd8\xff");
 }
 
-// Tesseract reads screen text best with lower-case letters about 14 to 24 pixels high: smaller
-// ones lose their shapes, and much larger ones confuse its layout pass (30 px text read at twice
-// its size, letters 32 px high, lost its heading and misread its check boxes). Screens draw
-// anything from 11 px text at ordinary density to 40 px and more at double density or zoomed,
-// so the factor comes from the letters measured on the page, not from the image size. Within
-// the band the image is left as it is (no resampling blur, least work), or doubled (an integer
-// factor keeps strokes even; ordinary 11 to 22 px screen text lands there); outside it, text is
-// brought to the middle of the band, down as well as up.
+// Tesseract reads screen text best with lower-case letters about 16 to 24 pixels high: smaller ones
+// lose their shapes and word gaps, and much larger ones confuse its layout pass (30 px text read at
+// twice its size, letters 32 px high, lost its heading and misread its check boxes). Screens draw
+// anything from 11 px text at ordinary density to 40 px and more at double density or zoomed, so
+// the factor comes from the letters measured on the page, not from the image size. Within the band
+// the image is left as it is (no resampling blur, least work), or doubled (an integer factor keeps
+// strokes even; ordinary 14 to 22 px screen text lands there); outside it, text is brought to the
+// middle of the band, down as well as up.
 constexpr int minLetters = 16;
 constexpr int maxLetters = 24;
 
@@ -149,9 +149,17 @@ TesseractRecognizer::Reading TesseractRecognizer::readLines(const QImage &image,
     }
     QImage gray = OcrImage::prepare(source);
     const double scale = chooseScale(gray);
-    if (std::abs(scale - 1.0) > 0.01)
+    if (scale < 0.99) {
+        // The page is prepared again from the reduced screenshot: the panel estimate takes shapes
+        // wider than its window (a bullet, the strokes of very large bold text) for panel and
+        // leaves only their outlines.
+        gray = OcrImage::prepare(source.scaled(std::max(1, qRound(source.width() * scale)),
+                                               std::max(1, qRound(source.height() * scale)), Qt::IgnoreAspectRatio,
+                                               Qt::SmoothTransformation));
+    } else if (scale > 1.01) {
         gray = gray.scaled(qRound(gray.width() * scale), qRound(gray.height() * scale), Qt::IgnoreAspectRatio,
                            Qt::SmoothTransformation);
+    }
 
     api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
     api->SetSourceResolution(std::max(70, qRound(96 * scale)));
