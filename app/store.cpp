@@ -137,13 +137,21 @@ std::optional<QuiblyAPI> Store::api() const
     const auto stored = m_defaults->serverURL();
     if (!stored)
         return std::nullopt;
-    const QUrl url(trimSpacesAndTabs(*stored), QUrl::StrictMode);
-    if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
+    const auto url = usableServerURL(*stored);
+    if (!url)
         return std::nullopt;
     auto key = AccessKey::read(m_accessKeyPath);
     if (!key)
         return std::nullopt;
-    return QuiblyAPI(url, *key, m_session);
+    return QuiblyAPI(*url, *key, m_session);
+}
+
+std::optional<QUrl> Store::usableServerURL(const QString &stored)
+{
+    const QUrl url(trimSpacesAndTabs(stored), QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
+        return std::nullopt;
+    return url;
 }
 
 void Store::notConfigured()

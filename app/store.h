@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 
 #include <chrono>
 #include <memory>
@@ -88,6 +89,8 @@ public:
      * Never kept: a changed setting applies to the next operation.
      */
     std::optional<QuiblyAPI> api() const;
+    /*! \a stored as the client would use it: trimmed of spaces and tabs, absolute, with scheme and host. */
+    static std::optional<QUrl> usableServerURL(const QString &stored);
 
     /*! Publishes that the service is not configured. */
     void notConfigured();

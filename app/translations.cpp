@@ -8,6 +8,7 @@
 
 namespace {
 QTranslator *s_installed = nullptr;
+QString s_language = QStringLiteral("en");
 
 const QStringList &available()
 {
@@ -38,10 +39,16 @@ QString Translations::install(const QStringList &preferredLanguages)
     }
     QCoreApplication::installTranslator(translator);
     s_installed = translator;
+    s_language = language;
     return language;
 }
 
 QString Translations::install()
 {
     return install(QLocale::system().uiLanguages());
+}
+
+QString Translations::language()
+{
+    return s_language;
 }

@@ -19,4 +19,6 @@ namespace Translations {
 QString install(const QStringList &preferredLanguages);
 /*! install() with the system's preferred languages. */
 QString install();
+/*! The interface language of the installed table ("uk" or "en"); "en" before any install. */
+QString language();
 } // namespace Translations

@@ -4,10 +4,15 @@
 // Upload throughput of a 20 MiB capture, next to `curl -F` posting the same file to the same
 // server in the same run, and the client process's peak memory during the upload.
 //
-// Two servers run in a child process (this program with --serve), so that their buffers do
+// Three servers run in a child process (this program with --serve), so that their buffers do
 // not count against the client: the fake service the tests use, and a bare sink that reads
-// with plain blocking calls in 1 MiB pieces and answers the same JSON. If the client is
-// slower than curl against both, the client is the bottleneck, not the fake service.
+// with plain blocking calls in 1 MiB pieces and answers the same JSON, once as the kernel
+// acknowledges by default and once acknowledging every read at once (TCP_QUICKACK). If the
+// client is slower than curl against all of them, the client is the bottleneck, not the fake
+// service. The last one shows what the end of each upload waits for: Qt 6.4 leaves Nagle's
+// algorithm on for HTTP/1 connections (curl turns it off), so the last small segment of a
+// body waits for the server's delayed acknowledgement, up to 40 ms on Linux. Over loopback
+// every 16 KiB write Qt makes is below the 64 KiB segment size, so every upload meets it.
 //
 // Over loopback by default. bench/upload_link.sh runs it across a veth pair between two
 // network namespaces with the link shaped to a realistic rate; it passes
@@ -33,6 +38,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -47,7 +53,7 @@ const QByteArray captureJson = R"({"id":"6f1c2b1e-0000-4000-8000-000000000001","
                                R"("language":"uk","created_at":"2025-03-01T10:00:01Z"})";
 
 // One connection of the bare sink: read a head, discard Content-Length bytes, answer; again.
-void sinkConnection(int fd)
+void sinkConnection(int fd, bool quickAck)
 {
     const QByteArray answer = "HTTP/1.1 201 Created\r\nContent-Type: application/json\r\nContent-Length: "
         + QByteArray::number(captureJson.size()) + "\r\n\r\n" + captureJson;
@@ -75,6 +81,11 @@ void sinkConnection(int fd)
         pending.remove(0, buffered);
         remaining -= buffered;
         while (remaining > 0) {
+            if (quickAck) {
+                // Not sticky: the kernel may fall back to delayed acknowledgements after any read.
+                const int on = 1;
+                ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+            }
             const ssize_t n = ::recv(fd, piece.data(), size_t(std::min<qint64>(remaining, qint64(piece.size()))), 0);
             if (n <= 0) {
                 ::close(fd);
@@ -87,7 +98,7 @@ void sinkConnection(int fd)
 }
 
 // Starts the bare sink on \a address; returns its port, or 0.
-quint16 startSink(const QHostAddress &address)
+quint16 startSink(const QHostAddress &address, bool quickAck)
 {
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in where {};
@@ -97,11 +108,11 @@ quint16 startSink(const QHostAddress &address)
     if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0
         || ::listen(listener, 16) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr *>(&where), &length) != 0)
         return 0;
-    std::thread([listener] {
+    std::thread([listener, quickAck] {
         for (;;) {
             const int fd = ::accept(listener, nullptr, nullptr);
             if (fd >= 0)
-                std::thread(sinkConnection, fd).detach();
+                std::thread(sinkConnection, fd, quickAck).detach();
         }
     }).detach();
     return ntohs(where.sin_port);
@@ -112,10 +123,11 @@ int serve(const QHostAddress &address)
     auto *service = new FakeService(qApp);
     service->setRecordBodies(false);
     service->on("POST", "/captures", FakeService::Reply::json(201, captureJson));
-    const quint16 sink = startSink(address);
-    if (!service->listen(address) || sink == 0)
+    const quint16 sink = startSink(address, false);
+    const quint16 quickSink = startSink(address, true);
+    if (!service->listen(address) || sink == 0 || quickSink == 0)
         return 1;
-    std::printf("%u %u\n", unsigned(service->port()), unsigned(sink));
+    std::printf("%u %u %u\n", unsigned(service->port()), unsigned(sink), unsigned(quickSink));
     std::fflush(stdout);
     return QCoreApplication::exec();
 }
@@ -187,8 +199,11 @@ int main(int argc, char **argv)
         base.setPort(port.toInt());
         return base;
     };
-    const QList<std::pair<const char *, QUrl>> servers { { "fake service", baseFor(ports.value(0)) },
-                                                         { "bare sink", baseFor(ports.value(1)) } };
+    const QList<std::pair<const char *, QUrl>> servers {
+        { "fake service", baseFor(ports.value(0)) },
+        { "bare sink", baseFor(ports.value(1)) },
+        { "bare sink acknowledging at once", baseFor(ports.value(2)) },
+    };
 
     QTemporaryDir dir;
     const QString path = dir.filePath(u"capture.png"_s);

@@ -13,6 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QCoroTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -105,6 +106,50 @@ std::optional<qint64> taskId(const QString &text)
     return id;
 }
 
+QString argumentCount(const QString &command, const CommandShape &shape, qsizetype given)
+{
+    QString wanted;
+    if (shape.maxArguments == 0)
+        wanted = u"no argument"_s;
+    else if (shape.minArguments == shape.maxArguments && shape.maxArguments == 1)
+        wanted = u"one argument"_s;
+    else
+        wanted = u"%1 to %2 arguments"_s.arg(shape.minArguments).arg(shape.maxArguments);
+    return u"%1 takes %2, got %3"_s.arg(command, wanted).arg(given);
+}
+
+// The shared problem texts point at the settings window; here the user needs the command.
+QString notConfiguredDetail(const Defaults &defaults)
+{
+    const auto server = defaults.serverURL();
+    if (!server)
+        return u"quiblyctl: no server URL is stored; set it with: quiblyctl config server URL"_s;
+    if (!Store::usableServerURL(*server))
+        return u"quiblyctl: the stored server URL \"%1\" is not an absolute URL with a scheme and a host"
+               " (such as http://127.0.0.1:8765); set it with: quiblyctl config server URL"_s.arg(*server);
+    return u"quiblyctl: no access key is stored; store it with: quiblyctl config key < FILE"_s;
+}
+
+QString errorDetail(const ServiceError &error, const QString &server)
+{
+    const auto *api = std::get_if<APIError>(&error);
+    if (!api)
+        return {}; // decoding errors are logged as they happen
+    switch (api->kind) {
+    case APIError::Kind::Offline:
+        return u"quiblyctl: could not reach "_s + server;
+    case APIError::Kind::Unauthorized:
+        return u"quiblyctl: "_s + server
+            + u" refused the access key; store the right one with: quiblyctl config key < FILE"_s;
+    case APIError::Kind::Rejected:
+        return u"quiblyctl: the service refused the request: "_s + api->code;
+    case APIError::Kind::Server:
+        return api->status ? u"quiblyctl: the service failed with HTTP status %1"_s.arg(api->status)
+                           : u"quiblyctl: the service did not answer in HTTP"_s;
+    }
+    return {};
+}
+
 QByteArray readStandardInput()
 {
     QFile in;
@@ -183,12 +228,18 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     if (shape == commands().cend())
         co_return usageError(u"unknown command: "_s + command);
     if (args.size() < shape->minArguments || args.size() > shape->maxArguments)
-        co_return usageError(u"wrong number of arguments for "_s + command);
+        co_return usageError(argumentCount(command, *shape, args.size()));
     for (const QString &name : parser.optionNames()) {
         const QString longName = name == u"h"_s ? u"help"_s : name;
         if (longName != u"json"_s && !shape->options.contains(longName))
             co_return usageError(u"option --"_s + longName + u" does not apply to "_s + command);
     }
+    // QCommandLineParser keeps every value and value() returns the last: a repeated option
+    // would drop the user's earlier value without a word.
+    for (const QCommandLineOption *option :
+         { &titleOption, &descriptionOption, &priorityOption, &dueOption, &dueAtOption, &timeoutOption })
+        if (parser.values(*option).size() > 1)
+            co_return usageError(u"--"_s + option->names().first() + u" given more than once"_s);
     const bool json = parser.isSet(jsonOption);
     const auto printJson = [this](const QJsonDocument &document) {
         m_out << QString::fromUtf8(document.toJson(QJsonDocument::Indented));
@@ -215,21 +266,34 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
             co_return Success;
         }
         const QString what = args.first();
-        if (what == u"server" && args.size() == 2) {
-            defaults.setServerURL(args.at(1).isEmpty() ? std::nullopt : std::optional<QString>(args.at(1)));
+        if (what == u"server") {
+            if (args.size() != 2)
+                co_return usageError(u"config server takes one URL (\"\" removes it)"_s);
+            const QString url = args.at(1);
+            defaults.setServerURL(url.isEmpty() ? std::nullopt : std::optional<QString>(url));
+            // Stored as typed, like the settings window does; but say now that it cannot work.
+            if (!url.isEmpty() && !Store::usableServerURL(url)) {
+                m_err << u"quiblyctl: warning: \""_s << url
+                      << u"\" is not an absolute URL with a scheme and a host (such as http://127.0.0.1:8765);"
+                         " Quibly counts as not set up until it is"_s
+                      << u'\n';
+                m_err.flush();
+            }
             co_return Success;
         }
-        if (what == u"key" && args.size() == 1) {
+        if (what == u"key") {
+            if (args.size() != 1)
+                co_return usageError(u"config key reads the key from standard input and takes no argument"_s);
             AccessKey::write(QString::fromUtf8(readStandardInput()));
             co_return Success;
         }
-        if (what == u"language" && args.size() == 2) {
-            if (args.at(1) != u"uk" && args.at(1) != u"en")
+        if (what == u"language") {
+            if (args.size() != 2 || (args.at(1) != u"uk" && args.at(1) != u"en"))
                 co_return usageError(u"the task language is uk or en"_s);
             defaults.setTaskLanguage(args.at(1));
             co_return Success;
         }
-        co_return usageError(u"unknown config setting"_s);
+        co_return usageError(u"unknown setting: "_s + what + u" (server, key or language)"_s);
     }
 
     std::optional<qint64> id;
@@ -298,16 +362,31 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     setup.defaults = &defaults;
     setup.notifier = &notifier;
     Store store(setup);
-    connect(&store, &Store::failed, this, [this](const ServiceError &error) {
+    std::optional<ServiceError> lastError;
+    connect(&store, &Store::failed, this, [this, &lastError](const ServiceError &error) {
+        lastError = error;
         if (const auto *decoding = std::get_if<DecodeError>(&error)) {
             m_err << u"quiblyctl: the service's answer could not be read: "_s << decoding->description() << u'\n';
             m_err.flush();
         }
     });
-    const auto finish = [this, &store](bool ok = true) {
+    // Each problem once, with what the command line can add to it.
+    QString shownProblem;
+    const auto showProblem = [this, &store, &defaults, &lastError, &shownProblem] {
+        if (!store.problem() || *store.problem() == shownProblem)
+            return;
+        shownProblem = *store.problem();
+        m_err << shownProblem << u'\n';
+        const QString detail = !store.api() ? notConfiguredDetail(defaults)
+            : lastError                     ? errorDetail(*lastError, defaults.serverURL().value_or(QString()).trimmed())
+                                            : QString();
+        if (!detail.isEmpty())
+            m_err << detail << u'\n';
+        m_err.flush();
+    };
+    const auto finish = [&store, &showProblem](bool ok = true) {
         if (store.problem()) {
-            m_err << *store.problem() << u'\n';
-            m_err.flush();
+            showProblem();
             return int(store.api() ? Failure : NotConfigured);
         }
         return int(ok ? Success : Failure);
@@ -458,14 +537,36 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         }
     });
 
+    // A capture may wait long: say what goes wrong as it happens, not only at the end.
+    connect(&store, &Store::failed, this, [&showProblem] { showProblem(); });
+    const auto stillOnDisk = [&store, &captureId] {
+        const auto items = store.queue().pending();
+        return std::any_of(items.cbegin(), items.cend(), [&](const QueuedCapture &item) { return item.id == captureId; });
+    };
+    const auto mentionQueue = [this, &stillOnDisk] {
+        if (!stillOnDisk())
+            return;
+        m_err << u"quiblyctl: the capture stays in the local queue and is uploaded by the next sync"
+                 " (quiblyctl queue lists it)"_s
+              << u'\n';
+        m_err.flush();
+    };
+
     auto capturing = store.capture(png);
     co_await std::move(capturing);
-    if (captureId.isEmpty())
-        co_return Failure; // the queue could not be written; the notifier has said so
-    if (!store.api())
-        co_return finish(); // queued for the application to upload once it is set up
-    if (parser.isSet(noWaitOption))
-        co_return finish();
+    if (captureId.isEmpty()) {
+        // The notifier has announced the failure; say where it happened.
+        m_err << u"quiblyctl: the screenshot could not be written to "_s
+              << QDir::toNativeSeparators(store.queue().directory()) << u'\n';
+        co_return Failure;
+    }
+    if (!store.api() || parser.isSet(noWaitOption)) {
+        // Queued for a later sync (or for the application once it is set up).
+        const int code = finish();
+        if (code != Success)
+            mentionQueue();
+        co_return code;
+    }
 
     if (!outcome && !dropped) {
         // While the capture waits on disk, keep trying to upload it.
@@ -485,9 +586,10 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         m_err << u"quiblyctl: the service no longer knows capture "_s << captureId << u'\n';
         co_return Failure;
     }
-    if (store.problem())
-        m_err << *store.problem() << u'\n';
+    showProblem();
     m_err << u"quiblyctl: no outcome for capture "_s << captureId << u" within "_s
-          << std::chrono::duration_cast<std::chrono::seconds>(timeout).count() << u" s"_s << u'\n';
+          << QString::number(double(timeout.count()) / 1000.0) << u" s"_s << u'\n';
+    m_err.flush();
+    mentionQueue();
     co_return store.api() ? Failure : NotConfigured;
 }

@@ -45,5 +45,33 @@
         <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
         <translation>Quibly needs permission to take screenshots. Allow it in the system settings.</translation>
     </message>
+    <message id="list.today">
+        <source>Today</source>
+        <translation>Today</translation>
+    </message>
+    <message id="list.tomorrow">
+        <source>Tomorrow</source>
+        <translation>Tomorrow</translation>
+    </message>
+    <message id="list.yesterday">
+        <source>Yesterday</source>
+        <translation>Yesterday</translation>
+    </message>
+    <message id="list.no_deadline">
+        <source>No deadline</source>
+        <translation>No deadline</translation>
+    </message>
+    <message id="priority.high">
+        <source>High</source>
+        <translation>High</translation>
+    </message>
+    <message id="priority.medium">
+        <source>Medium</source>
+        <translation>Medium</translation>
+    </message>
+    <message id="priority.low">
+        <source>Low</source>
+        <translation>Low</translation>
+    </message>
 </context>
 </TS>

@@ -45,5 +45,33 @@
         <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
         <translation>Quibly потребує дозволу робити знімки екрана. Надайте його в системних налаштуваннях.</translation>
     </message>
+    <message id="list.today">
+        <source>Today</source>
+        <translation>Сьогодні</translation>
+    </message>
+    <message id="list.tomorrow">
+        <source>Tomorrow</source>
+        <translation>Завтра</translation>
+    </message>
+    <message id="list.yesterday">
+        <source>Yesterday</source>
+        <translation>Учора</translation>
+    </message>
+    <message id="list.no_deadline">
+        <source>No deadline</source>
+        <translation>Без терміну</translation>
+    </message>
+    <message id="priority.high">
+        <source>High</source>
+        <translation>Високий</translation>
+    </message>
+    <message id="priority.medium">
+        <source>Medium</source>
+        <translation>Середній</translation>
+    </message>
+    <message id="priority.low">
+        <source>Low</source>
+        <translation>Низький</translation>
+    </message>
 </context>
 </TS>

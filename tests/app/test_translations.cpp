@@ -15,7 +15,14 @@ const QStringList keys { u"app.name"_qs,
                          u"notification.no_task"_qs,
                          u"notification.renew"_qs,
                          u"notification.failed"_qs,
-                         u"notification.screen_permission"_qs };
+                         u"notification.screen_permission"_qs,
+                         u"list.today"_qs,
+                         u"list.tomorrow"_qs,
+                         u"list.yesterday"_qs,
+                         u"list.no_deadline"_qs,
+                         u"priority.high"_qs,
+                         u"priority.medium"_qs,
+                         u"priority.low"_qs };
 
 QString text(const QString &id)
 {

@@ -153,33 +153,84 @@ private Q_SLOTS:
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no command") << QStringList {};
-        QTest::newRow("unknown command") << QStringList { u"frobnicate"_s };
-        QTest::newRow("extra argument") << QStringList { u"list"_s, u"now"_s };
-        QTest::newRow("missing argument") << QStringList { u"add"_s };
-        QTest::newRow("bad task id") << QStringList { u"done"_s, u"12abc"_s };
-        QTest::newRow("option of another command") << QStringList { u"list"_s, u"--title"_s, u"x"_s };
-        QTest::newRow("unknown option") << QStringList { u"list"_s, u"--frob"_s };
-        QTest::newRow("bad priority") << QStringList { u"edit"_s, u"5"_s, u"--priority"_s, u"urgent"_s };
-        QTest::newRow("bad day") << QStringList { u"edit"_s, u"5"_s, u"--due"_s, u"2025-02-30"_s };
-        QTest::newRow("bad instant") << QStringList { u"edit"_s, u"5"_s, u"--due-at"_s, u"2025-03-01 10:00"_s };
-        QTest::newRow("two deadlines") << QStringList { u"edit"_s, u"5"_s, u"--due"_s, u"2025-03-01"_s, u"--no-due"_s };
-        QTest::newRow("bad language") << QStringList { u"config"_s, u"language"_s, u"de"_s };
-        QTest::newRow("missing file") << QStringList { u"capture"_s, u"/nonexistent/shot.png"_s };
-        QTest::newRow("bad timeout") << QStringList { u"capture"_s, u"-"_s, u"--timeout"_s, u"soon"_s };
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList {} << u"no command given"_s;
+        QTest::newRow("unknown command") << QStringList { u"frobnicate"_s } << u"unknown command: frobnicate"_s;
+        QTest::newRow("extra argument") << QStringList { u"list"_s, u"now"_s } << u"list takes no argument"_s;
+        QTest::newRow("missing argument") << QStringList { u"add"_s } << u"add takes one argument"_s;
+        QTest::newRow("bad task id") << QStringList { u"done"_s, u"12abc"_s } << u"not a task id: 12abc"_s;
+        QTest::newRow("option of another command")
+            << QStringList { u"list"_s, u"--title"_s, u"x"_s } << u"--title does not apply to list"_s;
+        QTest::newRow("unknown option") << QStringList { u"list"_s, u"--frob"_s } << u"frob"_s;
+        QTest::newRow("bad priority") << QStringList { u"edit"_s, u"5"_s, u"--priority"_s, u"urgent"_s }
+                                      << u"high, medium or low"_s;
+        QTest::newRow("bad day") << QStringList { u"edit"_s, u"5"_s, u"--due"_s, u"2025-02-30"_s } << u"YYYY-MM-DD"_s;
+        QTest::newRow("bad instant") << QStringList { u"edit"_s, u"5"_s, u"--due-at"_s, u"2025-03-01 10:00"_s }
+                                     << u"RFC 3339"_s;
+        QTest::newRow("two deadlines") << QStringList { u"edit"_s, u"5"_s, u"--due"_s, u"2025-03-01"_s, u"--no-due"_s }
+                                       << u"exclude each other"_s;
+        // The last value would silently win otherwise.
+        QTest::newRow("title twice") << QStringList { u"edit"_s, u"5"_s, u"--title"_s, u"A"_s, u"--title"_s, u"B"_s }
+                                     << u"--title given more than once"_s;
+        QTest::newRow("timeout twice") << QStringList { u"capture"_s, u"-"_s, u"--timeout"_s, u"1"_s, u"--timeout"_s,
+                                                        u"2"_s }
+                                       << u"--timeout given more than once"_s;
+        QTest::newRow("bad language") << QStringList { u"config"_s, u"language"_s, u"de"_s } << u"uk or en"_s;
+        QTest::newRow("server without URL") << QStringList { u"config"_s, u"server"_s } << u"config server takes"_s;
+        QTest::newRow("key with argument") << QStringList { u"config"_s, u"key"_s, u"secret"_s }
+                                           << u"standard input"_s;
+        QTest::newRow("unknown setting") << QStringList { u"config"_s, u"colour"_s } << u"unknown setting: colour"_s;
+        QTest::newRow("missing file") << QStringList { u"capture"_s, u"/nonexistent/shot.png"_s }
+                                      << u"cannot read /nonexistent/shot.png"_s;
+        QTest::newRow("bad timeout") << QStringList { u"capture"_s, u"-"_s, u"--timeout"_s, u"soon"_s }
+                                     << u"--timeout takes a number of seconds"_s;
     }
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
         configure();
         const Run run = ctl(arguments);
         QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.startsWith(u"quiblyctl: "_s) && run.err.section(u'\n', 0, 0).contains(message),
+                 qPrintable(run.err));
         QVERIFY2(run.err.contains(u"Usage: quiblyctl"_s), qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
         QVERIFY(m_service->requests().isEmpty());
         QVERIFY(!QDir(dataDir() + u"/Quibly/queue"_s).exists() || QDir(dataDir() + u"/Quibly/queue"_s).isEmpty());
     }
 
+    // The shared problem text speaks of the settings window; the command line says what is
+    // missing and which command sets it.
+    void notConfiguredSaysWhatIsMissing_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("no server") << QString() << QByteArray("secret") << u"no server URL is stored"_s;
+        QTest::newRow("bare host") << u"localhost:8765"_s << QByteArray("secret")
+                                   << u"\"localhost:8765\" is not an absolute URL"_s;
+        QTest::newRow("no key") << u"http://127.0.0.1:9"_s << QByteArray() << u"no access key is stored"_s;
+    }
+    void notConfiguredSaysWhatIsMissing()
+    {
+        QFETCH(QString, server);
+        QFETCH(QByteArray, key);
+        QFETCH(QString, hint);
+        if (!server.isEmpty()) {
+            const Run set = ctl({ u"config"_s, u"server"_s, server });
+            QCOMPARE(set.code, 0);
+            // Stored as typed, but a URL that cannot work is pointed out at once.
+            QCOMPARE(set.err.contains(u"not an absolute URL"_s), !server.startsWith(u"http"_s));
+        }
+        if (!key.isEmpty())
+            QCOMPARE(ctl({ u"config"_s, u"key"_s }, key).code, 0);
+        const Run run = ctl({ u"list"_s });
+        QCOMPARE(run.code, 3);
+        QVERIFY2(run.err.contains(u"not set up"_s), qPrintable(run.err));
+        QVERIFY2(run.err.contains(hint), qPrintable(run.err));
+        QVERIFY2(run.err.contains(u"quiblyctl config "_s), qPrintable(run.err));
+    }
     void configRoundTrip()
     {
         Run run = ctl({ u"config"_s });
@@ -267,19 +318,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<Reply>("reply");
         QTest::addColumn<QString>("stderr");
-        QTest::newRow("server error") << Reply::empty(502) << u"The service answered with an error."_s;
-        QTest::newRow("refused key") << Reply::empty(401) << u"did not accept the access key"_s;
-        QTest::newRow("garbage") << Reply::json(200, R"([{"id":1}])") << u"could not be read: "_s;
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("server error") << Reply::empty(502) << u"The service answered with an error."_s
+                                      << u"HTTP status 502"_s;
+        QTest::newRow("refused key") << Reply::empty(401) << u"did not accept the access key"_s
+                                     << u"quiblyctl config key"_s;
+        QTest::newRow("refused request") << Reply::json(422, R"({"code":"bad_query"})")
+                                         << u"The service answered with an error."_s << u"bad_query"_s;
+        QTest::newRow("garbage") << Reply::json(200, R"([{"id":1}])") << u"could not be read: "_s
+                                 << u"could not be read: "_s;
     }
     void failingServiceExitsWithOne()
     {
         QFETCH(Reply, reply);
         QFETCH(QString, stderr);
+        QFETCH(QString, detail);
         configure();
         m_service->on("GET", "/tasks", reply);
         const Run run = ctl({ u"list"_s });
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(stderr), qPrintable(run.err));
+        QVERIFY2(run.err.contains(detail), qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
     }
 
@@ -351,6 +410,7 @@ private Q_SLOTS:
         const Run run = ctl({ u"done"_s, u"5"_s });
         QCOMPARE(run.code, 1);
         QVERIFY(run.err.contains(u"The service answered with an error."_s));
+        QVERIFY2(run.err.contains(u"not_found"_s), qPrintable(run.err));
     }
 
     void captureFollowsUntilAnnounced_data()
@@ -441,10 +501,14 @@ private Q_SLOTS:
     void serverGoneKeepsTheCaptureQueued()
     {
         configure();
+        const QString url = m_service->url().toString();
         m_service.reset(); // nothing listens any more
         const Run run = ctl({ u"capture"_s, png(), u"--timeout"_s, u"0.3"_s });
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(u"No connection to the service."_s), qPrintable(run.err));
+        QCOMPARE(run.err.count(u"No connection to the service."_s), 1);
+        QVERIFY2(run.err.contains(u"could not reach "_s + url), qPrintable(run.err));
+        QVERIFY2(run.err.contains(u"stays in the local queue"_s), qPrintable(run.err));
         const Run queue = ctl({ u"--json"_s, u"queue"_s });
         const QJsonArray items = QJsonDocument::fromJson(queue.out.toUtf8()).array();
         QCOMPARE(items.size(), 1);
