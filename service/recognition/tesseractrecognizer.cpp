@@ -66,10 +66,9 @@ bool isImageData(const QByteArray &bytes)
 // lose their shapes and word gaps, and much larger ones confuse its layout pass (30 px text read at
 // twice its size, letters 32 px high, lost its heading and misread its check boxes). Screens draw
 // anything from 11 px text at ordinary density to 40 px and more at double density or zoomed, so
-// the factor comes from the letters measured on the page, not from the image size. Within the band
-// the image is left as it is (no resampling blur, least work), or doubled (an integer factor keeps
-// strokes even; ordinary 14 to 22 px screen text lands there); outside it, text is brought to the
-// middle of the band, down as well as up.
+// the factor comes from the letters measured on the page, not from the image size. Small text is
+// enlarged by a whole factor only: in between, resampling smears thin strokes (typed "[ ]" went
+// missing at 1.5 times). Text larger than the band is reduced to its middle.
 constexpr int minLetters = 16;
 constexpr int maxLetters = 24;
 
@@ -80,12 +79,20 @@ double chooseScale(const QImage &gray)
     if (letters == 0) {
         // Too little text to measure: a screen at ordinary density is the likelier case.
         scale = std::max(gray.width(), gray.height()) <= 2200 ? 2.0 : 1.0;
-    } else if (letters >= minLetters && letters <= maxLetters) {
-        scale = 1.0;
-    } else if (2 * letters >= minLetters && 2 * letters <= maxLetters) {
-        scale = 2.0;
+    } else if (letters > maxLetters) {
+        scale = std::max(0.25, double(minLetters + maxLetters) / 2.0 / letters);
     } else {
-        scale = std::clamp(double(minLetters + maxLetters) / 2.0 / letters, 0.25, 3.0);
+        // The whole factor that lands the letters in the band or nearest to it; the smaller on a tie.
+        auto miss = [&](int factor) {
+            const int h = letters * factor;
+            return h < minLetters ? minLetters - h : std::max(0, h - maxLetters);
+        };
+        int best = 1;
+        for (int factor = 2; factor <= 3; ++factor) {
+            if (miss(factor) < miss(best))
+                best = factor;
+        }
+        scale = best;
     }
     const double pixels = double(gray.width()) * gray.height();
     if (pixels * scale * scale > double(maxPixels))
