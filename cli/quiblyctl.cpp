@@ -22,6 +22,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -148,6 +150,34 @@ QString errorDetail(const ServiceError &error, const QString &server)
                            : u"quiblyctl: the service did not answer in HTTP"_s;
     }
     return {};
+}
+
+bool standardInputIsTerminal()
+{
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+// A terminal ends its input only on Ctrl-D: read one line there, without echoing the key.
+QByteArray readKeyFromTerminal(QTextStream &err)
+{
+    err << u"Access key: "_s;
+    err.flush();
+    termios saved {};
+    const bool quiet = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (quiet) {
+        termios silent = saved;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &silent);
+    }
+    QFile in;
+    QByteArray line;
+    if (in.open(stdin, QIODevice::ReadOnly))
+        line = in.readLine();
+    if (quiet)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    err << u'\n';
+    err.flush();
+    return line;
 }
 
 QByteArray readStandardInput()
@@ -284,7 +314,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         if (what == u"key") {
             if (args.size() != 1)
                 co_return usageError(u"config key reads the key from standard input and takes no argument"_s);
-            AccessKey::write(QString::fromUtf8(readStandardInput()));
+            const QByteArray key = standardInputIsTerminal() ? readKeyFromTerminal(m_err) : readStandardInput();
+            AccessKey::write(QString::fromUtf8(key));
             co_return Success;
         }
         if (what == u"language") {
@@ -346,6 +377,9 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     if (command == u"capture") {
         const QString file = args.first();
         if (file == u"-") {
+            if (standardInputIsTerminal())
+                co_return usageError(u"capture - reads the PNG from standard input, but standard input is a terminal;"
+                                     " pipe the image in (grim - | quiblyctl capture -)"_s);
             png = readStandardInput();
         } else {
             QFile input(file);
@@ -528,14 +562,17 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
             done.start(0);
         }
     });
-    // After every reload: a capture that is followed no more without an announcement was
-    // dropped by the service.
-    connect(&store, &Store::tasksChanged, this, [&] {
+    // A capture that is followed no more without an announcement was dropped by the service.
+    // Looked at after every reload, and when the follow loop ends: a reload that fails after
+    // the drop publishes nothing, and nothing would ever follow the capture again.
+    const auto noticeDrop = [&] {
         if (!captureId.isEmpty() && !outcome && !store.isWatching(captureId)) {
             dropped = true;
             done.start(0);
         }
-    });
+    };
+    connect(&store, &Store::tasksChanged, this, noticeDrop);
+    connect(&store, &Store::pollingStopped, this, noticeDrop);
 
     // A capture may wait long: say what goes wrong as it happens, not only at the end.
     connect(&store, &Store::failed, this, [&showProblem] { showProblem(); });
@@ -579,8 +616,25 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     }
 
     if (outcome) {
-        const bool read = outcome->kind == Outcome::Kind::Added || outcome->kind == Outcome::Kind::NoTask;
-        co_return read ? Success : Failure;
+        if (outcome->kind == Outcome::Kind::Added || outcome->kind == Outcome::Kind::NoTask)
+            co_return Success;
+        // Exit status 1 comes with its reason on standard error, like every other failure.
+        if (outcome->kind == Outcome::Kind::RenewSignIn) {
+            m_err << u"quiblyctl: capture "_s << captureId
+                  << u" waits until the service has renewed its sign-in; it is read afterwards"_s << u'\n';
+            co_return Failure;
+        }
+        // A failed capture stays open on the service with its error; a refused upload is gone.
+        auto reloading = store.refresh();
+        co_await std::move(reloading);
+        const auto &open = store.openCaptures();
+        const auto found = std::find_if(open.cbegin(), open.cend(), [&](const Capture &c) { return c.id == captureId; });
+        if (found != open.cend() && !found->error.isEmpty())
+            m_err << u"quiblyctl: the service could not read capture "_s << captureId << u": "_s << found->error
+                  << u" (quiblyctl retry "_s << captureId << u" tries again)"_s << u'\n';
+        else
+            m_err << u"quiblyctl: capture "_s << captureId << u" was not read"_s << u'\n';
+        co_return Failure;
     }
     if (dropped) {
         m_err << u"quiblyctl: the service no longer knows capture "_s << captureId << u'\n';

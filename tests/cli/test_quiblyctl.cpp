@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -101,6 +102,37 @@ private:
         process.closeWriteChannel();
         if (!finished.wait(60000)) {
             process.kill();
+            return {};
+        }
+        return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                 QString::fromUtf8(process.readAllStandardError()) };
+    }
+
+    // quiblyctl with a terminal as standard input (through script(1)), \a input typed into it.
+    Run ctlOnTerminal(const QStringList &arguments, const QByteArray &input)
+    {
+        const QString script = QStandardPaths::findExecutable(u"script"_s);
+        if (script.isEmpty())
+            return {};
+        QStringList command { QStringLiteral(QUIBLYCTL) };
+        for (const QString &argument : arguments)
+            command.append(u"'"_s + argument + u"'"_s);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"HOME"_s, m_home->path());
+        env.insert(u"XDG_CONFIG_HOME"_s, m_home->filePath(u"config"_s));
+        env.insert(u"XDG_DATA_HOME"_s, dataDir());
+        env.insert(u"LANGUAGE"_s, m_language);
+        process.setProcessEnvironment(env);
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start(script, { u"-qec"_s, command.join(u' '), u"/dev/null"_s });
+        if (!process.waitForStarted())
+            return {};
+        process.write(input);
+        // No end of input: a command that waits for one never ends by itself.
+        if (!finished.wait(10000)) {
+            process.kill();
+            process.waitForFinished();
             return {};
         }
         return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -262,6 +294,25 @@ private Q_SLOTS:
         QCOMPARE(ctl({ u"config"_s }).out, u"server\t\nlanguage\tuk\nkey\tnot stored\n"_s);
     }
 
+    // A terminal never ends its input by itself: a key is one line, and a PNG cannot be typed.
+    void terminalInput()
+    {
+        const QString script = QStandardPaths::findExecutable(u"script"_s);
+        if (script.isEmpty() || QProcess::execute(script, { u"-qec"_s, u"true"_s, u"/dev/null"_s }) != 0)
+            QSKIP("no script(1) or no pseudo-terminal here");
+        Run run = ctlOnTerminal({ u"config"_s, u"key"_s }, "tty-secret\n");
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.contains(u"Access key:"_s), qPrintable(run.out));
+        QFile key(dataDir() + u"/Quibly/access-key"_s);
+        QVERIFY(key.open(QIODevice::ReadOnly));
+        QCOMPARE(key.readAll(), QByteArray("tty-secret"));
+
+        run = ctlOnTerminal({ u"capture"_s, u"-"_s }, {});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.out.contains(u"standard input is a terminal"_s), qPrintable(run.out));
+        QVERIFY(!QDir(dataDir() + u"/Quibly/queue"_s).exists() || QDir(dataDir() + u"/Quibly/queue"_s).isEmpty());
+    }
+
     void notConfigured_data()
     {
         QTest::addColumn<QString>("language");
@@ -420,10 +471,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
         QTest::newRow("file, two tasks") << false << QByteArray("done") << QStringList { u"A"_s, u"B"_s } << 0
-                                         << u"New task: A\nNew task: B\n"_s;
+                                         << u"New task: A\nNew task: B\n"_s << QString();
         QTest::newRow("stdin, failed") << true << QByteArray("failed") << QStringList {} << 1
-                                       << u"The screenshot could not be read.\n"_s;
+                                       << u"The screenshot could not be read.\n"_s << u"was not read"_s;
     }
     void captureFollowsUntilAnnounced()
     {
@@ -432,6 +484,7 @@ private Q_SLOTS:
         QFETCH(QStringList, titles);
         QFETCH(int, code);
         QFETCH(QString, out);
+        QFETCH(QString, err);
         configure();
         acceptUploads(status, titles);
         const QString file = png();
@@ -441,12 +494,30 @@ private Q_SLOTS:
         const Run run = fromStandardInput ? ctl({ u"capture"_s, u"-"_s }, bytes) : ctl({ u"capture"_s, file });
         QCOMPARE(run.code, code);
         QCOMPARE(run.out, out);
+        QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(u"quiblyctl: capture "_s) && run.err.contains(err),
+                 qPrintable(run.err));
         const auto uploads = m_service->requests("POST", "/captures");
         QCOMPARE(uploads.size(), 1);
         QVERIFY(uploads.at(0).body.contains(QByteArray("\r\n\r\n" + bytes + "\r\n--")));
         const QString id = uploadedId(uploads.at(0).body);
         QCOMPARE(m_service->requests("GET", "/captures/" + id.toUtf8()).size(), 1);
         QCOMPARE(ctl({ u"queue"_s }).out, QString());
+    }
+
+    void captureDroppedByTheServiceEndsTheWait()
+    {
+        configure();
+        // The capture is gone by the time it is asked about, and no reload succeeds.
+        m_service->setHandler([](const FakeService::Request &request) {
+            if (request.method == "POST" && request.path == "/captures")
+                return Reply::json(201, captureJson(uploadedId(request.body), u"pending"_s));
+            return Reply::json(404, R"({"code":"not_found"})");
+        });
+        m_service->on("GET", "/tasks", Reply::empty(502));
+        const Run run = ctl({ u"capture"_s, png(), u"--timeout"_s, u"30"_s });
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(u"no longer knows capture"_s), qPrintable(run.err));
+        QVERIFY2(!run.err.contains(u"no outcome"_s), qPrintable(run.err));
     }
 
     void captureWithoutWaiting()
@@ -482,6 +553,7 @@ private Q_SLOTS:
         const Run run = ctl({ u"capture"_s, png() });
         QCOMPARE(run.code, 1);
         QCOMPARE(run.out, u"The screenshot could not be read.\n"_s);
+        QVERIFY2(run.err.contains(u"was not read"_s), qPrintable(run.err));
         QCOMPARE(ctl({ u"queue"_s }).out, QString());
     }
 
@@ -495,6 +567,7 @@ private Q_SLOTS:
         const Run run = ctl({ u"capture"_s, png() });
         QCOMPARE(run.code, 1);
         QCOMPARE(run.out, u"The screenshot could not be read.\n"_s);
+        QVERIFY2(run.err.contains(u"could not be written to "_s + dataDir()), qPrintable(run.err));
         QVERIFY(m_service->requests().isEmpty());
     }
 
