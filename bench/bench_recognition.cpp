@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 // Recognition quality and time on the fixed set of rendered screenshots: title recall and
 // precision (titles compared after folding case and spaces), deadline and priority accuracy
-// over the tasks found, and milliseconds per 1440×900 screenshot.
+// over the tasks found, and milliseconds per screenshot.
 // Usage: bench_recognition [-v] [--save DIR] [NAME-SUBSTRING]
 #include "tesseractrecognizer.h"
 #include "todoscreens.h"

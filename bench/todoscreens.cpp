@@ -63,6 +63,7 @@ struct Layout
     QStringList intro; // prose above the list
     bool bubble = false; // the list sits in a chat bubble
     QString byline; // "Anna · 10:42" above a bubble
+    double density = 1.0; // device pixels per layout pixel: 2 renders a 2880×1800 high-density screen
 
     Layout(QString family, int size, const Theme *theme, double pitch, QString app, QStringList menu,
            QStringList sidebar, QString heading, QStringList intro, bool bubble = false, QString byline = {})
@@ -111,7 +112,9 @@ QStringList wrap(const QString &text, const QFontMetrics &fm, int width)
 QImage render(const Layout &l, const QList<Item> &items)
 {
     const Theme &t = *l.theme;
-    QImage image(1440, 900, QImage::Format_RGB32);
+    // Laid out in 1440×900 layout pixels; a high-density screen draws the same at twice the pixels.
+    QImage image(qRound(1440 * l.density), qRound(900 * l.density), QImage::Format_RGB32);
+    image.setDevicePixelRatio(l.density);
     image.fill(t.window);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -297,6 +300,12 @@ const QString kyiv = u"Europe/Kyiv"_s;
 const QString newYork = u"America/New_York"_s;
 // Wednesday.
 const QString wedMorning = u"2026-03-11T10:00"_s;
+
+Layout highDensity(Layout l)
+{
+    l.density = 2.0;
+    return l;
+}
 
 const QStringList notesSidebar { u"All notes"_s, u"Personal"_s, u"Work"_s, u"Recipes"_s, u"Archive"_s, u"Trash"_s };
 const QStringList notesSidebarUk { u"Усі нотатки"_s, u"Особисте"_s, u"Робота"_s, u"Рецепти"_s, u"Архів"_s, u"Кошик"_s };
@@ -752,6 +761,66 @@ QList<Screen> all()
           { Kind::Dash, u"Send the invoice by 2026-04-02"_s, u"Send the invoice"_s, u"2026-04-02"_s },
           { Kind::Dash, u"Call Mark back at 4:30 pm"_s, u"Call Mark back"_s, u"2026-03-11T20:30:00Z"_s },
           { Kind::Dash, u"Renew the domain before Monday"_s, u"Renew the domain"_s, u"2026-03-16"_s } });
+
+    // --- High-density screens (2880×1800, everything drawn at twice the size) and a zoomed one.
+    screens << make(
+        u"hidpi-notes-light-dejavu"_s, u"en"_s, kyiv, wedMorning,
+        highDensity({ u"DejaVu Sans"_s,
+                      15,
+                      &light,
+                      2.0,
+                      u"Notes"_s,
+                      menuEn,
+                      notesSidebar,
+                      u"Moving out"_s,
+                      { u"Landlord inspection is next week, keys go back after that."_s } }),
+        { { Kind::Box, u"Cancel the internet contract"_s, u"Cancel the internet contract"_s, {} },
+          { Kind::Box, u"Order boxes and tape by Thursday"_s, u"Order boxes and tape"_s, u"2026-03-12"_s },
+          { Kind::Ticked, u"Give notice to the landlord"_s, {}, {} },
+          { Kind::Box, u"Clean the oven tomorrow at 7pm"_s, u"Clean the oven"_s, u"2026-03-12T17:00:00Z"_s },
+          { Kind::Box, u"Forward the mail to the new address"_s, u"Forward the mail to the new address"_s, {} } });
+
+    screens << make(u"hidpi-uk-chat-dark-noto"_s, u"uk"_s, kyiv, wedMorning,
+                    highDensity({ u"Noto Sans"_s,
+                                  14,
+                                  &dark,
+                                  1.9,
+                                  u"Месенджер"_s,
+                                  {},
+                                  { u"Андрій"_s, u"Сусіди"_s, u"Футбол"_s },
+                                  {},
+                                  {},
+                                  true,
+                                  u"Андрій Мельник  9:05"_s }),
+                    { { Kind::Text, u"Привіт! Перед святом треба:"_s, {}, {} },
+                      { Kind::Bullet, u"Замовити торт до суботи"_s, u"Замовити торт"_s, u"2026-03-14"_s },
+                      { Kind::Bullet, u"Купити кульки і свічки"_s, u"Купити кульки і свічки"_s, {} },
+                      { Kind::Bullet, u"Запросити сусідів"_s, u"Запросити сусідів"_s, {} },
+                      { Kind::Text, u"Дякую!"_s, {}, {} } });
+
+    screens << make(
+        u"hidpi-mail-light-liberation-numbers"_s, u"en"_s, newYork, wedMorning,
+        highDensity({ u"Liberation Sans"_s,
+                      16,
+                      &light,
+                      1.8,
+                      u"Mail"_s,
+                      menuEn,
+                      { u"Inbox  4"_s, u"Sent"_s, u"Drafts"_s },
+                      u"Onboarding for Dana"_s,
+                      { u"Hi, Dana starts on Monday. Could you take care of these?"_s } }),
+        { { Kind::Number, u"Set up her laptop by Friday"_s, u"Set up her laptop"_s, u"2026-03-13"_s },
+          { Kind::Number, u"Add her to the team calendar"_s, u"Add her to the team calendar"_s, {} },
+          { Kind::Number, u"Order a badge urgently"_s, u"Order a badge"_s, {}, u"high"_s },
+          { Kind::Number, u"Plan a welcome lunch on 2026-03-18"_s, u"Plan a welcome lunch"_s, u"2026-03-18"_s } });
+
+    // Zoomed in on an ordinary screen: 28 px text at 1440×900.
+    screens << make(u"zoomed-tasks-light-noto"_s, u"en"_s, kyiv, wedMorning,
+                    { u"Noto Sans"_s, 28, &light, 1.9, u"Tasks"_s, menuEn, {}, u"Garden"_s, {} },
+                    { { Kind::Box, u"Trim the hedge"_s, u"Trim the hedge"_s, {} },
+                      { Kind::Box, u"Buy seeds on Saturday"_s, u"Buy seeds"_s, u"2026-03-14"_s },
+                      { Kind::Ticked, u"Fix the gate"_s, {}, {} },
+                      { Kind::Box, u"Rake the leaves"_s, u"Rake the leaves"_s, {} } });
 
     return screens;
 }

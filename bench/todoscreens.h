@@ -8,7 +8,8 @@
 #include <QString>
 
 /*!
- * A fixed set of rendered 1440×900 screenshots with the tasks a reader should find in them:
+ * A fixed set of rendered screenshots (1440×900, a few at 2880×1800 with everything drawn at
+ * twice the size, one zoomed in) with the tasks a reader should find in them:
  * note apps, chats, mail, markdown and code editors, reminders, in English and Ukrainian, light
  * and dark, with the window chrome, side bars and prose around the lists that real screenshots
  * have. The recognition benchmark scores the recognizer against it.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace OcrImage {
 namespace {
@@ -95,6 +96,96 @@ QImage prepare(const QImage &image)
         }
     }
     return page;
+}
+
+int letterHeight(const QImage &gray)
+{
+    // Connected shapes of ink by runs: each row's runs join the runs of the row above that they
+    // touch (8-neighbourhood); union-find keeps each shape's vertical extent and width.
+    struct Shape
+    {
+        int parent, top, bottom, left, right;
+    };
+    std::vector<Shape> shapes;
+    auto find = [&](int i) {
+        while (shapes[size_t(i)].parent != i) {
+            shapes[size_t(i)].parent = shapes[size_t(shapes[size_t(i)].parent)].parent;
+            i = shapes[size_t(i)].parent;
+        }
+        return i;
+    };
+    auto join = [&](int a, int b) {
+        a = find(a);
+        b = find(b);
+        if (a == b)
+            return;
+        Shape &into = shapes[size_t(a)];
+        const Shape &from = shapes[size_t(b)];
+        into.top = std::min(into.top, from.top);
+        into.bottom = std::max(into.bottom, from.bottom);
+        into.left = std::min(into.left, from.left);
+        into.right = std::max(into.right, from.right);
+        shapes[size_t(b)].parent = a;
+    };
+    struct Run
+    {
+        int start, end, shape; // [start, end)
+    };
+    std::vector<Run> above, current;
+    const int w = gray.width(), h = gray.height();
+    for (int y = 0; y < h; ++y) {
+        const uchar *row = gray.constScanLine(y);
+        current.clear();
+        size_t a = 0;
+        for (int x = 0; x < w;) {
+            if (row[x] >= 128) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < w && row[x] < 128)
+                ++x;
+            const int id = int(shapes.size());
+            shapes.push_back({ id, y, y, start, x - 1 });
+            while (a < above.size() && above[a].end < start)
+                ++a;
+            for (size_t b = a; b < above.size() && above[b].start <= x; ++b)
+                join(above[b].shape, id);
+            current.push_back({ start, x, id });
+        }
+        std::swap(above, current);
+    }
+
+    // Letters are at most about as wide as high; rules, boxes round whole words and pictures are
+    // not. Heights are counted with their neighbours (anti-aliasing makes one letter height vary
+    // by a pixel), and the most common one is the x-height of the body text.
+    constexpr int tallest = 200;
+    std::array<int, tallest + 2> count {};
+    int letters = 0;
+    for (size_t i = 0; i < shapes.size(); ++i) {
+        if (shapes[i].parent != int(i))
+            continue;
+        const Shape &s = shapes[i];
+        const int sh = s.bottom - s.top + 1, sw = s.right - s.left + 1;
+        if (sh < 4 || sh > tallest || sw > 2 * sh || sw * 6 < sh)
+            continue;
+        ++count[size_t(sh)];
+        ++letters;
+    }
+    if (letters < 12)
+        return 0;
+    int best = 0, bestScore = 0;
+    for (int height = 4; height <= tallest; ++height) {
+        const int spread = std::max(1, height / 12);
+        int score = 0;
+        for (int d = -spread; d <= spread; ++d)
+            score += count[size_t(std::clamp(height + d, 0, tallest + 1))];
+        if (score > bestScore) {
+            bestScore = score;
+            best = height;
+        }
+    }
+    return best;
 }
 
 bool struckThrough(const QImage &gray, QRect line)

@@ -14,6 +14,12 @@ namespace OcrImage {
 /*! Grey, transparent parts on white, and inverted when the page is mostly dark. */
 QImage prepare(const QImage &image);
 
+/*!
+ * The typical height of lower-case letters (the x-height) on the grey page, in pixels: the most
+ * common height among letter-sized shapes of ink. 0 when the page holds too little text to tell.
+ */
+int letterHeight(const QImage &gray);
+
 enum class Mark { None, EmptyBox, TickedBox, Dot };
 
 struct Found

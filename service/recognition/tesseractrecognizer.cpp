@@ -62,17 +62,41 @@ bool isImageData(const QByteArray &bytes)
     return bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.startsWith("\xff\xd8\xff");
 }
 
-// Screens draw text far smaller than the scanned pages Tesseract was trained on: a screenshot
-// at ordinary density is read at twice its size (measured on the recognition benchmark: better
-// recall than 1.5× or a per-image estimate from a layout pass, and faster than the latter). A
-// high-density screenshot already has large text.
+// Tesseract reads screen text best with lower-case letters about 16 to 24 pixels high: smaller ones
+// lose their shapes and word gaps, and much larger ones confuse its layout pass (30 px text read at
+// twice its size, letters 32 px high, lost its heading and misread its check boxes). Screens draw
+// anything from 11 px text at ordinary density to 40 px and more at double density or zoomed, so
+// the factor comes from the letters measured on the page, not from the image size. Small text is
+// enlarged by a whole factor only: in between, resampling smears thin strokes (typed "[ ]" went
+// missing at 1.5 times). Text larger than the band is reduced to its middle.
+constexpr int minLetters = 16;
+constexpr int maxLetters = 24;
+
 double chooseScale(const QImage &gray)
 {
-    const int longest = std::max(gray.width(), gray.height());
-    double scale = longest <= 2200 ? 2.0 : 1.0;
+    const int letters = OcrImage::letterHeight(gray);
+    double scale = 1.0;
+    if (letters == 0) {
+        // Too little text to measure: a screen at ordinary density is the likelier case.
+        scale = std::max(gray.width(), gray.height()) <= 2200 ? 2.0 : 1.0;
+    } else if (letters > maxLetters) {
+        scale = std::max(0.25, double(minLetters + maxLetters) / 2.0 / letters);
+    } else {
+        // The whole factor that lands the letters in the band or nearest to it; the smaller on a tie.
+        auto miss = [&](int factor) {
+            const int h = letters * factor;
+            return h < minLetters ? minLetters - h : std::max(0, h - maxLetters);
+        };
+        int best = 1;
+        for (int factor = 2; factor <= 3; ++factor) {
+            if (miss(factor) < miss(best))
+                best = factor;
+        }
+        scale = best;
+    }
     const double pixels = double(gray.width()) * gray.height();
     if (pixels * scale * scale > double(maxPixels))
-        scale = std::max(1.0, std::sqrt(double(maxPixels) / pixels));
+        scale = std::sqrt(double(maxPixels) / pixels);
     return scale;
 }
 } // namespace
@@ -132,12 +156,20 @@ TesseractRecognizer::Reading TesseractRecognizer::readLines(const QImage &image,
     }
     QImage gray = OcrImage::prepare(source);
     const double scale = chooseScale(gray);
-    if (scale > 1.01)
+    if (scale < 0.99) {
+        // The page is prepared again from the reduced screenshot: the panel estimate takes shapes
+        // wider than its window (a bullet, the strokes of very large bold text) for panel and
+        // leaves only their outlines.
+        gray = OcrImage::prepare(source.scaled(std::max(1, qRound(source.width() * scale)),
+                                               std::max(1, qRound(source.height() * scale)), Qt::IgnoreAspectRatio,
+                                               Qt::SmoothTransformation));
+    } else if (scale > 1.01) {
         gray = gray.scaled(qRound(gray.width() * scale), qRound(gray.height() * scale), Qt::IgnoreAspectRatio,
                            Qt::SmoothTransformation);
+    }
 
     api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
-    api->SetSourceResolution(qRound(96 * scale));
+    api->SetSourceResolution(std::max(70, qRound(96 * scale)));
     QList<TextLine> &lines = reading.lines;
     tesseract::ETEXT_DESC monitor;
     monitor.set_deadline_msecs(int(std::min<qint64>(m_deadline.count(), std::numeric_limits<int>::max())));
@@ -243,7 +275,9 @@ TesseractRecognizer::Reading TesseractRecognizer::readLines(const QImage &image,
         const bool oddFirstWord = first.symbols.size() <= 3
             || std::any_of(first.text.begin(), first.text.end(), [](QChar c) { return !c.isLetterOrNumber(); });
         if (mark.mark == OcrImage::Mark::None && oddFirstWord) {
-            const QRect area(QPoint(first.box.left() - 2, middle - reach),
+            // OCR may start the word just inside the box (its left side left out, the tick read
+            // as "v)"), so the area reaches a little further left for the whole box.
+            const QRect area(QPoint(first.box.left() - std::max(2, reach / 2), middle - reach),
                              QPoint(std::min(box.right(), first.box.left() + 2 * reach), middle + reach));
             mark = OcrImage::markNear(gray, area, box, OcrImage::Side::Left);
             if (mark.mark != OcrImage::Mark::None) {

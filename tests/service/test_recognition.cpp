@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 // The Tesseract recognizer end to end on screenshots rendered here: fonts, sizes, light and
 // dark themes, both languages, drawn and typed check boxes; and its failures.
+#include "ocrimage.h"
+#include "taskextractor.h"
 #include "tesseractrecognizer.h"
 
 #include <QBuffer>
@@ -29,11 +31,12 @@ struct Sheet
     QString heading;
     QStringList items; // "[x]" in front marks a checked item, "~" one struck through
     QStringList sidebar = {}; // a column of labels level with the items, as a side bar has
+    QSize canvas = { 1000, 640 };
 };
 
 QByteArray render(const Sheet &sheet, const char *format = "PNG")
 {
-    QImage image(1000, 640, QImage::Format_RGB32);
+    QImage image(sheet.canvas, QImage::Format_RGB32);
     const QColor paper = sheet.dark ? QColor(0x1e, 0x1f, 0x24) : QColor(0xfb, 0xfb, 0xfa);
     const QColor ink = sheet.dark ? QColor(0xe6, 0xe6, 0xe6) : QColor(0x22, 0x22, 0x22);
     image.fill(paper);
@@ -140,6 +143,10 @@ class TestRecognition : public QObject
 private Q_SLOTS:
     void readsRenderedLists_data();
     void readsRenderedLists();
+    void readsEveryTextSize_data();
+    void readsEveryTextSize();
+    void measuresLetterHeight_data();
+    void measuresLetterHeight();
     void readsDeadlinesAndPriorities();
     void readsJpeg();
     void textWithoutTasksIsDoneAndEmpty();
@@ -237,6 +244,107 @@ void TestRecognition::readsRenderedLists()
     const RecognitionResult result = m_recognizer.recognize(request(render(sheet), language));
     QVERIFY2(result.done, qPrintable(result.error));
     QCOMPARE(titles(result), expected);
+}
+
+void TestRecognition::readsEveryTextSize_data()
+{
+    QTest::addColumn<Sheet>("sheet");
+    // From small text on an ordinary screen to double-density and zoomed text, and ordinary text
+    // on a large high-resolution screen; with a bold heading half as large again and a ticked box.
+    const QStringList items { u"Buy milk and bread"_s, u"Call the dentist"_s, u"[x] Pay the electricity bill"_s,
+                              u"Send the slides to Anna"_s };
+    const QString families[] = { u"DejaVu Sans"_s, u"Liberation Sans"_s, u"Noto Sans"_s };
+    int i = 0;
+    for (const int size : { 11, 13, 16, 20, 26, 30, 36, 44 }) {
+        const QString &family = families[i % 3];
+        const bool dark = i % 2 == 1;
+        ++i;
+        QTest::addRow("%s %d px %s", qPrintable(family), size, dark ? "dark" : "light")
+            << Sheet { family, size, dark, Mark::DrawnBox, u"Today"_s, items };
+    }
+    QTest::newRow("DejaVu Sans 30 px, 2880x1800")
+        << Sheet { u"DejaVu Sans"_s, 30, false, Mark::DrawnBox, u"Today"_s, items, {}, { 2880, 1800 } };
+    QTest::newRow("Noto Sans 14 px, 3840x2160")
+        << Sheet { u"Noto Sans"_s, 14, true, Mark::DrawnBox, u"Today"_s, items, {}, { 3840, 2160 } };
+    QTest::newRow("Liberation Sans 60 px, bullets")
+        << Sheet { u"Liberation Sans"_s, 60, false, Mark::Bullet, {}, { items[0], items[1], items[3] } };
+}
+
+void TestRecognition::readsEveryTextSize()
+{
+    QFETCH(Sheet, sheet);
+    if (!QFontDatabase::families().contains(sheet.family))
+        QSKIP("font not installed");
+    const TesseractRecognizer::Reading reading = m_recognizer.readLines(QImage::fromData(render(sheet)), u"en"_s);
+    QVERIFY2(reading.error.isEmpty(), qPrintable(reading.error));
+    const RecognitionRequest context = request({}, u"en"_s);
+    RecognitionResult result;
+    result.tasks = TaskExtractor::extract(reading.lines, { context.localTime, context.timeZone, context.language });
+    QCOMPARE(titles(result),
+             (QStringList { u"buy milk and bread"_s, u"call the dentist"_s, u"send the slides to anna"_s }));
+
+    // The markers too: a ticked box read as letters would make the done item a task.
+    QStringList lines;
+    for (const TextLine &line : reading.lines)
+        lines << line.text;
+    for (const QString &item : sheet.items) {
+        const QString line
+            = sheet.mark == Mark::Bullet ? u"• "_s + item : (item.startsWith(u"[x]"_s) ? item : u"[ ] "_s + item);
+        QVERIFY2(lines.contains(line), qPrintable(lines.join(u" | "_s)));
+    }
+}
+
+void TestRecognition::measuresLetterHeight_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<bool>("withSidebar");
+    for (const QString &family : { u"DejaVu Sans"_s, u"Liberation Serif"_s }) {
+        for (const int size : { 11, 16, 30, 60 })
+            QTest::addRow("%s %d px", qPrintable(family), size) << family << size << false;
+    }
+    // Body text outnumbers the smaller labels of a side bar.
+    QTest::newRow("36 px beside 13 px labels") << u"Noto Sans"_s << 36 << true;
+}
+
+void TestRecognition::measuresLetterHeight()
+{
+    QFETCH(QString, family);
+    QFETCH(int, pixelSize);
+    QFETCH(bool, withSidebar);
+    if (!QFontDatabase::families().contains(family))
+        QSKIP("font not installed");
+    QImage image(1400, 900, QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setPen(Qt::black);
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    p.setFont(font);
+    const QStringList lines { u"Water the plants in the kitchen"_s, u"Renew the car insurance"_s,
+                              u"Reply to the recruiter"_s };
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(260, 40 + pixelSize * (2 * i + 1), lines.at(i));
+    // A rule and a filled rectangle are no letters.
+    p.fillRect(20, 860, 1360, 2, Qt::black);
+    p.fillRect(1300, 20, 80, 80, Qt::black);
+    if (withSidebar) {
+        QFont small = font;
+        small.setPixelSize(13);
+        p.setFont(small);
+        for (int i = 0; i < 5; ++i)
+            p.drawText(20, 60 + 30 * i, u"Inbox"_s);
+    }
+    p.end();
+    const int expected = QFontMetrics(font).xHeight();
+    const int measured = OcrImage::letterHeight(image);
+    QVERIFY2(std::abs(measured - expected) <= std::max(1, expected / 6),
+             qPrintable(u"measured %1 px, x-height %2 px"_s.arg(measured).arg(expected)));
+
+    QImage blank(800, 600, QImage::Format_Grayscale8);
+    blank.fill(Qt::white);
+    QCOMPARE(OcrImage::letterHeight(blank), 0);
 }
 
 void TestRecognition::readsDeadlinesAndPriorities()
