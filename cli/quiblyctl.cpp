@@ -10,6 +10,7 @@
 #include "recordjson.h"
 #include "store.h"
 #include "taskdraft.h"
+#include "taskstyle.h"
 
 #include <QCommandLineParser>
 #include <QCoroTimer>
@@ -77,13 +78,6 @@ const QHash<QString, CommandShape> &commands()
         { u"queue"_s, { 0, 0, {} } },
     };
     return shapes;
-}
-
-QString deadlineLabel(const TaskItem &task, const QTimeZone &zone)
-{
-    if (task.dueAt)
-        return task.dueAt->toTimeZone(zone).toString(u"yyyy-MM-dd HH:mm");
-    return task.dueDate.value_or(QString());
 }
 
 QString priorityText(Priority priority)
@@ -466,7 +460,7 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         } else {
             for (const TaskItem &task : shown)
                 m_out << task.id << u'\t' << (Ordering::isUrgent(task, now, zone) ? u"!"_s : QString()) << u'\t'
-                      << priorityText(task.priority) << u'\t' << deadlineLabel(task, zone) << u'\t' << task.title
+                      << priorityText(task.priority) << u'\t' << TaskStyle::deadline(task, now, zone) << u'\t' << task.title
                       << u'\n';
         }
         co_return Success;

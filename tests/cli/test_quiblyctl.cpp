@@ -341,7 +341,7 @@ private Q_SLOTS:
     void listShowsOpenTasksInDisplayOrder()
     {
         configure();
-        const QString overdue = QDate::currentDate().addDays(-2).toString(Qt::ISODate);
+        const QString overdue = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
         m_service->on(
             "GET", "/tasks",
             Reply::json(200,
@@ -351,9 +351,10 @@ private Q_SLOTS:
                             + "]"));
         Run run = ctl({ u"list"_s });
         QCOMPARE(run.code, 0);
-        QCOMPARE(run.out, u"2\t!\tmedium\t"_s + overdue + u"\tlate\n3\t\thigh\t\thigh one\n1\t\tlow\t\tlow one\n"_s);
+        QCOMPARE(run.out,
+                 u"2\t!\tmedium\tYesterday\tlate\n3\t\thigh\tNo deadline\thigh one\n1\t\tlow\tNo deadline\tlow one\n"_s);
         run = ctl({ u"list"_s, u"--done"_s });
-        QCOMPARE(run.out, u"4\t\thigh\t\tfinished\n"_s);
+        QCOMPARE(run.out, u"4\t\thigh\tNo deadline\tfinished\n"_s);
         run = ctl({ u"badge"_s });
         QCOMPARE(run.out, u"1\n"_s);
 
