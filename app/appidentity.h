@@ -7,6 +7,7 @@
  * settings file and data directory.
  */
 namespace AppIdentity {
-/*! Sets organisation and application name "Quibly" and the desktop file name. Call right after creating the application object. */
+/*! Sets organisation and application name "Quibly" and the desktop file name. Call right after creating the application
+ * object. */
 void apply();
 } // namespace AppIdentity

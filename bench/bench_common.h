@@ -21,8 +21,7 @@ struct Timing
 };
 
 // Runs \a work \a runs times; the best run is the figure least disturbed by the rest of the machine.
-template<typename Work>
-Timing measure(int runs, Work work)
+template<typename Work> Timing measure(int runs, Work work)
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {

@@ -59,9 +59,10 @@ int main()
         const Timing open = measure(21, [&] { sink += int(Ordering::open(tasks, now, zone).size()); });
         const Timing badge = measure(21, [&] { sink += Ordering::badge(tasks, now, zone); });
         const Timing done = measure(21, [&] { sink += int(Ordering::done(tasks).size()); });
-        std::printf("  %6d tasks: open %6.3f / %6.3f ms   badge %6.3f / %6.3f ms   done %6.3f / %6.3f ms   (urgent %d)\n",
-                    count, open.best, open.median, badge.best, badge.median, done.best, done.median,
-                    Ordering::badge(tasks, now, zone));
+        std::printf(
+            "  %6d tasks: open %6.3f / %6.3f ms   badge %6.3f / %6.3f ms   done %6.3f / %6.3f ms   (urgent %d)\n",
+            count, open.best, open.median, badge.best, badge.median, done.best, done.median,
+            Ordering::badge(tasks, now, zone));
         if (sink == -1)
             std::printf("\n");
     }

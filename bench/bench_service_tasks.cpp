@@ -53,15 +53,15 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption tasksOption(QStringLiteral("tasks"), QStringLiteral("Tasks to create."), QStringLiteral("N"),
-                                         QStringLiteral("1000"));
+    const QCommandLineOption tasksOption(QStringLiteral("tasks"), QStringLiteral("Tasks to create."),
+                                         QStringLiteral("N"), QStringLiteral("1000"));
     const QCommandLineOption durationOption(QStringLiteral("duration"), QStringLiteral("Seconds of load."),
                                             QStringLiteral("S"), QStringLiteral("10"));
     const QCommandLineOption connectionsOption(QStringLiteral("connections"), QStringLiteral("Open connections."),
                                                QStringLiteral("N"), QStringLiteral("8"));
-    const QCommandLineOption threadsOption(QStringLiteral("threads"), QStringLiteral("wrk threads."), QStringLiteral("N"),
-                                           QStringLiteral("2"));
-    parser.addOptions({tasksOption, durationOption, connectionsOption, threadsOption});
+    const QCommandLineOption threadsOption(QStringLiteral("threads"), QStringLiteral("wrk threads."),
+                                           QStringLiteral("N"), QStringLiteral("2"));
+    parser.addOptions({ tasksOption, durationOption, connectionsOption, threadsOption });
     parser.addHelpOption();
     parser.process(app);
 
@@ -74,8 +74,9 @@ int main(int argc, char *argv[])
     QTemporaryDir data;
 
     QProcess keys;
-    keys.start(service, {QStringLiteral("--data"), data.path(), QStringLiteral("keys"), QStringLiteral("create"),
-                         QStringLiteral("bench")});
+    keys.start(service,
+               { QStringLiteral("--data"), data.path(), QStringLiteral("keys"), QStringLiteral("create"),
+                 QStringLiteral("bench") });
     if (!keys.waitForFinished(30000) || keys.exitCode() != 0) {
         std::fprintf(stderr, "bench_service_tasks: cannot create a key with %s\n", qPrintable(service));
         return 1;
@@ -91,8 +92,9 @@ int main(int argc, char *argv[])
     QProcess server;
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(QProcess::nullDevice()); // one log line per request is not what is measured
-    server.start(service, {QStringLiteral("--data"), data.path(), QStringLiteral("--listen"),
-                           QStringLiteral("127.0.0.1:%1").arg(port)});
+    server.start(service,
+                 { QStringLiteral("--data"), data.path(), QStringLiteral("--listen"),
+                   QStringLiteral("127.0.0.1:%1").arg(port) });
     if (!server.waitForStarted()) {
         std::fprintf(stderr, "bench_service_tasks: cannot start %s\n", qPrintable(service));
         return 1;
@@ -123,11 +125,12 @@ int main(int argc, char *argv[])
 
     QProcess load;
     load.setProcessChannelMode(QProcess::MergedChannels);
-    load.start(wrk, {QStringLiteral("-t%1").arg(parser.value(threadsOption)),
-                     QStringLiteral("-c%1").arg(parser.value(connectionsOption)),
-                     QStringLiteral("-d%1s").arg(parser.value(durationOption)), QStringLiteral("--latency"),
-                     QStringLiteral("-H"), QString::fromLatin1("Authorization: Bearer " + key),
-                     QStringLiteral("http://127.0.0.1:%1/tasks").arg(port)});
+    load.start(wrk,
+               { QStringLiteral("-t%1").arg(parser.value(threadsOption)),
+                 QStringLiteral("-c%1").arg(parser.value(connectionsOption)),
+                 QStringLiteral("-d%1s").arg(parser.value(durationOption)), QStringLiteral("--latency"),
+                 QStringLiteral("-H"), QString::fromLatin1("Authorization: Bearer " + key),
+                 QStringLiteral("http://127.0.0.1:%1/tasks").arg(port) });
     load.waitForFinished(-1);
     const QString report = QString::fromLocal8Bit(load.readAll());
     const QByteArray peak = procStatus(server.processId(), "VmHWM:");

@@ -406,8 +406,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         shownProblem = *store.problem();
         m_err << shownProblem << u'\n';
         const QString detail = !store.api() ? notConfiguredDetail(defaults)
-            : lastError                     ? errorDetail(*lastError, defaults.serverURL().value_or(QString()).trimmed())
-                                            : QString();
+            : lastError ? errorDetail(*lastError, defaults.serverURL().value_or(QString()).trimmed())
+                        : QString();
         if (!detail.isEmpty())
             m_err << detail << u'\n';
         m_err.flush();
@@ -460,8 +460,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         } else {
             for (const TaskItem &task : shown)
                 m_out << task.id << u'\t' << (Ordering::isUrgent(task, now, zone) ? u"!"_s : QString()) << u'\t'
-                      << priorityText(task.priority) << u'\t' << TaskStyle::deadline(task, now, zone) << u'\t' << task.title
-                      << u'\n';
+                      << priorityText(task.priority) << u'\t' << TaskStyle::deadline(task, now, zone) << u'\t'
+                      << task.title << u'\n';
         }
         co_return Success;
     }
@@ -572,7 +572,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     connect(&store, &Store::failed, this, [&showProblem] { showProblem(); });
     const auto stillOnDisk = [&store, &captureId] {
         const auto items = store.queue().pending();
-        return std::any_of(items.cbegin(), items.cend(), [&](const QueuedCapture &item) { return item.id == captureId; });
+        return std::any_of(items.cbegin(), items.cend(),
+                           [&](const QueuedCapture &item) { return item.id == captureId; });
     };
     const auto mentionQueue = [this, &stillOnDisk] {
         if (!stillOnDisk())
@@ -622,7 +623,8 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         auto reloading = store.refresh();
         co_await std::move(reloading);
         const auto &open = store.openCaptures();
-        const auto found = std::find_if(open.cbegin(), open.cend(), [&](const Capture &c) { return c.id == captureId; });
+        const auto found
+            = std::find_if(open.cbegin(), open.cend(), [&](const Capture &c) { return c.id == captureId; });
         if (found != open.cend() && !found->error.isEmpty())
             m_err << u"quiblyctl: the service could not read capture "_s << captureId << u": "_s << found->error
                   << u" (quiblyctl retry "_s << captureId << u" tries again)"_s << u'\n';

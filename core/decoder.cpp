@@ -223,10 +223,10 @@ QString typeName(QJsonValue::Type type)
     return QStringLiteral("nothing");
 }
 
-template<typename Value>
-DecodeError wrongType(const PathNode *node, const char *expected, const Value &value)
+template<typename Value> DecodeError wrongType(const PathNode *node, const char *expected, const Value &value)
 {
-    return errorAt(node, QLatin1StringView("expected ") + QLatin1StringView(expected) + QLatin1StringView(", got ")
+    return errorAt(node,
+                   QLatin1StringView("expected ") + QLatin1StringView(expected) + QLatin1StringView(", got ")
                        + typeName(value.type()));
 }
 
@@ -268,8 +268,7 @@ private:
     QJsonValue::Type m_type = QJsonValue::Undefined;
 };
 
-template<std::size_t N>
-struct Members
+template<std::size_t N> struct Members
 {
     std::array<Slot, N> values; // Undefined when missing
     std::array<QString, N> spelledAs; // the member name as read, for error paths
@@ -326,8 +325,7 @@ void collect(const QJsonObject &object, const std::array<Field, N> &fields, cons
 
 using Error = std::optional<DecodeError>;
 
-template<typename Value>
-Error requireValue(const Value &value, const PathNode *node)
+template<typename Value> Error requireValue(const Value &value, const PathNode *node)
 {
     if (value.isUndefined())
         return errorAt(node, QStringLiteral("missing"));
@@ -336,8 +334,7 @@ Error requireValue(const Value &value, const PathNode *node)
     return std::nullopt;
 }
 
-template<typename Value>
-Error readString(const Value &value, const PathNode *node, QString &out)
+template<typename Value> Error readString(const Value &value, const PathNode *node, QString &out)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -347,8 +344,7 @@ Error readString(const Value &value, const PathNode *node, QString &out)
     return std::nullopt;
 }
 
-template<typename Value>
-Error readOptionalString(const Value &value, const PathNode *node, std::optional<QString> &out)
+template<typename Value> Error readOptionalString(const Value &value, const PathNode *node, std::optional<QString> &out)
 {
     if (value.isUndefined() || value.isNull())
         return std::nullopt;
@@ -358,8 +354,7 @@ Error readOptionalString(const Value &value, const PathNode *node, std::optional
     return std::nullopt;
 }
 
-template<typename Value>
-Error readInt64(const Value &value, const PathNode *node, qint64 &out)
+template<typename Value> Error readInt64(const Value &value, const PathNode *node, qint64 &out)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -374,8 +369,7 @@ Error readInt64(const Value &value, const PathNode *node, qint64 &out)
     return std::nullopt;
 }
 
-template<typename Value>
-Error readInstantText(const Value &value, const PathNode *node, QDateTime &out)
+template<typename Value> Error readInstantText(const Value &value, const PathNode *node, QDateTime &out)
 {
     if (!value.isString())
         return wrongType(node, "an RFC 3339 time string", value);
@@ -386,8 +380,7 @@ Error readInstantText(const Value &value, const PathNode *node, QDateTime &out)
     return std::nullopt;
 }
 
-template<typename Value>
-Error readInstant(const Value &value, const PathNode *node, QDateTime &out)
+template<typename Value> Error readInstant(const Value &value, const PathNode *node, QDateTime &out)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -406,8 +399,7 @@ Error readOptionalInstant(const Value &value, const PathNode *node, std::optiona
     return std::nullopt;
 }
 
-template<typename Value>
-Error readPriority(const Value &value, const PathNode *node, Priority &out)
+template<typename Value> Error readPriority(const Value &value, const PathNode *node, Priority &out)
 {
     QString text;
     if (auto error = readString(value, node, text))
@@ -419,8 +411,7 @@ Error readPriority(const Value &value, const PathNode *node, Priority &out)
     return std::nullopt;
 }
 
-template<typename Value>
-Error requireObject(const Value &value, const PathNode *node)
+template<typename Value> Error requireObject(const Value &value, const PathNode *node)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -429,8 +420,7 @@ Error requireObject(const Value &value, const PathNode *node)
     return std::nullopt;
 }
 
-template<typename Value>
-Error requireArray(const Value &value, const PathNode *node)
+template<typename Value> Error requireArray(const Value &value, const PathNode *node)
 {
     if (auto error = requireValue(value, node))
         return error;
@@ -456,9 +446,10 @@ constexpr std::array<Field, 12> taskFields { {
     { QLatin1StringView("created_at"), QLatin1StringView("createdAt") },
     { QLatin1StringView("updated_at"), QLatin1StringView("updatedAt") },
 } };
-constexpr std::array<QStringView, 12> taskWireNames { u"id", u"capture_id", u"title", u"description", u"priority",
-                                                      u"due_date", u"due_at", u"source_app", u"source_person",
-                                                      u"done_at", u"created_at", u"updated_at" };
+constexpr std::array<QStringView, 12> taskWireNames { u"id",          u"capture_id", u"title",
+                                                      u"description", u"priority",   u"due_date",
+                                                      u"due_at",      u"source_app", u"source_person",
+                                                      u"done_at",     u"created_at", u"updated_at" };
 
 constexpr std::array<Field, 7> captureFields { {
     { QLatin1StringView("id"), QLatin1StringView("id") },
@@ -638,7 +629,8 @@ Error checkExactIds(const QByteArray &body, const QList<TaskItem> &tasks, const 
             if (literal.value == tasks[i].id) {
                 const PathNode element { listNode, {}, isList ? i : -1, false };
                 const PathNode id { &element, u"id", -1, false };
-                return errorAt(&id, QStringLiteral("not an exact 64-bit integer: ") + QString::fromLatin1(literal.text));
+                return errorAt(&id,
+                               QStringLiteral("not an exact 64-bit integer: ") + QString::fromLatin1(literal.text));
             }
         }
     }
@@ -651,23 +643,21 @@ Decoded<QJsonValue> parseBody(const QByteArray &body)
     const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         return DecodeError { {},
-                             QStringLiteral("not valid JSON: ") + parseError.errorString() + QStringLiteral(" at offset ")
-                                 + QString::number(parseError.offset) };
+                             QStringLiteral("not valid JSON: ") + parseError.errorString()
+                                 + QStringLiteral(" at offset ") + QString::number(parseError.offset) };
     if (document.isArray())
         return QJsonValue(document.array());
     return QJsonValue(document.object());
 }
 
 // Runs \a decode on the root of \a body, with the caller's prefix (if any) as the root of every path.
-template<typename T, typename Decode>
-Decoded<T> decodeRoot(const QJsonValue &value, const QString &path, Decode decode)
+template<typename T, typename Decode> Decoded<T> decodeRoot(const QJsonValue &value, const QString &path, Decode decode)
 {
     const PathNode root { nullptr, path, -1, true };
     return decode(value, &root);
 }
 
-template<typename T, typename Decode>
-Decoded<T> decodeBody(const QByteArray &body, Decode decode)
+template<typename T, typename Decode> Decoded<T> decodeBody(const QByteArray &body, Decode decode)
 {
     auto value = parseBody(body);
     if (!value)
@@ -774,9 +764,8 @@ Decoded<TaskItem> Decoder::taskFromJson(const QByteArray &body)
 
 Decoded<QList<TaskItem>> Decoder::tasksFromJson(const QByteArray &body)
 {
-    auto tasks = decodeBody<QList<TaskItem>>(body, [](const QJsonValue &v, const PathNode *node) {
-        return decodeList<TaskItem>(v, node, decodeTask);
-    });
+    auto tasks = decodeBody<QList<TaskItem>>(
+        body, [](const QJsonValue &v, const PathNode *node) { return decodeList<TaskItem>(v, node, decodeTask); });
     if (tasks) {
         if (auto error = checkExactIds(body, tasks.value(), nullptr, true))
             return std::move(*error);
@@ -791,9 +780,8 @@ Decoded<Capture> Decoder::captureFromJson(const QByteArray &body)
 
 Decoded<QList<Capture>> Decoder::capturesFromJson(const QByteArray &body)
 {
-    return decodeBody<QList<Capture>>(body, [](const QJsonValue &v, const PathNode *node) {
-        return decodeList<Capture>(v, node, decodeCapture);
-    });
+    return decodeBody<QList<Capture>>(
+        body, [](const QJsonValue &v, const PathNode *node) { return decodeList<Capture>(v, node, decodeCapture); });
 }
 
 Decoded<CaptureResult> Decoder::captureResultFromJson(const QByteArray &body)

@@ -27,8 +27,7 @@ struct DecodeError
     bool operator==(const DecodeError &) const = default;
 };
 
-template<typename T>
-using Decoded = Result<T, DecodeError>;
+template<typename T> using Decoded = Result<T, DecodeError>;
 
 /*!
  * \brief The strict reader of the service's JSON answers.

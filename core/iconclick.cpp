@@ -5,7 +5,8 @@
 IconClick IconClickRule::action(bool rightButton, const std::optional<QString> &leftClickSetting)
 {
     // Anything but the exact stored text "capture" (absent, empty, "Capture", …) keeps the list on the left click.
-    const IconClick primary = leftClickSetting && *leftClickSetting == u"capture" ? IconClick::Capture : IconClick::List;
+    const IconClick primary
+        = leftClickSetting && *leftClickSetting == u"capture" ? IconClick::Capture : IconClick::List;
     if (!rightButton)
         return primary;
     return primary == IconClick::Capture ? IconClick::List : IconClick::Capture;

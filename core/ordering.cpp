@@ -95,7 +95,9 @@ std::optional<QDate> dueDate(const TaskItem &task, const QTimeZone &zone)
 class DayStarts
 {
 public:
-    explicit DayStarts(const QTimeZone &zone) : m_zone(zone) { }
+    explicit DayStarts(const QTimeZone &zone)
+        : m_zone(zone)
+    { }
 
     std::optional<qint64> operator()(QDate date)
     {
@@ -119,7 +121,9 @@ private:
 class DayEnds
 {
 public:
-    explicit DayEnds(const QTimeZone &zone) : m_zone(zone) { }
+    explicit DayEnds(const QTimeZone &zone)
+        : m_zone(zone)
+    { }
 
     std::optional<qint64> operator()(QDate date)
     {
@@ -144,7 +148,9 @@ private:
 class LocalDates
 {
 public:
-    explicit LocalDates(const QTimeZone &zone) : m_zone(zone) { }
+    explicit LocalDates(const QTimeZone &zone)
+        : m_zone(zone)
+    { }
 
     QDate operator()(const QDateTime &instant)
     {
@@ -195,9 +201,12 @@ class Evaluator
 {
 public:
     Evaluator(const QDateTime &now, const QTimeZone &zone)
-        : m_zone(usable(zone)), m_starts(m_zone), m_ends(m_zone), m_dates(m_zone), m_today(localDate(now, m_zone))
-    {
-    }
+        : m_zone(usable(zone))
+        , m_starts(m_zone)
+        , m_ends(m_zone)
+        , m_dates(m_zone)
+        , m_today(localDate(now, m_zone))
+    { }
 
     struct Deadline
     {
@@ -285,8 +294,8 @@ QList<TaskItem> Ordering::open(const QList<TaskItem> &tasks, const QDateTime &no
         if (task.doneAt)
             continue;
         const auto deadline = evaluator.deadline(task);
-        keys.push_back({ evaluator.isUrgent(task, deadline), int(task.priority), deadline.instant.value_or(noDeadlineMs),
-                         instantKey(task.createdAt), task.id, i });
+        keys.push_back({ evaluator.isUrgent(task, deadline), int(task.priority),
+                         deadline.instant.value_or(noDeadlineMs), instantKey(task.createdAt), task.id, i });
     }
     // The input position as the last key makes the unstable sort give the stable order.
     std::sort(keys.begin(), keys.end(), [](const SortKey &a, const SortKey &b) {
@@ -316,8 +325,9 @@ QList<TaskItem> Ordering::done(const QList<TaskItem> &tasks)
         if (task.doneAt)
             result.append(task);
     }
-    std::stable_sort(result.begin(), result.end(),
-                     [](const TaskItem &a, const TaskItem &b) { return instantKey(*a.doneAt) > instantKey(*b.doneAt); });
+    std::stable_sort(result.begin(), result.end(), [](const TaskItem &a, const TaskItem &b) {
+        return instantKey(*a.doneAt) > instantKey(*b.doneAt);
+    });
     return result;
 }
 

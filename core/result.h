@@ -11,12 +11,15 @@
  * Used by the decoder, the service client and the capture queue. Operations with no
  * value on success use `Result<std::monostate, E>`.
  */
-template<typename T, typename E>
-class Result
+template<typename T, typename E> class Result
 {
 public:
-    Result(T value) : m_data(std::in_place_index<0>, std::move(value)) { }
-    Result(E error) : m_data(std::in_place_index<1>, std::move(error)) { }
+    Result(T value)
+        : m_data(std::in_place_index<0>, std::move(value))
+    { }
+    Result(E error)
+        : m_data(std::in_place_index<1>, std::move(error))
+    { }
 
     bool ok() const { return m_data.index() == 0; }
     explicit operator bool() const { return ok(); }

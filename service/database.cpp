@@ -49,26 +49,25 @@ std::optional<qint64> numberOrNull(const QVariant &v)
     return v.isNull() ? std::nullopt : std::optional<qint64>(v.toLongLong());
 }
 
-const QString CaptureColumns =
-    QStringLiteral("row, user_id, id, status, error, local_time, time_zone, language, created_at, attempt");
+const QString CaptureColumns
+    = QStringLiteral("row, user_id, id, status, error, local_time, time_zone, language, created_at, attempt");
 const QString TaskColumns = QStringLiteral(
     "id, user_id, capture_row, capture_id, title, description, priority, due_date, due_at, source_app, "
     "source_person, done_at, created_at, updated_at");
 
 CaptureRecord readCapture(const QSqlQuery &q)
 {
-    return {q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(), q.value(3).toString(),
-            q.value(4).toString(),   q.value(5).toLongLong(), q.value(6).toString(), q.value(7).toString(),
-            q.value(8).toLongLong(), q.value(9).toInt()};
+    return { q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(), q.value(3).toString(),
+             q.value(4).toString(),   q.value(5).toLongLong(), q.value(6).toString(), q.value(7).toString(),
+             q.value(8).toLongLong(), q.value(9).toInt() };
 }
 
 TaskRecord readTask(const QSqlQuery &q)
 {
-    return {q.value(0).toLongLong(),     q.value(1).toLongLong(),   numberOrNull(q.value(2)),
-            textOrNull(q.value(3)),      q.value(4).toString(),     q.value(5).toString(),
-            q.value(6).toString(),       textOrNull(q.value(7)),    numberOrNull(q.value(8)),
-            textOrNull(q.value(9)),      textOrNull(q.value(10)),   numberOrNull(q.value(11)),
-            q.value(12).toLongLong(),    q.value(13).toLongLong()};
+    return { q.value(0).toLongLong(),  q.value(1).toLongLong(), numberOrNull(q.value(2)), textOrNull(q.value(3)),
+             q.value(4).toString(),    q.value(5).toString(),   q.value(6).toString(),    textOrNull(q.value(7)),
+             numberOrNull(q.value(8)), textOrNull(q.value(9)),  textOrNull(q.value(10)),  numberOrNull(q.value(11)),
+             q.value(12).toLongLong(), q.value(13).toLongLong() };
 }
 
 // Runs one statement; a failure is thrown so that the request ends with 500.
@@ -116,8 +115,7 @@ private:
 Database::Database(const QString &dataDir, const QString &connectionName)
     : m_dataDir(dataDir)
     , m_connectionName(connectionName)
-{
-}
+{ }
 
 Database::~Database()
 {
@@ -183,22 +181,25 @@ bool Database::migrate(QString *error)
         run(connection, QStringLiteral("PRAGMA synchronous=NORMAL"));
         Transaction transaction(connection);
         run(connection, QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"));
-        run(connection, QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS users (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, "
-            "key_hash BLOB NOT NULL UNIQUE, created_at INTEGER NOT NULL, revoked_at INTEGER)"));
-        run(connection, QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS captures (row INTEGER PRIMARY KEY, user_id INTEGER NOT NULL REFERENCES users(id), "
-            "id TEXT NOT NULL, status TEXT NOT NULL, error TEXT NOT NULL DEFAULT '', local_time INTEGER NOT NULL, "
-            "time_zone TEXT NOT NULL, language TEXT NOT NULL, created_at INTEGER NOT NULL, "
-            "attempt INTEGER NOT NULL DEFAULT 0, UNIQUE (user_id, id))"));
+        run(connection,
+            QStringLiteral("CREATE TABLE IF NOT EXISTS users (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, "
+                           "key_hash BLOB NOT NULL UNIQUE, created_at INTEGER NOT NULL, revoked_at INTEGER)"));
+        run(connection,
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS captures (row INTEGER PRIMARY KEY, user_id INTEGER NOT NULL REFERENCES "
+                "users(id), "
+                "id TEXT NOT NULL, status TEXT NOT NULL, error TEXT NOT NULL DEFAULT '', local_time INTEGER NOT NULL, "
+                "time_zone TEXT NOT NULL, language TEXT NOT NULL, created_at INTEGER NOT NULL, "
+                "attempt INTEGER NOT NULL DEFAULT 0, UNIQUE (user_id, id))"));
         run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS captures_status ON captures (status)"));
-        run(connection, QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS tasks (id INTEGER PRIMARY KEY AUTOINCREMENT, "
-            "user_id INTEGER NOT NULL REFERENCES users(id), "
-            "capture_row INTEGER REFERENCES captures(row) ON DELETE SET NULL, capture_id TEXT, "
-            "title TEXT NOT NULL, description TEXT NOT NULL DEFAULT '', priority TEXT NOT NULL, due_date TEXT, "
-            "due_at INTEGER, source_app TEXT, source_person TEXT, done_at INTEGER, created_at INTEGER NOT NULL, "
-            "updated_at INTEGER NOT NULL)"));
+        run(connection,
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS tasks (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                "user_id INTEGER NOT NULL REFERENCES users(id), "
+                "capture_row INTEGER REFERENCES captures(row) ON DELETE SET NULL, capture_id TEXT, "
+                "title TEXT NOT NULL, description TEXT NOT NULL DEFAULT '', priority TEXT NOT NULL, due_date TEXT, "
+                "due_at INTEGER, source_app TEXT, source_person TEXT, done_at INTEGER, created_at INTEGER NOT NULL, "
+                "updated_at INTEGER NOT NULL)"));
         run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS tasks_user ON tasks (user_id)"));
         run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS tasks_capture ON tasks (capture_row)"));
         // Also proves the file can be written: a read-only database fails here, at start.
@@ -218,13 +219,13 @@ QString Database::imagePath(qint64 captureRow) const
 
 bool Database::createUser(const QString &name, const QByteArray &keyHash, QString *error)
 {
-    QSqlQuery exists = run(db(), QStringLiteral("SELECT 1 FROM users WHERE name = ?"), {name});
+    QSqlQuery exists = run(db(), QStringLiteral("SELECT 1 FROM users WHERE name = ?"), { name });
     if (exists.next()) {
         *error = QStringLiteral("a key named %1 exists already").arg(name);
         return false;
     }
     run(db(), QStringLiteral("INSERT INTO users (name, key_hash, created_at) VALUES (?, ?, ?)"),
-        {name, keyHash, nowMs()});
+        { name, keyHash, nowMs() });
     return true;
 }
 
@@ -233,22 +234,22 @@ QList<UserRecord> Database::users()
     QList<UserRecord> result;
     QSqlQuery q = run(db(), QStringLiteral("SELECT id, name, created_at, revoked_at FROM users ORDER BY id"));
     while (q.next())
-        result.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toLongLong(),
-                       numberOrNull(q.value(3))});
+        result.append(
+            { q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toLongLong(), numberOrNull(q.value(3)) });
     return result;
 }
 
 bool Database::revokeUser(const QString &name)
 {
     QSqlQuery q = run(db(), QStringLiteral("UPDATE users SET revoked_at = ? WHERE name = ? AND revoked_at IS NULL"),
-                      {nowMs(), name});
+                      { nowMs(), name });
     return q.numRowsAffected() > 0;
 }
 
 std::optional<qint64> Database::userForKeyHash(const QByteArray &keyHash)
 {
-    QSqlQuery q = run(db(), QStringLiteral("SELECT id FROM users WHERE key_hash = ? AND revoked_at IS NULL"),
-                      {keyHash});
+    QSqlQuery q
+        = run(db(), QStringLiteral("SELECT id FROM users WHERE key_hash = ? AND revoked_at IS NULL"), { keyHash });
     if (!q.next())
         return std::nullopt;
     return q.value(0).toLongLong();
@@ -256,8 +257,8 @@ std::optional<qint64> Database::userForKeyHash(const QByteArray &keyHash)
 
 std::optional<CaptureRecord> Database::capture(qint64 userId, const QString &id)
 {
-    QSqlQuery q = run(db(), u"SELECT " + CaptureColumns + u" FROM captures WHERE user_id = ? AND id = ?",
-                      {userId, id});
+    QSqlQuery q
+        = run(db(), u"SELECT " + CaptureColumns + u" FROM captures WHERE user_id = ? AND id = ?", { userId, id });
     if (!q.next())
         return std::nullopt;
     return readCapture(q);
@@ -265,7 +266,7 @@ std::optional<CaptureRecord> Database::capture(qint64 userId, const QString &id)
 
 std::optional<CaptureRecord> Database::captureByRow(qint64 row)
 {
-    QSqlQuery q = run(db(), u"SELECT " + CaptureColumns + u" FROM captures WHERE row = ?", {row});
+    QSqlQuery q = run(db(), u"SELECT " + CaptureColumns + u" FROM captures WHERE row = ?", { row });
     if (!q.next())
         return std::nullopt;
     return readCapture(q);
@@ -274,9 +275,10 @@ std::optional<CaptureRecord> Database::captureByRow(qint64 row)
 QList<CaptureRecord> Database::openCaptures(qint64 userId)
 {
     QList<CaptureRecord> result;
-    QSqlQuery q = run(db(), u"SELECT " + CaptureColumns
-                                + u" FROM captures WHERE user_id = ? AND status != 'done' ORDER BY created_at, row",
-                      {userId});
+    QSqlQuery q = run(db(),
+                      u"SELECT " + CaptureColumns
+                          + u" FROM captures WHERE user_id = ? AND status != 'done' ORDER BY created_at, row",
+                      { userId });
     while (q.next())
         result.append(readCapture(q));
     return result;
@@ -303,10 +305,11 @@ CaptureRecord Database::addCapture(const CaptureRecord &capture, const QByteArra
     record.error.clear();
     record.createdAt = nowMs();
     record.attempt = 1;
-    QSqlQuery q = run(db(), QStringLiteral("INSERT INTO captures (user_id, id, status, error, local_time, time_zone, "
-                                           "language, created_at, attempt) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                      {record.userId, record.id, record.status, text(record.error), record.localTime, record.timeZone,
-                       record.language, record.createdAt, record.attempt});
+    QSqlQuery q = run(db(),
+                      QStringLiteral("INSERT INTO captures (user_id, id, status, error, local_time, time_zone, "
+                                     "language, created_at, attempt) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                      { record.userId, record.id, record.status, text(record.error), record.localTime, record.timeZone,
+                        record.language, record.createdAt, record.attempt });
     record.row = q.lastInsertId().toLongLong();
     // The image is complete on disk before the row that points at it is committed.
     QSaveFile file(imagePath(record.row));
@@ -320,7 +323,7 @@ CaptureRecord Database::addCapture(const CaptureRecord &capture, const QByteArra
 CaptureRecord Database::restartCapture(qint64 row)
 {
     run(db(), QStringLiteral("UPDATE captures SET status = 'pending', error = '', attempt = attempt + 1 WHERE row = ?"),
-        {row});
+        { row });
     auto record = captureByRow(row);
     if (!record)
         throw DatabaseError("capture vanished");
@@ -330,8 +333,8 @@ CaptureRecord Database::restartCapture(qint64 row)
 void Database::deleteCapture(qint64 row)
 {
     Transaction transaction(db());
-    run(db(), QStringLiteral("UPDATE tasks SET capture_row = NULL, capture_id = NULL WHERE capture_row = ?"), {row});
-    run(db(), QStringLiteral("DELETE FROM captures WHERE row = ?"), {row});
+    run(db(), QStringLiteral("UPDATE tasks SET capture_row = NULL, capture_id = NULL WHERE capture_row = ?"), { row });
+    run(db(), QStringLiteral("DELETE FROM captures WHERE row = ?"), { row });
     transaction.commit();
     QFile::remove(imagePath(row));
 }
@@ -344,16 +347,18 @@ bool Database::finishCapture(qint64 row, int attempt, bool done, const QString &
     if (!record || record->attempt != attempt || record->status != u"pending")
         return false;
     run(db(), QStringLiteral("UPDATE captures SET status = ?, error = ? WHERE row = ?"),
-        {done ? QStringLiteral("done") : QStringLiteral("failed"), done ? QStringLiteral("") : text(error), row});
+        { done ? QStringLiteral("done") : QStringLiteral("failed"), done ? QStringLiteral("") : text(error), row });
     if (done) {
         const qint64 now = nowMs();
         for (const RecognizedTask &t : tasks) {
-            run(db(), QStringLiteral("INSERT INTO tasks (user_id, capture_row, capture_id, title, description, "
-                                     "priority, due_date, due_at, source_app, source_person, created_at, updated_at) "
-                                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                {record->userId, row, record->id, text(t.title), text(t.description), t.priority, optionalText(t.dueDate),
-                 optionalNumber(t.dueAt ? std::optional<qint64>(t.dueAt->toMSecsSinceEpoch()) : std::nullopt),
-                 optionalText(t.sourceApp), optionalText(t.sourcePerson), now, now});
+            run(db(),
+                QStringLiteral("INSERT INTO tasks (user_id, capture_row, capture_id, title, description, "
+                               "priority, due_date, due_at, source_app, source_person, created_at, updated_at) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                { record->userId, row, record->id, text(t.title), text(t.description), t.priority,
+                  optionalText(t.dueDate),
+                  optionalNumber(t.dueAt ? std::optional<qint64>(t.dueAt->toMSecsSinceEpoch()) : std::nullopt),
+                  optionalText(t.sourceApp), optionalText(t.sourcePerson), now, now });
         }
     }
     transaction.commit();
@@ -363,7 +368,7 @@ bool Database::finishCapture(qint64 row, int attempt, bool done, const QString &
 QList<TaskRecord> Database::tasks(qint64 userId)
 {
     QList<TaskRecord> result;
-    QSqlQuery q = run(db(), u"SELECT " + TaskColumns + u" FROM tasks WHERE user_id = ? ORDER BY id", {userId});
+    QSqlQuery q = run(db(), u"SELECT " + TaskColumns + u" FROM tasks WHERE user_id = ? ORDER BY id", { userId });
     while (q.next())
         result.append(readTask(q));
     return result;
@@ -372,7 +377,8 @@ QList<TaskRecord> Database::tasks(qint64 userId)
 QList<TaskRecord> Database::tasksOfCapture(qint64 captureRow)
 {
     QList<TaskRecord> result;
-    QSqlQuery q = run(db(), u"SELECT " + TaskColumns + u" FROM tasks WHERE capture_row = ? ORDER BY id", {captureRow});
+    QSqlQuery q
+        = run(db(), u"SELECT " + TaskColumns + u" FROM tasks WHERE capture_row = ? ORDER BY id", { captureRow });
     while (q.next())
         result.append(readTask(q));
     return result;
@@ -380,7 +386,7 @@ QList<TaskRecord> Database::tasksOfCapture(qint64 captureRow)
 
 std::optional<TaskRecord> Database::task(qint64 userId, qint64 id)
 {
-    QSqlQuery q = run(db(), u"SELECT " + TaskColumns + u" FROM tasks WHERE user_id = ? AND id = ?", {userId, id});
+    QSqlQuery q = run(db(), u"SELECT " + TaskColumns + u" FROM tasks WHERE user_id = ? AND id = ?", { userId, id });
     if (!q.next())
         return std::nullopt;
     return readTask(q);
@@ -389,9 +395,10 @@ std::optional<TaskRecord> Database::task(qint64 userId, qint64 id)
 TaskRecord Database::addTask(qint64 userId, const QString &title)
 {
     const qint64 now = nowMs();
-    QSqlQuery q = run(db(), QStringLiteral("INSERT INTO tasks (user_id, title, description, priority, created_at, "
-                                           "updated_at) VALUES (?, ?, '', 'medium', ?, ?)"),
-                      {userId, title, now, now});
+    QSqlQuery q = run(db(),
+                      QStringLiteral("INSERT INTO tasks (user_id, title, description, priority, created_at, "
+                                     "updated_at) VALUES (?, ?, '', 'medium', ?, ?)"),
+                      { userId, title, now, now });
     auto created = task(userId, q.lastInsertId().toLongLong());
     if (!created)
         throw DatabaseError("new task vanished");
@@ -400,14 +407,15 @@ TaskRecord Database::addTask(qint64 userId, const QString &title)
 
 void Database::saveTask(const TaskRecord &t)
 {
-    run(db(), QStringLiteral("UPDATE tasks SET title = ?, description = ?, priority = ?, due_date = ?, due_at = ?, "
-                             "done_at = ?, updated_at = ? WHERE id = ? AND user_id = ?"),
-        {text(t.title), text(t.description), t.priority, optionalText(t.dueDate), optionalNumber(t.dueAt),
-         optionalNumber(t.doneAt), t.updatedAt, t.id, t.userId});
+    run(db(),
+        QStringLiteral("UPDATE tasks SET title = ?, description = ?, priority = ?, due_date = ?, due_at = ?, "
+                       "done_at = ?, updated_at = ? WHERE id = ? AND user_id = ?"),
+        { text(t.title), text(t.description), t.priority, optionalText(t.dueDate), optionalNumber(t.dueAt),
+          optionalNumber(t.doneAt), t.updatedAt, t.id, t.userId });
 }
 
 bool Database::deleteTask(qint64 userId, qint64 id)
 {
-    QSqlQuery q = run(db(), QStringLiteral("DELETE FROM tasks WHERE user_id = ? AND id = ?"), {userId, id});
+    QSqlQuery q = run(db(), QStringLiteral("DELETE FROM tasks WHERE user_id = ? AND id = ?"), { userId, id });
     return q.numRowsAffected() > 0;
 }

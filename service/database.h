@@ -99,8 +99,7 @@ public:
     CaptureRecord restartCapture(qint64 row);
     void deleteCapture(qint64 row);
     //! Applies a recognition outcome if the capture still waits for this attempt.
-    bool finishCapture(qint64 row, int attempt, bool done, const QString &error,
-                       const QList<RecognizedTask> &tasks);
+    bool finishCapture(qint64 row, int attempt, bool done, const QString &error, const QList<RecognizedTask> &tasks);
 
     // Tasks
     QList<TaskRecord> tasks(qint64 userId);

@@ -58,8 +58,7 @@ QByteArray HttpRequest::header(QByteArrayView lowerCaseName) const
 
 HttpRequestParser::HttpRequestParser(qint64 maxBodyBytes)
     : m_maxBody(maxBodyBytes)
-{
-}
+{ }
 
 void HttpRequestParser::append(QByteArrayView bytes)
 {
@@ -168,7 +167,7 @@ HttpRequestParser::State HttpRequestParser::parseHead(qsizetype headEnd)
         }
         if (m_request.headers.size() >= 100)
             return fail(431);
-        m_request.headers.append({name, value});
+        m_request.headers.append({ name, value });
     }
 
     if (m_request.contentLength > m_maxBody) {

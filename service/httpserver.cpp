@@ -22,29 +22,47 @@ constexpr int MaxConnections = 1000;
 QByteArray reason(int status)
 {
     switch (status) {
-    case 100: return "Continue";
-    case 200: return "OK";
-    case 201: return "Created";
-    case 204: return "No Content";
-    case 400: return "Bad Request";
-    case 401: return "Unauthorized";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 411: return "Length Required";
-    case 413: return "Content Too Large";
-    case 431: return "Request Header Fields Too Large";
-    case 500: return "Internal Server Error";
-    case 501: return "Not Implemented";
-    case 503: return "Service Unavailable";
-    case 505: return "HTTP Version Not Supported";
-    default: return status < 300 ? "OK" : status < 500 ? "Client Error" : "Server Error";
+    case 100:
+        return "Continue";
+    case 200:
+        return "OK";
+    case 201:
+        return "Created";
+    case 204:
+        return "No Content";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 411:
+        return "Length Required";
+    case 413:
+        return "Content Too Large";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 500:
+        return "Internal Server Error";
+    case 501:
+        return "Not Implemented";
+    case 503:
+        return "Service Unavailable";
+    case 505:
+        return "HTTP Version Not Supported";
+    default:
+        return status < 300 ? "OK" : status < 500 ? "Client Error" : "Server Error";
     }
 }
 
 HttpResponse protocolError(int status)
 {
-    return {status, "application/json", status == 431 || status == 413 ? R"({"code":"too_large"})"
-                                                                          : R"({"code":"invalid_request"})", {}};
+    return { status,
+             "application/json",
+             status == 431 || status == 413 ? R"({"code":"too_large"})" : R"({"code":"invalid_request"})",
+             {} };
 }
 
 } // namespace
@@ -54,8 +72,7 @@ HttpServer::HttpServer(qint64 maxBodyBytes, Handler handler, HeadCheck headCheck
     , m_maxBody(maxBodyBytes)
     , m_handler(std::move(handler))
     , m_headCheck(std::move(headCheck))
-{
-}
+{ }
 
 HttpServer::~HttpServer()
 {
@@ -192,7 +209,8 @@ void HttpConnection::readAvailable()
         }
         if (state == HttpRequestParser::State::Error) {
             const HttpResponse response = protocolError(m_parser.errorStatus());
-            qCInfo(lcHttp).noquote() << "-" << "-" << response.status << "0.0ms";
+            qCInfo(lcHttp).noquote() << "-"
+                                     << "-" << response.status << "0.0ms";
             respond(response, false);
             return;
         }
@@ -205,7 +223,7 @@ void HttpConnection::readAvailable()
             response = m_handler(request);
         } catch (const std::exception &e) {
             qCWarning(lcHttp) << "request failed:" << e.what();
-            response = {500, "application/json", R"({"code":"internal_error"})", {}};
+            response = { 500, "application/json", R"({"code":"internal_error"})", {} };
         }
         log(request, response.status, timer.nsecsElapsed());
         if (request.bodyTooLarge)

@@ -48,8 +48,7 @@ public:
     ~HttpServer() override;
 
     //! Starts listening; with a TLS configuration every connection is HTTPS.
-    bool listen(const QHostAddress &address, quint16 port, const std::optional<QSslConfiguration> &tls,
-                QString *error);
+    bool listen(const QHostAddress &address, quint16 port, const std::optional<QSslConfiguration> &tls, QString *error);
     quint16 port() const;
     //! Stops accepting and drops every open connection.
     void close();

@@ -21,7 +21,7 @@
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
+int signalPipe[2] = { -1, -1 };
 
 void onSignal(int signal)
 {
@@ -57,12 +57,14 @@ QString freshKey()
     QByteArray bytes(32, Qt::Uninitialized);
     QRandomGenerator::system()->generate(reinterpret_cast<quint32 *>(bytes.data()),
                                          reinterpret_cast<quint32 *>(bytes.data() + bytes.size()));
-    return QStringLiteral("qsk_") + QString::fromLatin1(bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+    return QStringLiteral("qsk_")
+        + QString::fromLatin1(bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
 }
 
 int runKeys(const QStringList &args, const QString &dataDir)
 {
-    const QString usage = QStringLiteral("usage: quibly-service [--data DIR] keys create NAME | keys list | keys revoke NAME");
+    const QString usage
+        = QStringLiteral("usage: quibly-service [--data DIR] keys create NAME | keys list | keys revoke NAME");
     if (args.size() < 2) {
         fail(usage);
         return 2;
@@ -129,7 +131,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Quibly's task-recognition service."));
     parser.addHelpOption();
-    const QCommandLineOption listen(QStringLiteral("listen"), QStringLiteral("Address and port (default 127.0.0.1:8765)."),
+    const QCommandLineOption listen(QStringLiteral("listen"),
+                                    QStringLiteral("Address and port (default 127.0.0.1:8765)."),
                                     QStringLiteral("HOST:PORT"), QStringLiteral("127.0.0.1:8765"));
     const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Data directory."), QStringLiteral("DIR"));
     const QCommandLineOption cert(QStringLiteral("tls-cert"), QStringLiteral("PEM certificate (chain) for HTTPS."),
@@ -138,13 +141,15 @@ int main(int argc, char *argv[])
                                  QStringLiteral("FILE"));
     const QCommandLineOption workers(QStringLiteral("workers"), QStringLiteral("Recognition threads (default 2)."),
                                      QStringLiteral("N"), QStringLiteral("2"));
-    parser.addOptions({listen, data, cert, key, workers});
-    parser.addPositionalArgument(QStringLiteral("keys"), QStringLiteral("keys create NAME | keys list | keys revoke NAME"));
+    parser.addOptions({ listen, data, cert, key, workers });
+    parser.addPositionalArgument(QStringLiteral("keys"),
+                                 QStringLiteral("keys create NAME | keys list | keys revoke NAME"));
     parser.process(app);
 
     const QString dataDir = parser.isSet(data)
         ? parser.value(data)
-        : QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("quibly-service"));
+        : QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+              .filePath(QStringLiteral("quibly-service"));
 
     const QStringList args = parser.positionalArguments();
     if (!args.isEmpty()) {

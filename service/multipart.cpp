@@ -91,7 +91,7 @@ std::optional<HeaderValue> parseHeaderValue(QByteArrayView text)
         }
         if (key.isEmpty())
             return std::nullopt;
-        result.params.append({key, value});
+        result.params.append({ key, value });
     }
     return result;
 }

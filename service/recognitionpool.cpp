@@ -48,7 +48,7 @@ void RecognitionPool::submit(qint64 captureRow, int attempt, const QString &imag
                 result = recognizer->recognize(context);
             } catch (const std::exception &e) {
                 qCWarning(lcRecognition) << "recognizer failed:" << e.what();
-                result = {false, QStringLiteral("internal_error"), {}};
+                result = { false, QStringLiteral("internal_error"), {} };
             }
         }
         if (stopped->load())

@@ -27,12 +27,12 @@ constexpr qint64 MaxBodyBytes = Service::MaxImageBytes + 64 * 1024;
 
 HttpResponse json(int status, QByteArray body)
 {
-    return {status, "application/json", std::move(body), {}};
+    return { status, "application/json", std::move(body), {} };
 }
 
 HttpResponse errorResponse(int status, const char *code)
 {
-    HttpResponse response{status, "application/json", QByteArray(R"({"code":")") + code + "\"}", {}};
+    HttpResponse response { status, "application/json", QByteArray(R"({"code":")") + code + "\"}", {} };
     if (status == 401)
         response.headers.append(std::pair<QByteArray, QByteArray>("WWW-Authenticate", "Bearer"));
     return response;
@@ -50,7 +50,7 @@ HttpResponse invalid()
 
 HttpResponse noContent()
 {
-    return {204, {}, {}, {}};
+    return { 204, {}, {}, {} };
 }
 
 // Capture ids travel in paths and are chosen by clients (UUIDs in practice): keep them
@@ -148,8 +148,7 @@ Service::Service(ServiceConfig config, std::shared_ptr<Recognizer> recognizer, Q
     : QObject(parent)
     , m_config(std::move(config))
     , m_recognizer(std::move(recognizer))
-{
-}
+{ }
 
 Service::~Service()
 {
@@ -333,7 +332,7 @@ HttpResponse Service::uploadCapture(qint64 user, const HttpRequest &request)
             return invalid();
         fields.insert(part.name, &part);
     }
-    for (const char *name : {"id", "local_time", "time_zone", "language", "image"}) {
+    for (const char *name : { "id", "local_time", "time_zone", "language", "image" }) {
         if (!fields.contains(name))
             return invalid();
     }
@@ -383,7 +382,7 @@ HttpResponse Service::captureImage(qint64 user, const QString &id)
         qCWarning(lcService) << "image of capture" << capture->row << "unreadable:" << file.errorString();
         return notFound();
     }
-    HttpResponse response{200, {}, file.readAll(), {}};
+    HttpResponse response { 200, {}, file.readAll(), {} };
     response.contentType = imageType(response.body);
     return response;
 }

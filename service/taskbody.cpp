@@ -60,8 +60,7 @@ std::optional<Changes> readChanges(const QByteArray &body)
             changes.description = value.toString();
         } else if (key == u"priority") {
             const QString priority = value.toString();
-            if (!value.isString()
-                || (priority != u"high" && priority != u"medium" && priority != u"low"))
+            if (!value.isString() || (priority != u"high" && priority != u"medium" && priority != u"low"))
                 return std::nullopt;
             changes.priority = priority;
         } else if (key == u"due_date") {

@@ -204,13 +204,12 @@ private Q_SLOTS:
         // The last value would silently win otherwise.
         QTest::newRow("title twice") << QStringList { u"edit"_s, u"5"_s, u"--title"_s, u"A"_s, u"--title"_s, u"B"_s }
                                      << u"--title given more than once"_s;
-        QTest::newRow("timeout twice") << QStringList { u"capture"_s, u"-"_s, u"--timeout"_s, u"1"_s, u"--timeout"_s,
-                                                        u"2"_s }
+        QTest::newRow("timeout twice") << QStringList { u"capture"_s, u"-"_s,         u"--timeout"_s,
+                                                        u"1"_s,       u"--timeout"_s, u"2"_s }
                                        << u"--timeout given more than once"_s;
         QTest::newRow("bad language") << QStringList { u"config"_s, u"language"_s, u"de"_s } << u"uk or en"_s;
         QTest::newRow("server without URL") << QStringList { u"config"_s, u"server"_s } << u"config server takes"_s;
-        QTest::newRow("key with argument") << QStringList { u"config"_s, u"key"_s, u"secret"_s }
-                                           << u"standard input"_s;
+        QTest::newRow("key with argument") << QStringList { u"config"_s, u"key"_s, u"secret"_s } << u"standard input"_s;
         QTest::newRow("unknown setting") << QStringList { u"config"_s, u"colour"_s } << u"unknown setting: colour"_s;
         QTest::newRow("missing file") << QStringList { u"capture"_s, u"/nonexistent/shot.png"_s }
                                       << u"cannot read /nonexistent/shot.png"_s;
@@ -351,8 +350,9 @@ private Q_SLOTS:
                             + "]"));
         Run run = ctl({ u"list"_s });
         QCOMPARE(run.code, 0);
-        QCOMPARE(run.out,
-                 u"2\t!\tmedium\tYesterday\tlate\n3\t\thigh\tNo deadline\thigh one\n1\t\tlow\tNo deadline\tlow one\n"_s);
+        QCOMPARE(
+            run.out,
+            u"2\t!\tmedium\tYesterday\tlate\n3\t\thigh\tNo deadline\thigh one\n1\t\tlow\tNo deadline\tlow one\n"_s);
         run = ctl({ u"list"_s, u"--done"_s });
         QCOMPARE(run.out, u"4\t\thigh\tNo deadline\tfinished\n"_s);
         run = ctl({ u"badge"_s });
@@ -495,7 +495,8 @@ private Q_SLOTS:
         const Run run = fromStandardInput ? ctl({ u"capture"_s, u"-"_s }, bytes) : ctl({ u"capture"_s, file });
         QCOMPARE(run.code, code);
         QCOMPARE(run.out, out);
-        QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(u"quiblyctl: capture "_s) && run.err.contains(err),
+        QVERIFY2(err.isEmpty() ? run.err.isEmpty()
+                               : run.err.contains(u"quiblyctl: capture "_s) && run.err.contains(err),
                  qPrintable(run.err));
         const auto uploads = m_service->requests("POST", "/captures");
         QCOMPARE(uploads.size(), 1);

@@ -201,11 +201,12 @@ void TestDecoder::formatRfc3339()
 void TestDecoder::formatRoundTrip()
 {
     // Whatever the zone (including historical offsets with seconds), the text names the same whole second.
-    const QList<QByteArray> zones { "UTC", "Europe/Kyiv", "America/Santiago", "Asia/Kathmandu", "Pacific/Chatham",
-                                    "America/St_Johns" };
-    const QList<QDateTime> instants { utc("1900-01-01T00:00:00Z"), utc("1970-01-01T00:00:00Z"),
+    const QList<QByteArray> zones {
+        "UTC", "Europe/Kyiv", "America/Santiago", "Asia/Kathmandu", "Pacific/Chatham", "America/St_Johns"
+    };
+    const QList<QDateTime> instants { utc("1900-01-01T00:00:00Z"),     utc("1970-01-01T00:00:00Z"),
                                       utc("2025-03-30T00:59:59.999Z"), utc("2025-10-26T01:00:00Z"),
-                                      utc("2025-09-07T03:30:00Z"), utc("2099-06-15T12:34:56.789Z") };
+                                      utc("2025-09-07T03:30:00Z"),     utc("2099-06-15T12:34:56.789Z") };
     for (const QByteArray &zone : zones) {
         for (const QDateTime &instant : instants) {
             const QString text = Decoder::formatRfc3339(instant, QTimeZone(zone));
@@ -454,8 +455,13 @@ void TestDecoder::captureMember()
         return;
     }
     QVERIFY2(decoded.ok(), qPrintable(decoded.ok() ? QString() : decoded.error().description()));
-    const Capture expected { u"0b6c"_s,    u"done"_s, QString(), utc("2025-03-01T10:00:00Z"), u"Europe/Kyiv"_s,
-                             u"uk"_s, utc("2025-03-01T10:00:01.250Z") };
+    const Capture expected { u"0b6c"_s,
+                             u"done"_s,
+                             QString(),
+                             utc("2025-03-01T10:00:00Z"),
+                             u"Europe/Kyiv"_s,
+                             u"uk"_s,
+                             utc("2025-03-01T10:00:01.250Z") };
     QCOMPARE(decoded.value(), expected);
 }
 
@@ -471,8 +477,8 @@ void TestDecoder::lists_data()
     QTest::newRow("two") << "[" + baseTask + "," + baseTask + "]" << 2 << QString();
     QTest::newRow("third fails") << "[" + baseTask + "," + baseTask + "," + bad + "]" << -1
                                  << u"[2].due_at: not an RFC 3339 time: 2025-03-01"_s;
-    QTest::newRow("first fails, priority") << "[" + badPriority + "," + baseTask + "]" << -1
-                                           << u"[0].priority: unknown priority: High"_s;
+    QTest::newRow("first fails, priority")
+        << "[" + badPriority + "," + baseTask + "]" << -1 << u"[0].priority: unknown priority: High"_s;
     QTest::newRow("element not an object") << QByteArray("[1]") << -1 << u"[0]: expected a task object, got a number"_s;
     QTest::newRow("object body") << baseTask << -1 << u"expected an array, got an object"_s;
     QTest::newRow("not JSON") << QByteArray("<html>") << -1 << u"not valid JSON: "_s;
@@ -516,9 +522,9 @@ void TestDecoder::captureResult_data()
     QTest::newRow("tasks missing") << result(baseCapture, {}) << -1 << u"tasks: missing"_s;
     QTest::newRow("tasks null") << result(baseCapture, "null") << -1 << u"tasks: null where a value is required"_s;
     QTest::newRow("tasks object") << result(baseCapture, "{}") << -1 << u"tasks: expected an array, got an object"_s;
-    QTest::newRow("fourth task fails")
-        << result(baseCapture, "[" + baseTask + "," + baseTask + "," + baseTask + "," + bad + "]") << -1
-        << u"tasks[3].due_at: not an RFC 3339 time: 2025-03-01"_s;
+    QTest::newRow("fourth task fails") << result(baseCapture,
+                                                 "[" + baseTask + "," + baseTask + "," + baseTask + "," + bad + "]")
+                                       << -1 << u"tasks[3].due_at: not an RFC 3339 time: 2025-03-01"_s;
     QTest::newRow("capture fails") << result(withMember(baseCapture, u"error"_s, "null"), "[]") << -1
                                    << u"capture.error: null where a value is required"_s;
     QTest::newRow("capture missing") << QByteArray("{\"tasks\":[]}") << -1 << u"capture: missing"_s;

@@ -29,8 +29,9 @@ struct TaskShape
 
 TaskItem task(const TaskShape &s)
 {
-    return TaskItem { s.id,      {}, u"task %1"_s.arg(s.id), {}, s.priority, s.dueDate, s.dueAt, {}, {}, s.doneAt,
-                      s.createdAt, s.createdAt };
+    return TaskItem {
+        s.id, {}, u"task %1"_s.arg(s.id), {}, s.priority, s.dueDate, s.dueAt, {}, {}, s.doneAt, s.createdAt, s.createdAt
+    };
 }
 
 QList<qint64> ids(const QList<TaskItem> &tasks)
@@ -129,7 +130,8 @@ void TestOrdering::dueDayAndOffset_data()
     QTest::newRow("plus signs, empty pieces")
         << kyiv << kyivNow << dueDate("--+2025--+03--12-") << at("2025-03-12T00:00:00+02:00") << 2;
     QTest::newRow("short pieces") << kyiv << kyivNow << dueDate("2025-3-9") << at("2025-03-09T00:00:00+02:00") << -1;
-    QTest::newRow("a bare sign is no number") << kyiv << kyivNow << dueDate("+-2025-03-12") << at("2025-03-12T00:00:00+02:00") << 2;
+    QTest::newRow("a bare sign is no number")
+        << kyiv << kyivNow << dueDate("+-2025-03-12") << at("2025-03-12T00:00:00+02:00") << 2;
     QTest::newRow("leading space") << kyiv << kyivNow << dueDate(" 2025-03-10") << none << 0;
     QTest::newRow("overflowing piece dropped")
         << kyiv << kyivNow << dueDate("99999999999999999999-2025-03-12") << at("2025-03-12T00:00:00+02:00") << 2;
@@ -142,9 +144,9 @@ void TestOrdering::dueDayAndOffset_data()
     QTest::newRow("Kyiv spring, last second of the short day")
         << kyiv << at("2025-03-30T23:30:00+03:00") << dueAt("2025-03-30T23:59:59+03:00")
         << at("2025-03-30T00:00:00+02:00") << 0;
-    QTest::newRow("Kyiv spring, next day") << kyiv << at("2025-03-30T23:30:00+03:00")
-                                           << dueAt("2025-03-31T01:00:00+03:00") << at("2025-03-31T00:00:00+03:00")
-                                           << 1;
+    QTest::newRow("Kyiv spring, next day")
+        << kyiv << at("2025-03-30T23:30:00+03:00") << dueAt("2025-03-31T01:00:00+03:00")
+        << at("2025-03-31T00:00:00+03:00") << 1;
     QTest::newRow("Kyiv autumn, repeated hour")
         << kyiv << at("2025-10-26T03:30:00+02:00") << dueAt("2025-10-26T03:30:00+03:00")
         << at("2025-10-26T00:00:00+03:00") << 0;
@@ -152,12 +154,11 @@ void TestOrdering::dueDayAndOffset_data()
     const QByteArray santiago = "America/Santiago";
     QTest::newRow("Santiago day starting at 01:00")
         << santiago << at("2025-09-06T12:00:00-04:00") << dueDate("2025-09-07") << at("2025-09-07T01:00:00-03:00") << 1;
-    QTest::newRow("Santiago, just before the gap") << santiago << at("2025-09-06T23:59:59-04:00")
-                                                   << dueAt("2025-09-07T01:00:00-03:00")
-                                                   << at("2025-09-07T01:00:00-03:00") << 1;
+    QTest::newRow("Santiago, just before the gap")
+        << santiago << at("2025-09-06T23:59:59-04:00") << dueAt("2025-09-07T01:00:00-03:00")
+        << at("2025-09-07T01:00:00-03:00") << 1;
     QTest::newRow("Santiago, repeated 23:00 is still the 5th")
-        << santiago << at("2025-04-05T23:30:00-04:00") << dueDate("2025-04-05") << at("2025-04-05T00:00:00-03:00")
-        << 0;
+        << santiago << at("2025-04-05T23:30:00-04:00") << dueDate("2025-04-05") << at("2025-04-05T00:00:00-03:00") << 0;
     QTest::newRow("Santiago, day after the long day")
         << santiago << at("2025-04-05T23:30:00-04:00") << dueAt("2025-04-06T00:00:00-04:00")
         << at("2025-04-06T00:00:00-04:00") << 1;
@@ -208,31 +209,37 @@ void TestOrdering::openOrder_data()
     using P = Priority;
     QTest::newRow("urgent first, priority ignored among urgent")
         << QList<TaskShape> { { .id = 1, .priority = P::High, .dueAt = at("2025-03-10T18:00:00+02:00") },
-                         { .id = 2, .priority = P::Low, .dueDate = u"2025-03-08"_s } }
+                              { .id = 2, .priority = P::Low, .dueDate = u"2025-03-08"_s } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("urgent before higher priority")
-        << QList<TaskShape> { { .id = 1, .priority = P::High }, { .id = 2, .priority = P::Low, .dueDate = u"2025-03-10"_s } }
+        << QList<TaskShape> { { .id = 1, .priority = P::High },
+                              { .id = 2, .priority = P::Low, .dueDate = u"2025-03-10"_s } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("priority before deadline when not urgent")
-        << QList<TaskShape> { { .id = 1, .priority = P::Medium, .dueDate = u"2025-03-17"_s }, { .id = 2, .priority = P::High } }
+        << QList<TaskShape> { { .id = 1, .priority = P::Medium, .dueDate = u"2025-03-17"_s },
+                              { .id = 2, .priority = P::High } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("deadline before none")
-        << QList<TaskShape> { { .id = 1, .priority = P::Low }, { .id = 2, .priority = P::Low, .dueDate = u"2025-03-13"_s } }
+        << QList<TaskShape> { { .id = 1, .priority = P::Low },
+                              { .id = 2, .priority = P::Low, .dueDate = u"2025-03-13"_s } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("timed before date-only on the same day, however late")
-        << QList<TaskShape> { { .id = 1, .dueDate = u"2025-03-10"_s }, { .id = 2, .dueAt = at("2025-03-10T23:59:00+02:00") } }
+        << QList<TaskShape> { { .id = 1, .dueDate = u"2025-03-10"_s },
+                              { .id = 2, .dueAt = at("2025-03-10T23:59:00+02:00") } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("date-only before the next day's first minute")
-        << QList<TaskShape> { { .id = 1, .dueAt = at("2025-03-12T00:01:00+02:00") }, { .id = 2, .dueDate = u"2025-03-11"_s } }
+        << QList<TaskShape> { { .id = 1, .dueAt = at("2025-03-12T00:01:00+02:00") },
+                              { .id = 2, .dueDate = u"2025-03-11"_s } }
         << QList<qint64> { 2, 1 };
     QTest::newRow("then creation, then id")
         << QList<TaskShape> { { .id = 5, .createdAt = at("2025-01-02T00:00:00Z") },
-                         { .id = 9, .createdAt = at("2025-01-01T00:00:00Z") },
-                         { .id = 3, .createdAt = at("2025-01-02T00:00:00Z") },
-                         { .id = -4, .createdAt = at("2025-01-02T00:00:00Z") } }
+                              { .id = 9, .createdAt = at("2025-01-01T00:00:00Z") },
+                              { .id = 3, .createdAt = at("2025-01-02T00:00:00Z") },
+                              { .id = -4, .createdAt = at("2025-01-02T00:00:00Z") } }
         << QList<qint64> { 9, -4, 3, 5 };
-    QTest::newRow("done tasks left out")
-        << QList<TaskShape> { { .id = 1, .doneAt = at("2025-03-01T00:00:00Z") }, { .id = 2 } } << QList<qint64> { 2 };
+    QTest::newRow("done tasks left out") << QList<TaskShape> { { .id = 1, .doneAt = at("2025-03-01T00:00:00Z") },
+                                                               { .id = 2 } }
+                                         << QList<qint64> { 2 };
     QTest::newRow("deadline beyond 4001 sorts after none")
         << QList<TaskShape> { { .id = 1, .dueAt = at("5000-01-01T00:00:00Z") }, { .id = 2 } } << QList<qint64> { 2, 1 };
     QTest::newRow("unreadable dueDate counts as none")
@@ -262,9 +269,9 @@ void TestOrdering::dateOnlyEndsWithItsDay_data()
     QTest::addColumn<QDateTime>("firstAfter"); // and one that must sort after it
 
     // Santiago's 7 September 2025 begins at 01:00: the 6th ends there, the 7th at the next midnight.
-    QTest::newRow("Santiago, day before the gap") << QByteArray("America/Santiago") << u"2025-09-06"_s
-                                                  << at("2025-09-06T23:59:59.999-04:00")
-                                                  << at("2025-09-07T01:00:00.001-03:00");
+    QTest::newRow("Santiago, day before the gap")
+        << QByteArray("America/Santiago") << u"2025-09-06"_s << at("2025-09-06T23:59:59.999-04:00")
+        << at("2025-09-07T01:00:00.001-03:00");
     QTest::newRow("Santiago, day that starts at 01:00")
         << QByteArray("America/Santiago") << u"2025-09-07"_s << at("2025-09-07T23:59:59-03:00")
         << at("2025-09-08T00:30:00-03:00");
@@ -273,9 +280,9 @@ void TestOrdering::dateOnlyEndsWithItsDay_data()
     QTest::newRow("Kyiv, 23-hour day") << QByteArray("Europe/Kyiv") << u"2025-03-30"_s
                                        << at("2025-03-30T23:59:59+03:00") << at("2025-03-31T00:00:01+03:00");
     // Apia skipped 30 December 2011: the 29th ended where the 31st began.
-    QTest::newRow("Apia, day before a skipped day") << QByteArray("Pacific/Apia") << u"2011-12-29"_s
-                                                    << at("2011-12-29T23:59:59-10:00")
-                                                    << at("2011-12-31T00:00:01+14:00");
+    QTest::newRow("Apia, day before a skipped day")
+        << QByteArray("Pacific/Apia") << u"2011-12-29"_s << at("2011-12-29T23:59:59-10:00")
+        << at("2011-12-31T00:00:01+14:00");
 }
 
 void TestOrdering::dateOnlyEndsWithItsDay()
@@ -295,9 +302,12 @@ void TestOrdering::dateOnlyEndsWithItsDay()
 void TestOrdering::doneOrder()
 {
     const QDateTime t0 = at("2025-03-01T10:00:00Z");
-    QList<TaskItem> tasks { task({ .id = 1, .doneAt = t0 }), task({ .id = 2 }),
-                            task({ .id = 3, .doneAt = t0.addSecs(60) }), task({ .id = 4, .doneAt = t0 }),
-                            task({ .id = 5, .doneAt = t0.addMSecs(1) }), task({ .id = 6, .doneAt = t0 }) };
+    QList<TaskItem> tasks { task({ .id = 1, .doneAt = t0 }),
+                            task({ .id = 2 }),
+                            task({ .id = 3, .doneAt = t0.addSecs(60) }),
+                            task({ .id = 4, .doneAt = t0 }),
+                            task({ .id = 5, .doneAt = t0.addMSecs(1) }),
+                            task({ .id = 6, .doneAt = t0 }) };
     QCOMPARE(ids(Ordering::done(tasks)), (QList<qint64> { 3, 5, 1, 4, 6 }));
     // Equal instants keep the order they were given in.
     std::swap(tasks[0], tasks[5]);
@@ -339,7 +349,8 @@ void TestOrdering::matchesPlainComparison_data()
     QTest::newRow("Kyiv, autumn change") << QByteArray("Europe/Kyiv") << at("2025-10-26T03:30:00+02:00");
     QTest::newRow("Santiago, gap at midnight") << QByteArray("America/Santiago") << at("2025-09-06T23:30:00-04:00");
     QTest::newRow("Santiago, repeated hour") << QByteArray("America/Santiago") << at("2025-04-05T23:30:00-04:00");
-    QTest::newRow("Lord Howe, half-hour change") << QByteArray("Australia/Lord_Howe") << at("2025-04-06T01:45:00+11:00");
+    QTest::newRow("Lord Howe, half-hour change")
+        << QByteArray("Australia/Lord_Howe") << at("2025-04-06T01:45:00+11:00");
     QTest::newRow("UTC") << QByteArray("UTC") << at("2025-06-01T00:00:00Z");
     QTest::newRow("Apia, skipped day") << QByteArray("Pacific/Apia") << at("2011-12-29T12:00:00-10:00");
 }

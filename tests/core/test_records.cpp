@@ -94,23 +94,23 @@ void TestRecords::queuedFileForm_data()
 
     QTest::newRow("zero is 2001") << QByteArray(R"({"id":"a","localTime":0,"timeZone":"UTC","language":"en"})") << true
                                   << year2001;
-    QTest::newRow("any order, fraction")
-        << QByteArray(R"({"language":"uk","timeZone":"Europe/Kyiv","localTime":762345600.25,"id":"a"})") << true
-        << year2001 + 762345600250;
+    QTest::newRow("any order, fraction") << QByteArray(
+        R"({"language":"uk","timeZone":"Europe/Kyiv","localTime":762345600.25,"id":"a"})")
+                                         << true << year2001 + 762345600250;
     QTest::newRow("rounds to nearest ms")
         << QByteArray(R"({"id":"a","localTime":1.0006,"timeZone":"UTC","language":"en"})") << true << year2001 + 1001;
     QTest::newRow("before 2001") << QByteArray(R"({"id":"a","localTime":-86400.5,"timeZone":"UTC","language":"en"})")
                                  << true << year2001 - 86400500;
-    QTest::newRow("unknown member")
-        << QByteArray(R"({"id":"a","localTime":0,"timeZone":"UTC","language":"en","v":2,"x":{"y":null}})") << true
-        << year2001;
+    QTest::newRow("unknown member") << QByteArray(
+        R"({"id":"a","localTime":0,"timeZone":"UTC","language":"en","v":2,"x":{"y":null}})")
+                                    << true << year2001;
     QTest::newRow("id missing") << QByteArray(R"({"localTime":0,"timeZone":"UTC","language":"en"})") << false
                                 << qint64(0);
     QTest::newRow("language missing") << QByteArray(R"({"id":"a","localTime":0,"timeZone":"UTC"})") << false
                                       << qint64(0);
-    QTest::newRow("localTime as text")
-        << QByteArray(R"({"id":"a","localTime":"2025-03-01T10:00:00Z","timeZone":"UTC","language":"en"})") << false
-        << qint64(0);
+    QTest::newRow("localTime as text") << QByteArray(
+        R"({"id":"a","localTime":"2025-03-01T10:00:00Z","timeZone":"UTC","language":"en"})")
+                                       << false << qint64(0);
     QTest::newRow("localTime null") << QByteArray(R"({"id":"a","localTime":null,"timeZone":"UTC","language":"en"})")
                                     << false << qint64(0);
     QTest::newRow("id a number") << QByteArray(R"({"id":5,"localTime":0,"timeZone":"UTC","language":"en"})") << false

@@ -29,8 +29,7 @@ public:
 
     explicit ScriptedRecognizer(Script script = {})
         : m_script(std::move(script))
-    {
-    }
+    { }
 
     RecognitionResult recognize(const RecognitionRequest &request) override
     {
@@ -43,7 +42,7 @@ public:
         ++m_started;
         if (m_gated)
             m_gate.acquire();
-        return script ? script(request) : RecognitionResult{true, {}, {}};
+        return script ? script(request) : RecognitionResult { true, {}, {} };
     }
 
     void setScript(Script script)
@@ -101,7 +100,8 @@ inline QByteArray multipartBody(const QByteArray &boundary, const QList<std::pai
     for (const auto &[name, value] : fields)
         body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
     body += "--" + boundary
-        + "\r\nContent-Disposition: form-data; name=\"image\"; filename=\"capture.png\"\r\nContent-Type: image/png\r\n\r\n"
+        + "\r\nContent-Disposition: form-data; name=\"image\"; filename=\"capture.png\"\r\nContent-Type: "
+          "image/png\r\n\r\n"
         + image + "\r\n--" + boundary + "--\r\n";
     return body;
 }
@@ -118,8 +118,8 @@ inline QByteArray rawExchange(quint16 port, const QByteArray &bytes, int timeout
     if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 5000))
         return {};
     socket.write(bytes);
-    (void)QTest::qWaitFor(
-        [&] { return socket.state() != QAbstractSocket::ConnectedState || (done && done(received)); }, timeoutMs);
+    (void)QTest::qWaitFor([&] { return socket.state() != QAbstractSocket::ConnectedState || (done && done(received)); },
+                          timeoutMs);
     received += socket.readAll();
     return received;
 }

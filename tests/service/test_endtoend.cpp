@@ -39,12 +39,12 @@ QByteArray renderTodoScreenshot()
     QFont font(u"DejaVu Sans"_s);
     font.setPixelSize(26);
     painter.setFont(font);
-    const QStringList lines = {u"To do"_s,
-                               u"[ ] Call the dentist tomorrow 14:00"_s,
-                               u"[ ] Renew the passport by 2026-12-20 urgent"_s,
-                               u"[ ] Water the plants someday"_s,
-                               u"[x] Buy milk"_s,
-                               u"[ ] Send the report to Olena"_s};
+    const QStringList lines = { u"To do"_s,
+                                u"[ ] Call the dentist tomorrow 14:00"_s,
+                                u"[ ] Renew the passport by 2026-12-20 urgent"_s,
+                                u"[ ] Water the plants someday"_s,
+                                u"[x] Buy milk"_s,
+                                u"[ ] Send the report to Olena"_s };
     int y = 50;
     for (const QString &line : lines) {
         painter.drawText(40, y, line);
@@ -93,8 +93,9 @@ private:
         process.closeWriteChannel();
         if (!process.waitForFinished(180000))
             process.kill();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+        return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                 QString::fromUtf8(process.readAllStandardOutput()),
+                 QString::fromUtf8(process.readAllStandardError()) };
     }
 
     Run ctl(const QStringList &args, const QByteArray &input = {})
@@ -104,7 +105,7 @@ private:
 
     QJsonArray list(const QStringList &extra = {})
     {
-        const Run listed = ctl(QStringList{u"--json"_s, u"list"_s} + extra);
+        const Run listed = ctl(QStringList { u"--json"_s, u"list"_s } + extra);
         if (listed.exitCode != 0)
             qWarning().noquote() << listed.err;
         return QJsonDocument::fromJson(listed.out.toUtf8()).array();
@@ -127,7 +128,8 @@ private Q_SLOTS:
         m_env.remove(u"WAYLAND_DISPLAY"_s);
 
         const QString data = m_dir.filePath(u"service"_s);
-        const Run key = run(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE), {u"--data"_s, data, u"keys"_s, u"create"_s, u"e2e"_s});
+        const Run key
+            = run(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE), { u"--data"_s, data, u"keys"_s, u"create"_s, u"e2e"_s });
         QCOMPARE(key.exitCode, 0);
 
         quint16 port = 0;
@@ -139,14 +141,14 @@ private Q_SLOTS:
         m_service.setProcessEnvironment(m_env);
         m_service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_service.start(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE),
-                        {u"--data"_s, data, u"--listen"_s, u"127.0.0.1:%1"_s.arg(port)});
+                        { u"--data"_s, data, u"--listen"_s, u"127.0.0.1:%1"_s.arg(port) });
         QVERIFY(m_service.waitForStarted());
 
-        QCOMPARE(ctl({u"config"_s, u"server"_s, u"http://127.0.0.1:%1"_s.arg(port)}).exitCode, 0);
-        QCOMPARE(ctl({u"config"_s, u"key"_s}, key.out.trimmed().toUtf8()).exitCode, 0);
-        QCOMPARE(ctl({u"config"_s, u"language"_s, u"en"_s}).exitCode, 0);
+        QCOMPARE(ctl({ u"config"_s, u"server"_s, u"http://127.0.0.1:%1"_s.arg(port) }).exitCode, 0);
+        QCOMPARE(ctl({ u"config"_s, u"key"_s }, key.out.trimmed().toUtf8()).exitCode, 0);
+        QCOMPARE(ctl({ u"config"_s, u"language"_s, u"en"_s }).exitCode, 0);
         // The service may still be starting: the first list waits for it.
-        QVERIFY(QTest::qWaitFor([&] { return ctl({u"list"_s}).exitCode == 0; }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return ctl({ u"list"_s }).exitCode == 0; }, 20000));
     }
 
     void cleanupTestCase()
@@ -170,13 +172,13 @@ private Q_SLOTS:
 
         const auto localDay = [] { return QDateTime::currentDateTime().toTimeZone(QTimeZone(Zone.toLatin1())).date(); };
         const QDate today = localDay();
-        const Run captured = ctl({u"capture"_s, png, u"--timeout"_s, u"120"_s});
+        const Run captured = ctl({ u"capture"_s, png, u"--timeout"_s, u"120"_s });
         if (localDay() != today)
             QSKIP("the day changed during the capture; \"tomorrow\" is ambiguous");
         QVERIFY2(captured.exitCode == 0, qPrintable(captured.out + captured.err));
         // The announcements name every task read, and not the checked one.
-        for (const QString &title : {u"Call the dentist"_s, u"Renew the passport"_s, u"Water the plants"_s,
-                                     u"Send the report to Olena"_s})
+        for (const QString &title :
+             { u"Call the dentist"_s, u"Renew the passport"_s, u"Water the plants"_s, u"Send the report to Olena"_s })
             QVERIFY2(captured.out.contains(title, Qt::CaseInsensitive), qPrintable(captured.out));
         QVERIFY2(!captured.out.contains(u"milk"_s, Qt::CaseInsensitive), qPrintable(captured.out));
 
@@ -210,30 +212,31 @@ private Q_SLOTS:
         const QString report = QString::number(byTitle(tasks, u"Send the report to Olena"_s).value(u"id").toInteger());
         const QString passport = QString::number(byTitle(tasks, u"Renew the passport"_s).value(u"id").toInteger());
 
-        QCOMPARE(ctl({u"done"_s, plants}).exitCode, 0);
+        QCOMPARE(ctl({ u"done"_s, plants }).exitCode, 0);
         QVERIFY(byTitle(list(), u"Water the plants"_s).isEmpty());
-        const QJsonObject done = byTitle(list({u"--done"_s}), u"Water the plants"_s);
+        const QJsonObject done = byTitle(list({ u"--done"_s }), u"Water the plants"_s);
         QVERIFY(!done.value(u"done_at").isNull());
-        QCOMPARE(ctl({u"reopen"_s, plants}).exitCode, 0);
+        QCOMPARE(ctl({ u"reopen"_s, plants }).exitCode, 0);
         QVERIFY(byTitle(list(), u"Water the plants"_s).value(u"done_at").isNull());
 
-        const Run edited = ctl({u"edit"_s, report, u"--title"_s, u"Send the annual report to Olena"_s, u"--priority"_s,
-                                u"high"_s, u"--due"_s, u"2027-01-15"_s, u"--description"_s, u"Before the board meeting"_s});
+        const Run edited
+            = ctl({ u"edit"_s, report, u"--title"_s, u"Send the annual report to Olena"_s, u"--priority"_s, u"high"_s,
+                    u"--due"_s, u"2027-01-15"_s, u"--description"_s, u"Before the board meeting"_s });
         QVERIFY2(edited.exitCode == 0, qPrintable(edited.err));
         const QJsonObject changed = byTitle(list(), u"Send the annual report to Olena"_s);
         QCOMPARE(changed.value(u"priority").toString(), u"high"_s);
         QCOMPARE(changed.value(u"due_date").toString(), u"2027-01-15"_s);
         QCOMPARE(changed.value(u"description").toString(), u"Before the board meeting"_s);
 
-        QCOMPARE(ctl({u"edit"_s, passport, u"--due-at"_s, u"2026-12-19T09:30:00+02:00"_s}).exitCode, 0);
+        QCOMPARE(ctl({ u"edit"_s, passport, u"--due-at"_s, u"2026-12-19T09:30:00+02:00"_s }).exitCode, 0);
         QCOMPARE(instant(byTitle(list(), u"Renew the passport"_s).value(u"due_at")),
                  QDateTime(QDate(2026, 12, 19), QTime(7, 30), Qt::UTC));
 
-        QCOMPARE(ctl({u"delete"_s, report}).exitCode, 0);
+        QCOMPARE(ctl({ u"delete"_s, report }).exitCode, 0);
         const QJsonArray left = list();
         QCOMPARE(left.size(), 3);
         QVERIFY(byTitle(left, u"Send the annual report to Olena"_s).isEmpty());
-        QVERIFY(ctl({u"delete"_s, report}).exitCode != 0);
+        QVERIFY(ctl({ u"delete"_s, report }).exitCode != 0);
     }
 };
 

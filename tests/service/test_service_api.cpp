@@ -11,8 +11,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QSslConfiguration>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,7 +50,7 @@ QList<RecognizedTask> sampleTasks()
     RecognizedTask call;
     call.title = u"Зателефонувати мамі"_s;
     call.dueAt = QDateTime(QDate(2026, 12, 6), QTime(14, 0), Qt::UTC);
-    return {pay, call};
+    return { pay, call };
 }
 
 } // namespace
@@ -102,10 +102,10 @@ private:
     {
         const QByteArray boundary = "quibly-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
         const QByteArray body = multipartBody(boundary,
-                                              {{"id", id},
-                                               {"local_time", "2026-12-06T12:00:00+02:00"},
-                                               {"time_zone", "Europe/Kyiv"},
-                                               {"language", "uk"}},
+                                              { { "id", id },
+                                                { "local_time", "2026-12-06T12:00:00+02:00" },
+                                                { "time_zone", "Europe/Kyiv" },
+                                                { "language", "uk" } },
                                               image);
         return call("POST", u"/captures"_s, key, body, "multipart/form-data; boundary=" + boundary);
     }
@@ -130,8 +130,9 @@ private Q_SLOTS:
             QVERIFY(QFileInfo(m_dir.filePath(entry)).isDir() ? QDir(m_dir.filePath(entry)).removeRecursively()
                                                              : QFile::remove(m_dir.filePath(entry)));
         addUsers(m_dir.path());
-        m_recognizer = std::make_shared<ScriptedRecognizer>(
-            [](const RecognitionRequest &) { return RecognitionResult{true, {}, sampleTasks()}; });
+        m_recognizer = std::make_shared<ScriptedRecognizer>([](const RecognitionRequest &) {
+            return RecognitionResult { true, {}, sampleTasks() };
+        });
         m_scheme = u"http"_s;
         startService();
     }
@@ -148,11 +149,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("method");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QByteArray>("key");
-        const QList<std::pair<QByteArray, QString>> endpoints = {
-            {"GET", u"/tasks"_s},          {"POST", u"/tasks"_s},      {"PATCH", u"/tasks/1"_s},
-            {"DELETE", u"/tasks/1"_s},     {"GET", u"/captures"_s},    {"POST", u"/captures"_s},
-            {"GET", u"/captures/x"_s},     {"GET", u"/captures/x/image"_s}, {"POST", u"/captures/x/retry"_s},
-            {"DELETE", u"/captures/x"_s},  {"GET", u"/nowhere"_s}};
+        const QList<std::pair<QByteArray, QString>> endpoints
+            = { { "GET", u"/tasks"_s },         { "POST", u"/tasks"_s },           { "PATCH", u"/tasks/1"_s },
+                { "DELETE", u"/tasks/1"_s },    { "GET", u"/captures"_s },         { "POST", u"/captures"_s },
+                { "GET", u"/captures/x"_s },    { "GET", u"/captures/x/image"_s }, { "POST", u"/captures/x/retry"_s },
+                { "DELETE", u"/captures/x"_s }, { "GET", u"/nowhere"_s } };
         for (const auto &[method, path] : endpoints) {
             QTest::addRow("%s %s no key", method.constData(), qPrintable(path)) << method << path << QByteArray();
             QTest::addRow("%s %s wrong key", method.constData(), qPrintable(path)) << method << path << "nope"_ba;
@@ -178,8 +179,9 @@ private Q_SLOTS:
         const Answer uploaded = upload("1b4e28ba-2fa1-11d2-883f-0016d3cca427");
         QCOMPARE(uploaded.status, 201);
         const QJsonObject capture = uploaded.json().object();
-        QCOMPARE(capture.keys(), QStringList({u"created_at"_s, u"error"_s, u"id"_s, u"language"_s, u"local_time"_s,
-                                              u"status"_s, u"time_zone"_s}));
+        QCOMPARE(capture.keys(),
+                 QStringList({ u"created_at"_s, u"error"_s, u"id"_s, u"language"_s, u"local_time"_s, u"status"_s,
+                               u"time_zone"_s }));
         QCOMPARE(capture.value(u"id").toString(), u"1b4e28ba-2fa1-11d2-883f-0016d3cca427"_s);
         QCOMPARE(capture.value(u"status").toString(), u"pending"_s);
         QCOMPARE(capture.value(u"error").toString(u"not a string"_s), QString());
@@ -236,12 +238,13 @@ private Q_SLOTS:
             QNetworkRequest r = request(u"/captures"_s, AnnaKey);
             r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("multipart/form-data; boundary=" + boundary));
             r.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-            replies.append(m_nam.post(r, multipartBody(boundary,
-                                                       {{"id", "racing-id"},
-                                                        {"local_time", "2026-12-06T10:00:00Z"},
-                                                        {"time_zone", "UTC"},
-                                                        {"language", "en"}},
-                                                       Png)));
+            replies.append(m_nam.post(r,
+                                      multipartBody(boundary,
+                                                    { { "id", "racing-id" },
+                                                      { "local_time", "2026-12-06T10:00:00Z" },
+                                                      { "time_zone", "UTC" },
+                                                      { "language", "en" } },
+                                                    Png)));
         }
         QSet<QByteArray> bodies;
         int created = 0;
@@ -266,7 +269,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("contentType");
         QTest::addColumn<QByteArray>("body");
         const QList<std::pair<QByteArray, QByteArray>> good = {
-            {"id", "abc"}, {"local_time", "2026-12-06T10:00:00Z"}, {"time_zone", "UTC"}, {"language", "en"}};
+            { "id", "abc" }, { "local_time", "2026-12-06T10:00:00Z" }, { "time_zone", "UTC" }, { "language", "en" }
+        };
         const auto without = [&](const QByteArray &name) {
             auto fields = good;
             fields.removeIf([&](const auto &f) { return f.first == name; });
@@ -274,7 +278,7 @@ private Q_SLOTS:
         };
         const auto with = [&](const QByteArray &name, const QByteArray &value) {
             auto fields = without(name);
-            fields.append({name, value});
+            fields.append({ name, value });
             return fields;
         };
         const QByteArray type = "multipart/form-data; boundary=B";
@@ -285,16 +289,20 @@ private Q_SLOTS:
         QTest::addRow("truncated") << type << complete.first(complete.size() - 10);
         QTest::addRow("no closing delimiter") << type << complete.first(complete.size() - 5);
         QTest::addRow("empty body") << type << QByteArray();
-        for (const QByteArray &name : {"id"_ba, "local_time"_ba, "time_zone"_ba, "language"_ba})
+        for (const QByteArray &name : { "id"_ba, "local_time"_ba, "time_zone"_ba, "language"_ba })
             QTest::addRow("missing %s", name.constData()) << type << multipartBody("B", without(name), Png);
-        QTest::addRow("missing image") << type << multipartBody("B", good, Png).replace("name=\"image\"", "name=\"img\"");
-        QTest::addRow("duplicate id") << type << multipartBody("B", good + QList{std::pair{"id"_ba, "def"_ba}}, Png);
+        QTest::addRow("missing image") << type
+                                       << multipartBody("B", good, Png).replace("name=\"image\"", "name=\"img\"");
+        QTest::addRow("duplicate id") << type
+                                      << multipartBody("B", good + QList { std::pair { "id"_ba, "def"_ba } }, Png);
         QTest::addRow("id with a slash") << type << multipartBody("B", with("id", "../../etc/passwd"), Png);
         QTest::addRow("id with dots") << type << multipartBody("B", with("id", ".."), Png);
         QTest::addRow("empty id") << type << multipartBody("B", with("id", ""), Png);
         QTest::addRow("long id") << type << multipartBody("B", with("id", QByteArray(65, 'a')), Png);
-        QTest::addRow("local time without zone") << type << multipartBody("B", with("local_time", "2026-12-06T10:00:00"), Png);
-        QTest::addRow("local time with space") << type << multipartBody("B", with("local_time", "2026-12-06 10:00:00Z"), Png);
+        QTest::addRow("local time without zone")
+            << type << multipartBody("B", with("local_time", "2026-12-06T10:00:00"), Png);
+        QTest::addRow("local time with space")
+            << type << multipartBody("B", with("local_time", "2026-12-06 10:00:00Z"), Png);
         QTest::addRow("local time date only") << type << multipartBody("B", with("local_time", "2026-12-06"), Png);
         QTest::addRow("impossible day") << type << multipartBody("B", with("local_time", "2026-02-30T10:00:00Z"), Png);
         QTest::addRow("empty time zone") << type << multipartBody("B", with("time_zone", ""), Png);
@@ -325,8 +333,8 @@ private Q_SLOTS:
         // Refused from the headers alone: the answer comes while the body is still unsent.
         const QByteArray head = "POST /captures HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + AnnaKey
             + "\r\nContent-Type: multipart/form-data; boundary=B\r\nContent-Length: 500000000\r\n\r\n";
-        const QByteArray raw = rawExchange(m_service->port(), head, 5000,
-                                           [](const QByteArray &r) { return r.contains("too_large"); });
+        const QByteArray raw
+            = rawExchange(m_service->port(), head, 5000, [](const QByteArray &r) { return r.contains("too_large"); });
         QCOMPARE(statusOf(raw), 413);
         QVERIFY(raw.contains("Connection: close"));
         QVERIFY(raw.endsWith(R"({"code":"too_large"})"));
@@ -357,8 +365,8 @@ private Q_SLOTS:
     void failedCaptureCanBeRetried()
     {
         m_recognizer->setScript([](const RecognitionRequest &request) {
-            return request.image.startsWith("\x89PNG") ? RecognitionResult{true, {}, sampleTasks()}
-                                                       : RecognitionResult{false, u"unreadable_image"_s, {}};
+            return request.image.startsWith("\x89PNG") ? RecognitionResult { true, {}, sampleTasks() }
+                                                       : RecognitionResult { false, u"unreadable_image"_s, {} };
         });
         QCOMPARE(upload("text-file", "just some text").status, 201);
         QJsonObject result = waitUntilFinished("text-file");
@@ -369,7 +377,9 @@ private Q_SLOTS:
         QCOMPARE(open.size(), 1);
         QCOMPARE(open[0].toObject().value(u"id").toString(), u"text-file"_s);
 
-        m_recognizer->setScript([](const RecognitionRequest &) { return RecognitionResult{true, {}, sampleTasks()}; });
+        m_recognizer->setScript([](const RecognitionRequest &) {
+            return RecognitionResult { true, {}, sampleTasks() };
+        });
         const Answer retried = call("POST", u"/captures/text-file/retry"_s, AnnaKey, QByteArray());
         QCOMPARE(retried.status, 200);
         QCOMPARE(retried.json().object().value(u"status").toString(), u"pending"_s);
@@ -390,9 +400,8 @@ private Q_SLOTS:
 
     void recognizerFailureWithoutCodeStillFails()
     {
-        m_recognizer->setScript([](const RecognitionRequest &) -> RecognitionResult {
-            throw std::runtime_error("boom");
-        });
+        m_recognizer->setScript(
+            [](const RecognitionRequest &) -> RecognitionResult { throw std::runtime_error("boom"); });
         upload("throws");
         const QJsonObject capture = waitUntilFinished("throws").value(u"capture").toObject();
         QCOMPARE(capture.value(u"status").toString(), u"failed"_s);
@@ -410,9 +419,11 @@ private Q_SLOTS:
 
         const Answer deleted = call("DELETE", u"/captures/with-image"_s);
         QCOMPARE(deleted.status, 204);
-        for (const auto &[method, path] : QList<std::pair<QByteArray, QString>>{
-                 {"GET", u"/captures/with-image"_s}, {"GET", u"/captures/with-image/image"_s},
-                 {"POST", u"/captures/with-image/retry"_s}, {"DELETE", u"/captures/with-image"_s}}) {
+        for (const auto &[method, path] :
+             QList<std::pair<QByteArray, QString>> { { "GET", u"/captures/with-image"_s },
+                                                     { "GET", u"/captures/with-image/image"_s },
+                                                     { "POST", u"/captures/with-image/retry"_s },
+                                                     { "DELETE", u"/captures/with-image"_s } }) {
             const Answer answer = call(method, path);
             QCOMPARE(answer.status, 404);
             QCOMPARE(answer.code(), "not_found");
@@ -448,7 +459,7 @@ private Q_SLOTS:
         QVERIFY(task.value(u"capture_id").isNull());
         QCOMPARE(task.value(u"created_at"), task.value(u"updated_at"));
         const QString id = QString::number(task.value(u"id").toInteger());
-        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({task}));
+        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ task }));
 
         QTest::qWait(5);
         Answer patched = call("PATCH", u"/tasks/"_s + id, AnnaKey, R"({"done":true})");
@@ -462,7 +473,7 @@ private Q_SLOTS:
         QCOMPARE(patched.json().object().value(u"done_at"), done.value(u"done_at"));
         patched = call("PATCH", u"/tasks/"_s + id, AnnaKey, R"({"done":false})");
         QVERIFY(patched.json().object().value(u"done_at").isNull());
-        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({patched.json().object()}));
+        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ patched.json().object() }));
 
         QCOMPARE(call("DELETE", u"/tasks/"_s + id).status, 204);
         QCOMPARE(call("DELETE", u"/tasks/"_s + id).code(), "not_found");
@@ -484,8 +495,8 @@ private Q_SLOTS:
         QTest::addRow("due date cleared") << R"({"due_date":null})"_ba << u"due_date"_s << QJsonValue();
         QTest::addRow("due at with offset") << R"({"due_at":"2026-12-24T18:30:00+02:00"})"_ba << u"due_at"_s
                                             << QJsonValue(u"2026-12-24T16:30:00.000Z"_s);
-        QTest::addRow("due at with fraction") << R"({"due_at":"2026-12-24T18:30:00.5Z"})"_ba << u"due_at"_s
-                                              << QJsonValue(u"2026-12-24T18:30:00.500Z"_s);
+        QTest::addRow("due at with fraction")
+            << R"({"due_at":"2026-12-24T18:30:00.5Z"})"_ba << u"due_at"_s << QJsonValue(u"2026-12-24T18:30:00.500Z"_s);
         QTest::addRow("due at cleared") << R"({"due_at":null})"_ba << u"due_at"_s << QJsonValue();
         QTest::addRow("nothing") << "{}"_ba << u"title"_s << QJsonValue(u"Original"_s);
     }
@@ -497,7 +508,8 @@ private Q_SLOTS:
         QFETCH(QJsonValue, expected);
         const QJsonObject task = call("POST", u"/tasks"_s, AnnaKey, R"({"title":"Original"})").json().object();
         const QString path = u"/tasks/"_s + QString::number(task.value(u"id").toInteger());
-        QCOMPARE(call("PATCH", path, AnnaKey, R"({"due_date":"2026-01-01","due_at":"2026-01-01T09:00:00Z"})").status, 200);
+        QCOMPARE(call("PATCH", path, AnnaKey, R"({"due_date":"2026-01-01","due_at":"2026-01-01T09:00:00Z"})").status,
+                 200);
         const QJsonObject before = call("GET", u"/tasks"_s).json().array().first().toObject();
         const Answer answer = call("PATCH", path, AnnaKey, body);
         QCOMPARE(answer.status, 200);
@@ -507,27 +519,54 @@ private Q_SLOTS:
             if (other != member && other != u"updated_at")
                 QCOMPARE(after.value(other), before.value(other));
         }
-        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({after}));
+        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ after }));
     }
 
     void badTaskBodiesAreRefused_data()
     {
         QTest::addColumn<QByteArray>("method");
         QTest::addColumn<QByteArray>("body");
-        const QList<QByteArray> patches = {
-            "", "not json", "[]", "null", R"("title")", R"({"title":"x")",
-            R"({"titel":"typo"})", R"({"done":true,"extra":1})", R"({"title":""})", R"({"title":"   "})",
-            R"({"title":null})", R"({"title":42})", R"({"description":null})", R"({"priority":"High"})",
-            R"({"priority":"urgent"})", R"({"priority":1})", R"({"due_date":"2026-1-5"})",
-            R"({"due_date":"2026-02-30"})", R"({"due_date":"tomorrow"})", R"({"due_date":20261206})",
-            R"({"due_at":"2026-12-06 10:00:00Z"})", R"({"due_at":"2026-12-06T10:00:00"})", R"({"due_at":"2026-12-06"})",
-            R"({"due_at":1765000000})", R"({"done":"true"})", R"({"done":1})", R"({"done":null})",
-            R"({"done_at":null})", R"({"id":5})"};
+        const QList<QByteArray> patches = { "",
+                                            "not json",
+                                            "[]",
+                                            "null",
+                                            R"("title")",
+                                            R"({"title":"x")",
+                                            R"({"titel":"typo"})",
+                                            R"({"done":true,"extra":1})",
+                                            R"({"title":""})",
+                                            R"({"title":"   "})",
+                                            R"({"title":null})",
+                                            R"({"title":42})",
+                                            R"({"description":null})",
+                                            R"({"priority":"High"})",
+                                            R"({"priority":"urgent"})",
+                                            R"({"priority":1})",
+                                            R"({"due_date":"2026-1-5"})",
+                                            R"({"due_date":"2026-02-30"})",
+                                            R"({"due_date":"tomorrow"})",
+                                            R"({"due_date":20261206})",
+                                            R"({"due_at":"2026-12-06 10:00:00Z"})",
+                                            R"({"due_at":"2026-12-06T10:00:00"})",
+                                            R"({"due_at":"2026-12-06"})",
+                                            R"({"due_at":1765000000})",
+                                            R"({"done":"true"})",
+                                            R"({"done":1})",
+                                            R"({"done":null})",
+                                            R"({"done_at":null})",
+                                            R"({"id":5})" };
         for (const QByteArray &body : patches)
             QTest::addRow("PATCH %s", body.constData()) << "PATCH"_ba << body;
-        const QList<QByteArray> creates = {"", "{}", "[]", R"({"title":""})", R"({"title":" "})", R"({"title":7})",
-                                           R"({"title":null})", R"({"title":"a","priority":"high"})", R"({"name":"a"})",
-                                           "{\"title\":\"" + QByteArray(1001, 'a') + "\"}"};
+        const QList<QByteArray> creates = { "",
+                                            "{}",
+                                            "[]",
+                                            R"({"title":""})",
+                                            R"({"title":" "})",
+                                            R"({"title":7})",
+                                            R"({"title":null})",
+                                            R"({"title":"a","priority":"high"})",
+                                            R"({"name":"a"})",
+                                            "{\"title\":\"" + QByteArray(1001, 'a') + "\"}" };
         for (const QByteArray &body : creates)
             QTest::addRow("POST %s", body.left(40).constData()) << "POST"_ba << body;
     }
@@ -537,11 +576,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, method);
         QFETCH(QByteArray, body);
         const QJsonObject task = call("POST", u"/tasks"_s, AnnaKey, R"({"title":"Keep me"})").json().object();
-        const QString path = method == "POST" ? u"/tasks"_s : u"/tasks/"_s + QString::number(task.value(u"id").toInteger());
+        const QString path
+            = method == "POST" ? u"/tasks"_s : u"/tasks/"_s + QString::number(task.value(u"id").toInteger());
         const Answer answer = call(method, path, AnnaKey, body);
         QCOMPARE(answer.status, 400);
         QCOMPARE(answer.code(), "invalid_request");
-        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({task}));
+        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ task }));
     }
 
     void usersSeeOnlyTheirOwnRecords()
@@ -553,19 +593,19 @@ private Q_SLOTS:
 
         QCOMPARE(call("GET", u"/tasks"_s, BorisKey).json().array(), QJsonArray());
         QCOMPARE(call("GET", u"/captures"_s, BorisKey).json().array(), QJsonArray());
-        for (const auto &[method, path, body] : QList<std::tuple<QByteArray, QString, QByteArray>>{
-                 {"GET", u"/captures/shared-id"_s, {}},
-                 {"GET", u"/captures/shared-id/image"_s, {}},
-                 {"POST", u"/captures/shared-id/retry"_s, {}},
-                 {"DELETE", u"/captures/shared-id"_s, {}},
-                 {"PATCH", taskPath, R"({"title":"Boris was here"})"},
-                 {"DELETE", taskPath, {}}}) {
+        for (const auto &[method, path, body] : QList<std::tuple<QByteArray, QString, QByteArray>> {
+                 { "GET", u"/captures/shared-id"_s, {} },
+                 { "GET", u"/captures/shared-id/image"_s, {} },
+                 { "POST", u"/captures/shared-id/retry"_s, {} },
+                 { "DELETE", u"/captures/shared-id"_s, {} },
+                 { "PATCH", taskPath, R"({"title":"Boris was here"})" },
+                 { "DELETE", taskPath, {} } }) {
             const Answer answer = call(method, path, BorisKey, body);
             QCOMPARE(answer.status, 404);
             QCOMPARE(answer.code(), "not_found");
         }
         // The same capture id is a separate capture for another user.
-        m_recognizer->setScript([](const RecognitionRequest &) { return RecognitionResult{true, {}, {}}; });
+        m_recognizer->setScript([](const RecognitionRequest &) { return RecognitionResult { true, {}, {} }; });
         QCOMPARE(upload("shared-id", Png, BorisKey).status, 201);
         QCOMPARE(waitUntilFinished("shared-id", BorisKey).value(u"tasks").toArray(), QJsonArray());
         QCOMPARE(waitUntilFinished("shared-id"), annasResult);
@@ -592,8 +632,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, target);
         upload("real-capture");
         const QByteArray method = target.startsWith("/tasks") ? "DELETE" : "GET";
-        const QByteArray raw = rawExchange(m_service->port(), method + ' ' + target + " HTTP/1.1\r\nAuthorization: Bearer "
-                                                                  + AnnaKey + "\r\nConnection: close\r\n\r\n");
+        const QByteArray raw = rawExchange(m_service->port(),
+                                           method + ' ' + target + " HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey
+                                               + "\r\nConnection: close\r\n\r\n");
         QCOMPARE(statusOf(raw), 404);
         QVERIFY(raw.endsWith(R"({"code":"not_found"})"));
     }
@@ -607,7 +648,8 @@ private Q_SLOTS:
         QTest::addRow("HTTP/2 text") << "GET /tasks HTTP/2.0\r\n\r\n"_ba << 505;
         QTest::addRow("bare newlines") << "GET /tasks HTTP/1.1\nHost: x\n\n\r\n\r\n"_ba << 400;
         QTest::addRow("bad length") << "POST /tasks HTTP/1.1\r\nContent-Length: -1\r\n\r\n"_ba << 400;
-        QTest::addRow("two lengths") << "POST /tasks HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab"_ba << 400;
+        QTest::addRow("two lengths") << "POST /tasks HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab"_ba
+                                     << 400;
         QTest::addRow("chunked") << "POST /tasks HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n"_ba << 501;
         QTest::addRow("huge header") << "GET /tasks HTTP/1.1\r\nX: " + QByteArray(40000, 'a') + "\r\n\r\n" << 431;
         QTest::addRow("endless header") << "GET /tasks HTTP/1.1\r\nX: " + QByteArray(40000, 'a') << 431;
@@ -628,10 +670,11 @@ private Q_SLOTS:
     {
         const QByteArray auth = "Authorization: Bearer " + AnnaKey + "\r\n";
         const QByteArray create = R"({"title":"first"})";
-        const QByteArray raw = rawExchange(
-            m_service->port(),
-            "POST /tasks HTTP/1.1\r\n" + auth + "Content-Length: " + QByteArray::number(create.size()) + "\r\n\r\n" + create
-                + "GET /tasks HTTP/1.1\r\n" + auth + "\r\nGET /nowhere HTTP/1.1\r\n" + auth + "Connection: close\r\n\r\n");
+        const QByteArray raw
+            = rawExchange(m_service->port(),
+                          "POST /tasks HTTP/1.1\r\n" + auth + "Content-Length: " + QByteArray::number(create.size())
+                              + "\r\n\r\n" + create + "GET /tasks HTTP/1.1\r\n" + auth + "\r\nGET /nowhere HTTP/1.1\r\n"
+                              + auth + "Connection: close\r\n\r\n");
         const qsizetype created = raw.indexOf("HTTP/1.1 201");
         const qsizetype listed = raw.indexOf("HTTP/1.1 200");
         const qsizetype missing = raw.indexOf("HTTP/1.1 404");
@@ -664,8 +707,9 @@ private Q_SLOTS:
         releaser.join();
         m_service.reset();
 
-        m_recognizer = std::make_shared<ScriptedRecognizer>(
-            [](const RecognitionRequest &) { return RecognitionResult{true, {}, sampleTasks()}; });
+        m_recognizer = std::make_shared<ScriptedRecognizer>([](const RecognitionRequest &) {
+            return RecognitionResult { true, {}, sampleTasks() };
+        });
         startService();
         const QJsonObject result = waitUntilFinished("interrupted");
         QCOMPARE(result.value(u"capture").toObject().value(u"status").toString(), u"done"_s);
@@ -683,9 +727,10 @@ private Q_SLOTS:
         const QString cert = m_dir.filePath(u"cert.pem"_s);
         const QString key = m_dir.filePath(u"key.pem"_s);
         QProcess openssl;
-        openssl.start(u"openssl"_s, {u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s,
-                                      u"2"_s, u"-subj"_s, u"/CN=127.0.0.1"_s, u"-addext"_s,
-                                      u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s, key, u"-out"_s, cert});
+        openssl.start(u"openssl"_s,
+                      { u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s, u"2"_s, u"-subj"_s,
+                        u"/CN=127.0.0.1"_s, u"-addext"_s, u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s, key,
+                        u"-out"_s, cert });
         QVERIFY(openssl.waitForFinished(60000));
         QCOMPARE(openssl.exitCode(), 0);
 
@@ -718,7 +763,7 @@ private Q_SLOTS:
         QFile notADir(other.filePath(u"file"_s));
         QVERIFY(notADir.open(QIODevice::WriteOnly));
         notADir.close();
-        Service onFile({other.filePath(u"file"_s), QHostAddress::LocalHost, 0, {}, {}, 1}, m_recognizer);
+        Service onFile({ other.filePath(u"file"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
         QVERIFY(!onFile.start(&error));
         QVERIFY2(error.contains(u"not a directory"), qPrintable(error));
 
@@ -727,7 +772,7 @@ private Q_SLOTS:
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write(QByteArray(4096, 'g'));
         garbage.close();
-        Service onGarbage({other.filePath(u"garbage"_s), QHostAddress::LocalHost, 0, {}, {}, 1}, m_recognizer);
+        Service onGarbage({ other.filePath(u"garbage"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
         QVERIFY(!onGarbage.start(&error));
         QVERIFY2(error.contains(u"not usable"), qPrintable(error));
 
@@ -738,26 +783,26 @@ private Q_SLOTS:
         QFile image(m_dir.filePath(u"images/7"_s));
         QVERIFY(image.open(QIODevice::WriteOnly));
         image.close();
-        Service onLost({m_dir.path(), QHostAddress::LocalHost, 0, {}, {}, 1}, m_recognizer);
+        Service onLost({ m_dir.path(), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
         QVERIFY(!onLost.start(&error));
         QVERIFY2(error.contains(u"missing"), qPrintable(error));
 
         if (::geteuid() != 0) {
             QVERIFY(QDir(other.path()).mkpath(u"readonly"_s));
             {
-                Service once({other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1}, m_recognizer);
+                Service once({ other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
                 QVERIFY(once.start(&error));
             }
             for (const QString &name : QDir(other.filePath(u"readonly"_s)).entryList(QDir::Files))
                 QFile::setPermissions(other.filePath(u"readonly/"_s + name), QFile::ReadOwner);
-            Service readOnly({other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1}, m_recognizer);
+            Service readOnly({ other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
             QVERIFY(!readOnly.start(&error));
             QVERIFY2(error.contains(u"not usable") || error.contains(u"cannot open"), qPrintable(error));
         }
 
-        Service busy({other.filePath(u"busy"_s), QHostAddress::LocalHost, 0, {}, {}, 1}, m_recognizer);
+        Service busy({ other.filePath(u"busy"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
         QVERIFY(busy.start(&error));
-        Service samePort({other.filePath(u"busy2"_s), QHostAddress::LocalHost, busy.port(), {}, {}, 1}, m_recognizer);
+        Service samePort({ other.filePath(u"busy2"_s), QHostAddress::LocalHost, busy.port(), {}, {}, 1 }, m_recognizer);
         QVERIFY(!samePort.start(&error));
         QVERIFY2(error.contains(u"cannot listen"), qPrintable(error));
     }

@@ -40,8 +40,8 @@ Run runService(const QStringList &args, const QByteArray &input = {})
     process.closeWriteChannel();
     if (!process.waitForFinished(30000))
         process.kill();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+             process.readAllStandardError() };
 }
 
 quint16 freePort()
@@ -76,15 +76,15 @@ private Q_SLOTS:
     void keysAreCreatedListedAndRevoked()
     {
         QTemporaryDir dir;
-        const QStringList data = {u"--data"_s, dir.path()};
-        const Run created = runService(data + QStringList{u"keys"_s, u"create"_s, u"anna"_s});
+        const QStringList data = { u"--data"_s, dir.path() };
+        const Run created = runService(data + QStringList { u"keys"_s, u"create"_s, u"anna"_s });
         QCOMPARE(created.exitCode, 0);
         const QByteArray key = created.out.trimmed();
         QVERIFY(key.size() >= 40);
         QVERIFY(!key.contains(' '));
-        const Run second = runService(data + QStringList{u"keys"_s, u"create"_s, u"boris"_s});
+        const Run second = runService(data + QStringList { u"keys"_s, u"create"_s, u"boris"_s });
         QVERIFY(second.out.trimmed() != key);
-        QCOMPARE(runService(data + QStringList{u"keys"_s, u"create"_s, u"anna"_s}).exitCode, 1);
+        QCOMPARE(runService(data + QStringList { u"keys"_s, u"create"_s, u"anna"_s }).exitCode, 1);
 
         // Only a hash is stored: the key itself appears nowhere in the data directory.
         for (const QString &name : QDir(dir.path()).entryList(QDir::Files)) {
@@ -93,7 +93,7 @@ private Q_SLOTS:
             QVERIFY2(!file.readAll().contains(key), qPrintable(name));
         }
 
-        Run list = runService(data + QStringList{u"keys"_s, u"list"_s});
+        Run list = runService(data + QStringList { u"keys"_s, u"list"_s });
         QCOMPARE(list.exitCode, 0);
         QVERIFY(list.out.contains("anna\t"));
         QVERIFY(list.out.contains("active"));
@@ -103,15 +103,15 @@ private Q_SLOTS:
         QProcess service;
         service.setProcessEnvironment(serviceEnvironment());
         service.start(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE),
-                      data + QStringList{u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--workers"_s, u"1"_s});
+                      data + QStringList { u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--workers"_s, u"1"_s });
         QVERIFY(service.waitForStarted());
         QVERIFY(QTest::qWaitFor([&] { return service.readAllStandardError().contains("listening"); }, 10000));
         QCOMPARE(getTasks(port, key), 200);
 
-        QCOMPARE(runService(data + QStringList{u"keys"_s, u"revoke"_s, u"anna"_s}).exitCode, 0);
+        QCOMPARE(runService(data + QStringList { u"keys"_s, u"revoke"_s, u"anna"_s }).exitCode, 0);
         QCOMPARE(getTasks(port, key), 401); // takes effect without a restart
-        QCOMPARE(runService(data + QStringList{u"keys"_s, u"revoke"_s, u"anna"_s}).exitCode, 1);
-        list = runService(data + QStringList{u"keys"_s, u"list"_s});
+        QCOMPARE(runService(data + QStringList { u"keys"_s, u"revoke"_s, u"anna"_s }).exitCode, 1);
+        list = runService(data + QStringList { u"keys"_s, u"list"_s });
         QVERIFY(list.out.contains("revoked"));
 
         // SIGTERM ends it cleanly, and its log never shows a key.
@@ -130,14 +130,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("message");
-        QTest::addRow("listen without port") << QStringList{u"--listen"_s, u"127.0.0.1"_s} << 2 << "--listen"_ba;
-        QTest::addRow("listen on a name") << QStringList{u"--listen"_s, u"example.org:1"_s} << 2 << "--listen"_ba;
-        QTest::addRow("no workers") << QStringList{u"--workers"_s, u"0"_s} << 2 << "--workers"_ba;
-        QTest::addRow("cert without key") << QStringList{u"--tls-cert"_s, u"/nonexistent"_s} << 1 << "go together"_ba;
-        QTest::addRow("missing cert") << QStringList{u"--tls-cert"_s, u"/nonexistent"_s, u"--tls-key"_s, u"/x"_s} << 1
-                                      << "certificate"_ba;
-        QTest::addRow("unknown command") << QStringList{u"serve"_s} << 2 << "unknown command"_ba;
-        QTest::addRow("keys without verb") << QStringList{u"keys"_s} << 2 << "usage"_ba;
+        QTest::addRow("listen without port") << QStringList { u"--listen"_s, u"127.0.0.1"_s } << 2 << "--listen"_ba;
+        QTest::addRow("listen on a name") << QStringList { u"--listen"_s, u"example.org:1"_s } << 2 << "--listen"_ba;
+        QTest::addRow("no workers") << QStringList { u"--workers"_s, u"0"_s } << 2 << "--workers"_ba;
+        QTest::addRow("cert without key")
+            << QStringList { u"--tls-cert"_s, u"/nonexistent"_s } << 1 << "go together"_ba;
+        QTest::addRow("missing cert") << QStringList { u"--tls-cert"_s, u"/nonexistent"_s, u"--tls-key"_s, u"/x"_s }
+                                      << 1 << "certificate"_ba;
+        QTest::addRow("unknown command") << QStringList { u"serve"_s } << 2 << "unknown command"_ba;
+        QTest::addRow("keys without verb") << QStringList { u"keys"_s } << 2 << "usage"_ba;
     }
 
     void badStartsExitWithAReason()
@@ -146,8 +147,8 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, message);
         QTemporaryDir dir;
-        const Run run = runService(QStringList{u"--data"_s, dir.path(), u"--listen"_s,
-                                               u"127.0.0.1:%1"_s.arg(freePort())} + args);
+        const Run run = runService(
+            QStringList { u"--data"_s, dir.path(), u"--listen"_s, u"127.0.0.1:%1"_s.arg(freePort()) } + args);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(message), run.err.constData());
     }
@@ -159,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(db.open(QIODevice::WriteOnly));
         db.write(QByteArray(8192, '\x42'));
         db.close();
-        const Run run = runService({u"--data"_s, dir.path(), u"--listen"_s, u"127.0.0.1:%1"_s.arg(freePort())});
+        const Run run = runService({ u"--data"_s, dir.path(), u"--listen"_s, u"127.0.0.1:%1"_s.arg(freePort()) });
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("quibly-service.sqlite"), run.err.constData());
     }

@@ -25,9 +25,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("contentType");
         QTest::addColumn<QByteArray>("expected"); // null: refused
-        QTest::addRow("plain") << "multipart/form-data; boundary=quibly-1F2E"_ba << "quibly-1F2E"_ba;
-        QTest::addRow("quoted") << "multipart/form-data; boundary=\"a b:c\""_ba << "a b:c"_ba;
-        QTest::addRow("case and spaces") << "Multipart/Form-Data ;  charset=utf-8; BOUNDARY=x"_ba << "x"_ba;
+        QTest::addRow("plain") << "multipart/form-data; boundary=quibly-1F2E"_ba
+                               << "quibly-1F2E"_ba;
+        QTest::addRow("quoted") << "multipart/form-data; boundary=\"a b:c\""_ba
+                                << "a b:c"_ba;
+        QTest::addRow("case and spaces") << "Multipart/Form-Data ;  charset=utf-8; BOUNDARY=x"_ba
+                                         << "x"_ba;
         QTest::addRow("missing") << "multipart/form-data"_ba << QByteArray();
         QTest::addRow("empty") << "multipart/form-data; boundary="_ba << QByteArray();
         QTest::addRow("mixed") << "multipart/mixed; boundary=x"_ba << QByteArray();
@@ -51,12 +54,14 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QStringList>("names"); // empty: refused
         const QByteArray a = "Content-Disposition: form-data; name=\"a\"\r\n\r\n";
-        QTest::addRow("two parts") << "--B\r\n" + a + "1\r\n--B\r\nContent-Disposition: form-data; name=\"file\"; "
-                                                     "filename=\"x.png\"\r\nContent-Type: image/png\r\n\r\n\r\n--\r\n--B--\r\n"
-                                   << QStringList{u"a"_s, u"file"_s};
-        QTest::addRow("preamble and epilogue") << "ignored\r\n--B\r\n" + a + "1\r\n--B--\r\nafter" << QStringList{u"a"_s};
-        QTest::addRow("padding after delimiter") << "--B  \r\n" + a + "1\r\n--B--" << QStringList{u"a"_s};
-        QTest::addRow("no parts") << "--B--\r\n"_ba << QStringList{u""_s};
+        QTest::addRow("two parts") << "--B\r\n" + a
+                + "1\r\n--B\r\nContent-Disposition: form-data; name=\"file\"; "
+                  "filename=\"x.png\"\r\nContent-Type: image/png\r\n\r\n\r\n--\r\n--B--\r\n"
+                                   << QStringList { u"a"_s, u"file"_s };
+        QTest::addRow("preamble and epilogue")
+            << "ignored\r\n--B\r\n" + a + "1\r\n--B--\r\nafter" << QStringList { u"a"_s };
+        QTest::addRow("padding after delimiter") << "--B  \r\n" + a + "1\r\n--B--" << QStringList { u"a"_s };
+        QTest::addRow("no parts") << "--B--\r\n"_ba << QStringList { u""_s };
         QTest::addRow("no closing delimiter") << "--B\r\n" + a + "1\r\n" << QStringList();
         QTest::addRow("cut in the headers") << "--B\r\nContent-Disposition: form-da"_ba << QStringList();
         QTest::addRow("no disposition") << "--B\r\nContent-Type: text/plain\r\n\r\n1\r\n--B--"_ba << QStringList();
@@ -80,7 +85,7 @@ private Q_SLOTS:
         QStringList found;
         for (const auto &part : *parts)
             found.append(QString::fromLatin1(part.name));
-        if (names == QStringList{u""_s})
+        if (names == QStringList { u""_s })
             names.clear();
         QCOMPARE(found, names);
     }
@@ -109,15 +114,15 @@ private Q_SLOTS:
         QTest::addRow("long fraction") << u"2025-03-01T10:00:00.987654321Z"_s << u"2025-03-01T10:00:00.987Z"_s;
         QTest::addRow("short fraction") << u"2025-03-01T10:00:00.5Z"_s << u"2025-03-01T10:00:00.500Z"_s;
         QTest::addRow("offset") << u"2025-03-01T12:00:00+02:00"_s << u"2025-03-01T10:00:00.000Z"_s;
-        QTest::addRow("negative offset over midnight") << u"2025-02-28T23:30:00-01:00"_s << u"2025-03-01T00:30:00.000Z"_s;
+        QTest::addRow("negative offset over midnight")
+            << u"2025-02-28T23:30:00-01:00"_s << u"2025-03-01T00:30:00.000Z"_s;
         QTest::addRow("lower case") << u"2025-03-01t10:00:00z"_s << u"2025-03-01T10:00:00.000Z"_s;
         QTest::addRow("leap day") << u"2024-02-29T00:00:00Z"_s << u"2024-02-29T00:00:00.000Z"_s;
-        for (const QString &bad :
-             {u"2025-03-01"_s, u"2025-03-01T10:00:00"_s, u"2025-03-01 10:00:00Z"_s, u"2025-03-01T10:00Z"_s,
-              u"2025-03-01T24:00:00Z"_s, u"2025-02-29T10:00:00Z"_s, u"2025-13-01T10:00:00Z"_s,
-              u"2025-03-01T10:00:60Z"_s, u"2025-03-01T10:00:00+0200"_s, u"2025-03-01T10:00:00.Z"_s,
-              u"2025-03-01T10:00:00ZZ"_s, u"+2025-03-01T10:00:00Z"_s, u"2025-03-01T10:00:00+24:00"_s,
-              u"２０２５-03-01T10:00:00Z"_s, u""_s})
+        for (const QString &bad : { u"2025-03-01"_s, u"2025-03-01T10:00:00"_s, u"2025-03-01 10:00:00Z"_s,
+                                    u"2025-03-01T10:00Z"_s, u"2025-03-01T24:00:00Z"_s, u"2025-02-29T10:00:00Z"_s,
+                                    u"2025-13-01T10:00:00Z"_s, u"2025-03-01T10:00:60Z"_s, u"2025-03-01T10:00:00+0200"_s,
+                                    u"2025-03-01T10:00:00.Z"_s, u"2025-03-01T10:00:00ZZ"_s, u"+2025-03-01T10:00:00Z"_s,
+                                    u"2025-03-01T10:00:00+24:00"_s, u"２０２５-03-01T10:00:00Z"_s, u""_s })
             QTest::addRow("bad %s", qPrintable(bad)) << bad << QString();
     }
 
@@ -132,8 +137,8 @@ private Q_SLOTS:
     void writtenInstantsMatchQt_data()
     {
         QTest::addColumn<qint64>("msecs");
-        for (qint64 ms : {0LL, 1LL, -1LL, 951782400000LL /* 2000-02-29 */, 1796560347123LL, -62135596800000LL /* year 1 */,
-                          253402300799999LL /* 9999-12-31T23:59:59.999 */})
+        for (qint64 ms : { 0LL, 1LL, -1LL, 951782400000LL /* 2000-02-29 */, 1796560347123LL,
+                           -62135596800000LL /* year 1 */, 253402300799999LL /* 9999-12-31T23:59:59.999 */ })
             QTest::addRow("%lld", ms) << ms;
     }
 
@@ -171,22 +176,23 @@ private Q_SLOTS:
     {
         QVERIFY(TimeFormat::isCalendarDay(u"2026-12-07"));
         QVERIFY(TimeFormat::isCalendarDay(u"2024-02-29"));
-        for (const auto bad : {u"2026-12-7", u"2026-02-29", u"2026-12-07T", u"26-12-07", u"2026/12/07", u""})
+        for (const auto bad : { u"2026-12-7", u"2026-02-29", u"2026-12-07T", u"26-12-07", u"2026/12/07", u"" })
             QVERIFY2(!TimeFormat::isCalendarDay(bad), qPrintable(QStringView(bad).toString()));
     }
 
     void requestsArriveInAnyChunks_data()
     {
         QTest::addColumn<int>("chunk");
-        for (int chunk : {1, 2, 3, 7, 64, 100000})
+        for (int chunk : { 1, 2, 3, 7, 64, 100000 })
             QTest::addRow("%d bytes", chunk) << chunk;
     }
 
     void requestsArriveInAnyChunks()
     {
         QFETCH(int, chunk);
-        const QByteArray stream = "\r\nPOST /tasks?x=1 HTTP/1.1\r\nHost: a\r\nContent-Length: 4\r\nAUTHORIZATION:  Bearer k \r\n"
-                                  "\r\nbodyGET /captures HTTP/1.0\r\n\r\nDELETE /tasks/1 HTTP/1.1\r\nConnection: close\r\n\r\n";
+        const QByteArray stream
+            = "\r\nPOST /tasks?x=1 HTTP/1.1\r\nHost: a\r\nContent-Length: 4\r\nAUTHORIZATION:  Bearer k \r\n"
+              "\r\nbodyGET /captures HTTP/1.0\r\n\r\nDELETE /tasks/1 HTTP/1.1\r\nConnection: close\r\n\r\n";
         HttpRequestParser parser(1024);
         QList<HttpRequest> requests;
         for (qsizetype pos = 0; pos < stream.size(); pos += chunk) {
@@ -233,7 +239,7 @@ private Q_SLOTS:
     {
         const QDir root(QStringLiteral(QUIBLY_TEST_DATA "/../fuzz/regressions"));
         int count = 0;
-        for (const QString &dir : root.entryList({u"service-*"_s}, QDir::Dirs)) {
+        for (const QString &dir : root.entryList({ u"service-*"_s }, QDir::Dirs)) {
             for (const QFileInfo &file : QDir(root.filePath(dir)).entryInfoList(QDir::Files)) {
                 QFile f(file.filePath());
                 QVERIFY(f.open(QIODevice::ReadOnly));
