@@ -371,42 +371,26 @@ QCoro::Task<bool> Store::check()
 
 QCoro::Task<bool> Store::add(QString title)
 {
-    QPointer<Store> self(this);
     const auto client = api();
     if (!client) {
         notConfigured();
         co_return false;
     }
     auto creating = client->createTask(std::move(title));
-    const auto created = co_await std::move(creating);
-    if (!self)
-        co_return false;
-    if (!created.ok()) {
-        report(created.error());
-        co_return false;
-    }
-    co_await refresh();
-    co_return true;
+    auto concluding = conclude(std::move(creating));
+    co_return co_await std::move(concluding);
 }
 
 QCoro::Task<bool> Store::save(TaskItem task, QJsonObject fields)
 {
-    QPointer<Store> self(this);
     const auto client = api();
     if (!client) {
         notConfigured();
         co_return false;
     }
     auto updating = client->updateTask(task.id, std::move(fields));
-    const auto updated = co_await std::move(updating);
-    if (!self)
-        co_return false;
-    if (!updated.ok()) {
-        report(updated.error());
-        co_return false;
-    }
-    co_await refresh();
-    co_return true;
+    auto concluding = conclude(std::move(updating));
+    co_return co_await std::move(concluding);
 }
 
 QCoro::Task<bool> Store::setDone(TaskItem task, bool done)
@@ -416,22 +400,14 @@ QCoro::Task<bool> Store::setDone(TaskItem task, bool done)
 
 QCoro::Task<bool> Store::deleteTask(TaskItem task)
 {
-    QPointer<Store> self(this);
     const auto client = api();
     if (!client) {
         notConfigured();
         co_return false;
     }
     auto deleting = client->deleteTask(task.id);
-    const auto deleted = co_await std::move(deleting);
-    if (!self)
-        co_return false;
-    if (!deleted.ok()) {
-        report(deleted.error());
-        co_return false;
-    }
-    co_await refresh();
-    co_return true;
+    auto concluding = conclude(std::move(deleting));
+    co_return co_await std::move(concluding);
 }
 
 QCoro::Task<> Store::retry(Capture capture)
@@ -442,16 +418,10 @@ QCoro::Task<> Store::retry(Capture capture)
 
     if (const auto client = api()) {
         auto retrying = client->retryCapture(capture.id);
-        const auto retried = co_await std::move(retrying);
+        auto concluding = conclude(std::move(retrying));
+        co_await std::move(concluding);
         if (!self)
             co_return;
-        if (retried.ok()) {
-            co_await refresh();
-            if (!self)
-                co_return;
-        } else {
-            report(retried.error());
-        }
     } else {
         notConfigured();
     }
@@ -461,7 +431,6 @@ QCoro::Task<> Store::retry(Capture capture)
 
 QCoro::Task<> Store::deleteCapture(Capture capture)
 {
-    QPointer<Store> self(this);
     m_watching.remove(capture.id);
     const auto client = api();
     if (!client) {
@@ -469,13 +438,22 @@ QCoro::Task<> Store::deleteCapture(Capture capture)
         co_return;
     }
     auto deleting = client->deleteCapture(capture.id);
-    const auto deleted = co_await std::move(deleting);
+    auto concluding = conclude(std::move(deleting));
+    co_await std::move(concluding);
+}
+
+template<typename T> QCoro::Task<bool> Store::conclude(QCoro::Task<ServiceResult<T>> request)
+{
+    QPointer<Store> self(this);
+    const auto answer = co_await std::move(request);
     if (!self)
-        co_return;
-    if (deleted.ok())
-        co_await refresh();
-    else
-        report(deleted.error());
+        co_return false;
+    if (!answer.ok()) {
+        report(answer.error());
+        co_return false;
+    }
+    co_await refresh();
+    co_return true;
 }
 
 void Store::announce(const QString &captureId, const Outcome &outcome)

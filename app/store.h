@@ -144,6 +144,11 @@ private:
     QCoro::Task<> syncOnce();
     QCoro::Task<> follow();
     QCoro::Task<bool> check();
+    /*!
+     * Ends an edit's request: a failure is reported, a success reloads the lists.
+     * True on success. The caller keeps the client alive until this returns.
+     */
+    template<typename T> QCoro::Task<bool> conclude(QCoro::Task<ServiceResult<T>> request);
 
     void announce(const QString &captureId, const Outcome &outcome);
     void setProblem(const std::optional<QString> &problem);
