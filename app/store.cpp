@@ -154,6 +154,14 @@ std::optional<QUrl> Store::usableServerURL(const QString &stored)
     return url;
 }
 
+std::shared_ptr<const QuiblyAPI> Store::sharedApi() const
+{
+    auto client = api();
+    if (!client)
+        return nullptr;
+    return std::make_shared<const QuiblyAPI>(std::move(*client));
+}
+
 void Store::notConfigured()
 {
     setProblem(qtTrId("list.not_configured"));
@@ -200,12 +208,11 @@ QCoro::Task<> Store::sync()
 QCoro::Task<> Store::syncOnce()
 {
     QPointer<Store> self(this);
-    auto client = api();
-    if (!client) {
+    const auto shared = sharedApi();
+    if (!shared) {
         notConfigured();
         co_return;
     }
-    auto shared = std::make_shared<const QuiblyAPI>(std::move(*client));
     // Awaited tasks are named locals throughout: GCC 12 may destroy temporaries of a
     // co_await expression (lambda captures, by-value arguments) twice.
     CaptureQueue::Upload upload
@@ -230,12 +237,11 @@ QCoro::Task<> Store::syncOnce()
 QCoro::Task<> Store::refresh()
 {
     QPointer<Store> self(this);
-    auto client = api();
-    if (!client) {
+    const auto shared = sharedApi();
+    if (!shared) {
         notConfigured();
         co_return;
     }
-    auto shared = std::make_shared<const QuiblyAPI>(std::move(*client));
     // Both requests are on the wire before either answer is looked at.
     auto tasksRequest = loadTasks(shared);
     auto capturesRequest = loadOpenCaptures(shared);

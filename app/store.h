@@ -141,6 +141,8 @@ Q_SIGNALS:
 private:
     friend class StoreTest;
 
+    /*! api() on the heap, for requests that may outlive the coroutine that started them. */
+    std::shared_ptr<const QuiblyAPI> sharedApi() const;
     QCoro::Task<> syncOnce();
     QCoro::Task<> follow();
     QCoro::Task<bool> check();

@@ -7,6 +7,7 @@
 #include "reachability.h"
 #include "store.h"
 #include "translations.h"
+#include "wirejson.h"
 
 #include <QCoroTask>
 #include <QJsonDocument>
@@ -39,14 +40,7 @@ QByteArray taskJson(qint64 id, const QString &title)
 
 QByteArray captureJson(const QString &id, const QString &status, const QString &error = {})
 {
-    return QJsonDocument(QJsonObject { { u"id"_s, id },
-                                       { u"status"_s, status },
-                                       { u"error"_s, error },
-                                       { u"local_time"_s, QString::fromLatin1(stamp) },
-                                       { u"time_zone"_s, u"Europe/Kyiv"_s },
-                                       { u"language"_s, u"en"_s },
-                                       { u"created_at"_s, QString::fromLatin1(stamp) } })
-        .toJson(QJsonDocument::Compact);
+    return WireJson::capture(id, status, error);
 }
 
 QByteArray resultJson(const QString &id, const QString &status, const QString &error = {},

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
 #include "fakeservice.h"
+#include "wirejson.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,14 +42,7 @@ QByteArray taskJson(qint64 id, const QString &title, const QString &priority = u
 
 QByteArray captureJson(const QString &id, const QString &status, const QString &error = {})
 {
-    return QJsonDocument(QJsonObject { { u"id"_s, id },
-                                       { u"status"_s, status },
-                                       { u"error"_s, error },
-                                       { u"local_time"_s, QString::fromLatin1(stamp) },
-                                       { u"time_zone"_s, u"Europe/Kyiv"_s },
-                                       { u"language"_s, u"en"_s },
-                                       { u"created_at"_s, QString::fromLatin1(stamp) } })
-        .toJson(QJsonDocument::Compact);
+    return WireJson::capture(id, status, error);
 }
 
 QString uploadedId(const QByteArray &body)
