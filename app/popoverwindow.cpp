@@ -129,8 +129,8 @@ void PopoverWindow::open(const QRect &anchor, QPoint cursor)
     if (!m_content)
         return;
     polishLayouts(m_content);
-    QScreen *target = QGuiApplication::screenAt(anchor.isValid() && anchor.topLeft() != QPoint() ? anchor.center()
-                                                                                                  : cursor);
+    QScreen *target
+        = QGuiApplication::screenAt(anchor.isValid() && anchor.topLeft() != QPoint() ? anchor.center() : cursor);
     if (!target)
         target = QGuiApplication::primaryScreen();
     if (target && target != screen())

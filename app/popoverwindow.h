@@ -8,7 +8,6 @@
 #include <QQuickWindow>
 #include <QRect>
 
-
 /*!
  * \brief The frameless window that holds the list under the tray icon.
  *

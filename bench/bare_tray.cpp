@@ -5,14 +5,14 @@
 // rows on the software scene graph, the least a tray program with a QML list costs. A click
 // on the icon shows the list.
 #include <QApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QSystemTrayIcon>
-#include <QPainter>
-#include <QPixmap>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -48,7 +48,8 @@ ListView {
         Text { anchors.verticalCenter: parent.verticalCenter; x: 12; text: "Task " + parent.index }
     }
 }
-)"_ba, QUrl(u"qrc:/bare.qml"_s));
+)"_ba,
+                      QUrl(u"qrc:/bare.qml"_s));
     auto *list = qobject_cast<QQuickItem *>(component.create());
     if (!list)
         qFatal("%s", qPrintable(component.errorString()));

@@ -4,8 +4,8 @@
 
 #include "accesskey.h"
 #include "decoder.h"
-#include "desktopbus.h"
 #include "defaults.h"
+#include "desktopbus.h"
 #include "notifier.h"
 #include "ordering.h"
 #include "recordjson.h"
@@ -15,10 +15,10 @@
 
 #include <QCommandLineParser>
 #include <QCoroDBusPendingCall>
+#include <QCoroTimer>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingReply>
-#include <QCoroTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>

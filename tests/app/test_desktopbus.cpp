@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "desktopbus.h"
 #include "quiblyctl.h"
-#include "trayhost.h"
 #include "testawait.h"
+#include "trayhost.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

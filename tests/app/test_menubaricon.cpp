@@ -61,8 +61,8 @@ private Q_SLOTS:
                                   << QPointF(a, 1);
         QTest::newRow("top right") << QPointF(121 * ninth, 1) << QPointF(17, 1) << QPointF(17, a) << QPointF(b, 1)
                                    << QPointF(17, a);
-        QTest::newRow("bottom right") << QPointF(17, 121 * ninth) << QPointF(17, 17) << QPointF(b, 17)
-                                      << QPointF(17, b) << QPointF(b, 17);
+        QTest::newRow("bottom right") << QPointF(17, 121 * ninth) << QPointF(17, 17) << QPointF(b, 17) << QPointF(17, b)
+                                      << QPointF(b, 17);
         QTest::newRow("bottom left") << QPointF(41 * ninth, 17) << QPointF(1, 17) << QPointF(1, b) << QPointF(a, 17)
                                      << QPointF(1, b);
     }

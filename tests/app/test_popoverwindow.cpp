@@ -45,14 +45,14 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("cursor");
         QTest::addColumn<QPoint>("expected");
         // Window 400 × 300 on an available area of (0,0)–(1440,870) (a panel below it).
-        QTest::newRow("icon in a top panel: centred below")
-            << QRect(700, 2, 24, 24) << QPoint() << QPoint(511, 30);
+        QTest::newRow("icon in a top panel: centred below") << QRect(700, 2, 24, 24) << QPoint() << QPoint(511, 30);
         QTest::newRow("icon in a bottom panel: above") << QRect(700, 874, 24, 24) << QPoint() << QPoint(511, 570);
-        QTest::newRow("icon at the right edge: kept inside") << QRect(1420, 874, 20, 20) << QPoint() << QPoint(1040, 570);
+        QTest::newRow("icon at the right edge: kept inside")
+            << QRect(1420, 874, 20, 20) << QPoint() << QPoint(1040, 570);
         QTest::newRow("icon at the left edge: kept inside") << QRect(0, 2, 20, 20) << QPoint() << QPoint(0, 26);
         QTest::newRow("no geometry: the click") << QRect() << QPoint(300, 10) << QPoint(100, 15);
-        QTest::newRow("geometry at the origin means none") << QRect(0, 0, 22, 22) << QPoint(900, 860)
-                                                           << QPoint(700, 556);
+        QTest::newRow("geometry at the origin means none")
+            << QRect(0, 0, 22, 22) << QPoint(900, 860) << QPoint(700, 556);
     }
 
     void placement()
