@@ -9,6 +9,30 @@
         <source>Quibly</source>
         <translation>Quibly</translation>
     </message>
+    <message id="app.tooltip_urgent">
+        <source>Quibly — %1 urgent</source>
+        <translation>Quibly — %1 urgent</translation>
+    </message>
+    <message id="app.menu_list">
+        <source>Open list</source>
+        <translation>Open list</translation>
+    </message>
+    <message id="app.menu_capture">
+        <source>Take screenshot</source>
+        <translation>Take screenshot</translation>
+    </message>
+    <message id="app.menu_settings">
+        <source>Settings…</source>
+        <translation>Settings…</translation>
+    </message>
+    <message id="app.menu_quit">
+        <source>Quit</source>
+        <translation>Quit</translation>
+    </message>
+    <message id="app.settings_unwritable">
+        <source>Quibly cannot save its settings: %1 is not writable.</source>
+        <translation>Quibly cannot save its settings: %1 is not writable.</translation>
+    </message>
     <message id="list.title">
         <source>Tasks</source>
         <translation>Tasks</translation>

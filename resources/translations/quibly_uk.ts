@@ -9,6 +9,30 @@
         <source>Quibly</source>
         <translation>Quibly</translation>
     </message>
+    <message id="app.tooltip_urgent">
+        <source>Quibly — %1 urgent</source>
+        <translation>Quibly — термінових: %1</translation>
+    </message>
+    <message id="app.menu_list">
+        <source>Open list</source>
+        <translation>Відкрити список</translation>
+    </message>
+    <message id="app.menu_capture">
+        <source>Take screenshot</source>
+        <translation>Зробити знімок екрана</translation>
+    </message>
+    <message id="app.menu_settings">
+        <source>Settings…</source>
+        <translation>Налаштування…</translation>
+    </message>
+    <message id="app.menu_quit">
+        <source>Quit</source>
+        <translation>Вийти</translation>
+    </message>
+    <message id="app.settings_unwritable">
+        <source>Quibly cannot save its settings: %1 is not writable.</source>
+        <translation>Quibly не може зберегти налаштування: до %1 не можна записати.</translation>
+    </message>
     <message id="list.title">
         <source>Tasks</source>
         <translation>Завдання</translation>
