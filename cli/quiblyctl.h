@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QStringList>
 
+class QNetworkAccessManager;
 class QTextStream;
 
 /*!
@@ -21,7 +22,9 @@ class QuiblyCtl : public QObject
 public:
     enum Exit { Success = 0, Failure = 1, Usage = 2, NotConfigured = 3 };
 
-    QuiblyCtl(QTextStream &out, QTextStream &err, QObject *parent = nullptr);
+    /*! \a session carries every request; the caller owns it (nullptr: the process-wide one). */
+    QuiblyCtl(QTextStream &out, QTextStream &err, QNetworkAccessManager *session = nullptr,
+              QObject *parent = nullptr);
 
     /*! Runs the command in \a arguments (the program name first). */
     QCoro::Task<int> run(QStringList arguments);
@@ -31,4 +34,5 @@ public:
 private:
     QTextStream &m_out;
     QTextStream &m_err;
+    QNetworkAccessManager *m_session;
 };
