@@ -23,8 +23,7 @@ public:
     enum Exit { Success = 0, Failure = 1, Usage = 2, NotConfigured = 3 };
 
     /*! \a session carries every request; the caller owns it (nullptr: the process-wide one). */
-    QuiblyCtl(QTextStream &out, QTextStream &err, QNetworkAccessManager *session = nullptr,
-              QObject *parent = nullptr);
+    QuiblyCtl(QTextStream &out, QTextStream &err, QNetworkAccessManager *session = nullptr, QObject *parent = nullptr);
 
     /*! Runs the command in \a arguments (the program name first). */
     QCoro::Task<int> run(QStringList arguments);
