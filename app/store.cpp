@@ -4,16 +4,19 @@
 
 #include "accesskey.h"
 #include "defaults.h"
+#include "durablefile.h"
 #include "notifier.h"
 #include "quiblyapi.h"
 #include "reachability.h"
 
+#include <QCoroFuture>
 #include <QCoroTimer>
 #include <QNetworkAccessManager>
 #include <QStandardPaths>
 #include <QTimeZone>
 #include <QUrl>
 #include <QUuid>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 // A task that nobody awaits keeps running and frees itself when it ends.
@@ -53,6 +56,15 @@ QCoro::Task<ServiceResult<std::optional<Listing<Capture>>>> loadOpenCaptures(std
 {
     auto asking = client->openCaptures(std::move(known));
     co_return co_await std::move(asking);
+}
+
+QCoro::Task<> makePrivate(QString accessKeyPath, QString queueDirectory)
+{
+    QFuture<void> narrowing = QtConcurrent::run([accessKeyPath, queueDirectory] {
+        AccessKey::makePrivate(accessKeyPath);
+        DurableFile::makePrivate(queueDirectory);
+    });
+    co_await narrowing;
 }
 
 QCoro::Task<ServiceResult<std::monostate>> uploadOne(std::shared_ptr<const QuiblyAPI> client, QueuedCapture item,
@@ -212,6 +224,14 @@ QCoro::Task<> Store::sync()
 QCoro::Task<> Store::syncOnce()
 {
     QPointer<Store> self(this);
+    if (!m_madePrivate) {
+        // Folders and files that an older version or a hand left open to other accounts.
+        m_madePrivate = true;
+        auto narrowing = makePrivate(m_accessKeyPath, m_queue.directory());
+        co_await std::move(narrowing);
+        if (!self)
+            co_return;
+    }
     const auto shared = sharedApi();
     if (!shared) {
         notConfigured();
@@ -291,7 +311,12 @@ QCoro::Task<> Store::capture(QByteArray png)
     const QueuedCapture meta { QUuid::createUuid().toString(QUuid::WithoutBraces).toLower(),
                                QDateTime::currentDateTimeUtc(), QString::fromUtf8(QTimeZone::systemTimeZoneId()),
                                m_defaults->taskLanguage() };
-    const auto written = m_queue.enqueue(png, meta);
+    // A large screenshot takes tens of milliseconds to write and flush: off the main thread.
+    QPointer<Store> self(this);
+    auto writing = m_queue.enqueueInBackground(std::move(png), meta);
+    const auto written = co_await std::move(writing);
+    if (!self)
+        co_return;
     if (!written.ok()) {
         // Always announced: a screenshot that could not be kept is lost.
         m_notifier->post(qtTrId("notification.failed"));

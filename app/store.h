@@ -186,4 +186,5 @@ private:
     bool m_polling = false;
     bool m_syncing = false;
     bool m_syncAgain = false;
+    bool m_madePrivate = false; // modes left wide by older versions narrowed once
 };
