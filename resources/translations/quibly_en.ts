@@ -45,6 +45,14 @@
         <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
         <translation>Quibly needs permission to take screenshots. Allow it in the system settings.</translation>
     </message>
+    <message id="notification.no_screenshot_tool">
+        <source>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</source>
+        <translation>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</translation>
+    </message>
+    <message id="image.title">
+        <source>Screenshot</source>
+        <translation>Screenshot</translation>
+    </message>
     <message id="list.today">
         <source>Today</source>
         <translation>Today</translation>

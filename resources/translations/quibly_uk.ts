@@ -45,6 +45,14 @@
         <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
         <translation>Quibly потребує дозволу робити знімки екрана. Надайте його в системних налаштуваннях.</translation>
     </message>
+    <message id="notification.no_screenshot_tool">
+        <source>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</source>
+        <translation>Quibly не знайшов інструмента для знімків екрана. Установіть gnome-screenshot, spectacle, maim або scrot (на Wayland — grim і slurp).</translation>
+    </message>
+    <message id="image.title">
+        <source>Screenshot</source>
+        <translation>Знімок екрана</translation>
+    </message>
     <message id="list.today">
         <source>Today</source>
         <translation>Сьогодні</translation>
