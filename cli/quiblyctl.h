@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class QTextStream;
 
 /*!
@@ -29,6 +31,8 @@ public:
     static QString usage();
 
 private:
+    QCoro::Task<int> callApp(QString action, std::function<int(const QString &)> usageError);
+
     QTextStream &m_out;
     QTextStream &m_err;
 };

@@ -3,12 +3,12 @@
 #include "capturequeue.h"
 
 #include "durablefile.h"
+#include "filelock.h"
 
 #include <QCoroFuture>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -110,15 +110,18 @@ QCoro::Task<CaptureQueue::Drained> CaptureQueue::drain(Upload upload) const
 {
     const QString directory = m_directory;
     // The application and quiblyctl may drain the same queue; whoever holds the lock does
-    // the work, the other finds nothing it may take. A lock left by a process that died is
-    // taken over; a live holder keeps it however long its uploads take (no stale time).
-    auto lock = std::make_shared<QLockFile>(directory + u"/drain.lock"_s);
-    lock->setStaleLockTime(0);
+    // the work, the other finds nothing it may take. The kernel drops the lock when its
+    // holder dies, at whatever moment, so a killed drain never blocks the next one; a live
+    // holder keeps it however long its uploads take.
+    auto lock = std::make_shared<FileLock>();
 
     // Every awaited future is a named local: GCC 12 destroys lambda captures twice when the
     // lambda is a temporary inside a co_await expression.
     QFuture<QList<QueuedCapture>> listing = QtConcurrent::run([directory, lock] {
-        if (!QFileInfo(directory).isDir() || !lock->tryLock(0))
+        if (!QFileInfo(directory).isDir())
+            return QList<QueuedCapture>();
+        *lock = FileLock::tryLock(directory + u"/drain.lock"_s);
+        if (!lock->isLocked())
             return QList<QueuedCapture>();
         return CaptureQueue(directory).pending();
     });

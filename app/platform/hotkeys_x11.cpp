@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "hotkeys_x11.h"
 
-#include "physicalkey.h"
+#include "keycodes.h"
 #include "x11.h"
 
 #include <QCoreApplication>
@@ -110,7 +110,7 @@ void X11Hotkeys::bind(const QList<Key> &keys)
     m_keys = keys;
     m_grabs.clear();
     for (const Key &key : keys) {
-        const auto keycode = PhysicalKey::toX11(key.hotkey.keyCode);
+        const auto keycode = KeyCodes::toXkb(key.hotkey.keyCode);
         if (!keycode || *keycode > 255) {
             Q_EMIT stateChanged(key.number, HotkeyCenter::State::Unsupported, {});
             continue;

@@ -1,7 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
 #include "hotkeycenter.h"
-#include "physicalkey.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -88,39 +87,6 @@ private Q_SLOTS:
     {
         m_fired.clear();
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-    }
-
-    void physicalKeys_data()
-    {
-        QTest::addColumn<quint32>("keyCode");
-        QTest::addColumn<quint32>("x11");
-        QTest::addColumn<QString>("keysym");
-        QTest::newRow("T") << 17u << 28u << u"t"_qs;
-        QTest::newRow("L") << 37u << 46u << u"l"_qs;
-        QTest::newRow("1") << 18u << 10u << u"1"_qs;
-        QTest::newRow("space") << 49u << 65u << u"space"_qs;
-        QTest::newRow("F1") << 122u << 67u << u"F1"_qs;
-    }
-    void physicalKeys()
-    {
-        QFETCH(quint32, keyCode);
-        QFETCH(quint32, x11);
-        QFETCH(QString, keysym);
-        QCOMPARE(PhysicalKey::toX11(keyCode), x11);
-        QCOMPARE(PhysicalKey::fromX11(x11), keyCode);
-        QCOMPARE(PhysicalKey::keysymName(keyCode), keysym);
-    }
-    void physicalKeysRoundTrip()
-    {
-        QSet<quint32> evdevs;
-        for (quint32 code = 0; code < 256; ++code) {
-            if (const auto evdev = PhysicalKey::toEvdev(code)) {
-                QVERIFY2(!evdevs.contains(*evdev), qPrintable(QString::number(code)));
-                evdevs.insert(*evdev);
-                QCOMPARE(PhysicalKey::fromEvdev(*evdev), code);
-            }
-        }
-        QVERIFY(evdevs.size() > 90);
     }
 
     void firesInEveryLockState_data()

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "capturequeue.h"
 #include "fakeservice.h"
+#include "filelock.h"
 #include "quiblyapi.h"
 #include "testawait.h"
 
@@ -9,12 +10,15 @@
 #include <QCoroTimer>
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QNetworkAccessManager>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -42,9 +46,12 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// Everything in the queue folder but the lock file, which stays for good.
 QStringList entries(const QString &directory)
 {
-    return QDir(directory).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList names = QDir(directory).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    names.removeOne(u"drain.lock"_s);
+    return names;
 }
 
 CaptureQueue::Drained drain(const CaptureQueue &queue, CaptureQueue::Upload upload)
@@ -103,8 +110,8 @@ private Q_SLOTS:
     void imageDeletedByHand();
     void innerIdDiffersFromFileName();
     void removedDuringDrain();
+    void drainLock_data();
     void drainLock();
-    void staleLockIsTakenOver();
     void twoDrainsAtOnce();
 
 private:
@@ -283,7 +290,7 @@ void TestCaptureQueue::drainOutcomes()
     QStringList files;
     for (const QString &id : left)
         files << id + u".json"_s << id + u".png"_s;
-    QCOMPARE(entries(m_dir), files); // both files of what is left; the lock is gone
+    QCOMPARE(entries(m_dir), files); // both files of what is left
 }
 
 void TestCaptureQueue::drainAgainstService_data()
@@ -386,13 +393,44 @@ void TestCaptureQueue::removedDuringDrain()
     QVERIFY(drained.rejected.isEmpty());
 }
 
+void TestCaptureQueue::drainLock_data()
+{
+    QTest::addColumn<QByteArray>("lockContent");
+    QTest::addColumn<QString>("leftOver");
+    QTest::addColumn<bool>("heldByKilledChild");
+    QTest::newRow("killed before writing its pid") << QByteArray() << QString() << false;
+    QTest::newRow("pid of a process that is gone") << "2147483646\nquibly\n" + QSysInfo::machineHostName().toUtf8()
+            + "\n" << QString() << false;
+    QTest::newRow("killed while taking over") << QByteArray("1\nquibly\nhost\n") << u"drain.lock.rmlock"_s << false;
+    QTest::newRow("held by a process that was killed") << QByteArray() << QString() << true;
+}
+
 void TestCaptureQueue::drainLock()
 {
+    QFETCH(QByteArray, lockContent);
+    QFETCH(QString, leftOver);
+    QFETCH(bool, heldByKilledChild);
     const CaptureQueue queue(m_dir);
     enqueueThree(queue);
+    const QString lockPath = m_dir + u"/drain.lock"_s;
+    QVERIFY(writeFile(lockPath, lockContent));
+    if (!leftOver.isEmpty())
+        QVERIFY(writeFile(m_dir + u'/' + leftOver, lockContent));
+    if (heldByKilledChild) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const FileLock held = FileLock::tryLock(lockPath);
+            ::raise(held.isLocked() ? SIGKILL : SIGTERM);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    }
+
     {
-        QLockFile other(m_dir + u"/drain.lock"_s);
-        QVERIFY(other.tryLock(0));
+        // While a live holder has it, a drain touches nothing and does not wait.
+        const FileLock other = FileLock::tryLock(lockPath);
+        QVERIFY(other.isLocked());
         ScriptedUpload upload { { accepted(), accepted(), accepted() }, {}, {} };
         QCOMPARE(drain(queue, upload.function()), CaptureQueue::Drained());
         QVERIFY(upload.calls.isEmpty());
@@ -400,18 +438,7 @@ void TestCaptureQueue::drainLock()
     }
     ScriptedUpload upload { { accepted(), accepted(), accepted() }, {}, {} };
     QCOMPARE(drain(queue, upload.function()).uploaded.size(), 3);
-}
-
-void TestCaptureQueue::staleLockIsTakenOver()
-{
-    const CaptureQueue queue(m_dir);
-    enqueueThree(queue);
-    // Left behind by a process that no longer runs (a pid above any pid_max).
-    QVERIFY(writeFile(m_dir + u"/drain.lock"_s, "2147483646\nquibly\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
-
-    ScriptedUpload upload { { accepted(), accepted(), accepted() }, {}, {} };
-    QCOMPARE(drain(queue, upload.function()).uploaded.size(), 3);
-    QVERIFY(entries(m_dir).isEmpty());
+    QVERIFY(QFileInfo(lockPath).isFile()); // kept: a deleted lock file could be locked twice
 }
 
 void TestCaptureQueue::twoDrainsAtOnce()
