@@ -2,9 +2,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QColor>
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 class QDBusServiceWatcher;
 
@@ -34,6 +37,12 @@ public:
      * sends nothing on a right click without a menu. XEmbed trays pass every button on.
      */
     static bool needsMenu(bool sni, const QString &currentDesktop, const QString &watcherProgram);
+
+    /*!
+     * The foreground colour an XEmbed tray asks its icons to use (_NET_SYSTEM_TRAY_COLORS, set
+     * by Xfce's, MATE's and other panels that know their theme), or none.
+     */
+    static std::optional<QColor> xembedInk();
 
 Q_SIGNALS:
     /*! The watcher came (\a present) or went. */
