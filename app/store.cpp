@@ -44,14 +44,18 @@ QCoro::Task<> sleep(std::chrono::milliseconds interval)
 
 // The client travels with each request so that a request left running (the open captures
 // after the task list failed) never outlives it.
-QCoro::Task<ServiceResult<QList<TaskItem>>> loadTasks(std::shared_ptr<const QuiblyAPI> client)
+QCoro::Task<ServiceResult<std::optional<Listing<TaskItem>>>> loadTasks(std::shared_ptr<const QuiblyAPI> client,
+                                                                       Listing<TaskItem> known)
 {
-    co_return co_await client->tasks();
+    auto asking = client->tasks(std::move(known));
+    co_return co_await std::move(asking);
 }
 
-QCoro::Task<ServiceResult<QList<Capture>>> loadOpenCaptures(std::shared_ptr<const QuiblyAPI> client)
+QCoro::Task<ServiceResult<std::optional<Listing<Capture>>>> loadOpenCaptures(std::shared_ptr<const QuiblyAPI> client,
+                                                                             Listing<Capture> known)
 {
-    co_return co_await client->openCaptures();
+    auto asking = client->openCaptures(std::move(known));
+    co_return co_await std::move(asking);
 }
 
 QCoro::Task<> makePrivate(QString accessKeyPath, QString queueDirectory)
@@ -263,8 +267,8 @@ QCoro::Task<> Store::refresh()
         co_return;
     }
     // Both requests are on the wire before either answer is looked at.
-    auto tasksRequest = loadTasks(shared);
-    auto capturesRequest = loadOpenCaptures(shared);
+    auto tasksRequest = loadTasks(shared, m_tasks);
+    auto capturesRequest = loadOpenCaptures(shared, m_openCaptures);
 
     auto tasks = co_await tasksRequest;
     if (!self)
@@ -282,17 +286,22 @@ QCoro::Task<> Store::refresh()
         co_return;
     }
 
-    m_tasks = std::move(tasks).value();
-    Q_EMIT tasksChanged();
-    m_openCaptures = std::move(captures).value();
-    Q_EMIT openCapturesChanged();
+    // Nothing new (304): the lists stand, and nobody is told they changed.
+    if (tasks.value()) {
+        m_tasks = std::move(*std::move(tasks).value());
+        Q_EMIT tasksChanged();
+    }
+    if (captures.value()) {
+        m_openCaptures = std::move(*std::move(captures).value());
+        Q_EMIT openCapturesChanged();
+    }
     setProblem(std::nullopt);
     setOffline(false);
     if (!m_loaded) {
         m_loaded = true;
         Q_EMIT loadedChanged();
     }
-    for (const Capture &capture : std::as_const(m_openCaptures))
+    for (const Capture &capture : std::as_const(m_openCaptures.items))
         if (capture.status == u"pending")
             m_watching.insert(capture.id);
 }

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QCoroTask>
+#include <QCoroTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -58,7 +59,18 @@ QCoro::Task<int> measure(const QString &root)
 
     QList<double> stalls;
     QList<double> durations;
+    QList<double> blocking;
+    QList<double> idle;
     for (int run = 0; run < runs; ++run) {
+        // For comparison, interleaved: the same write done on the main thread, which blocks it
+        // for all of its duration (as capture() did before it moved the write to a worker).
+        const QueuedCapture meta { u"blocking-%1"_s.arg(run), QDateTime::currentDateTimeUtc(), u"UTC"_s, u"en"_s };
+        QElapsedTimer blocked;
+        blocked.start();
+        if (!store.queue().enqueue(png, meta).ok())
+            co_return 1;
+        blocking.append(blocked.nsecsElapsed() / 1e6);
+
         clock.start();
         lastTick = 0;
         longestGap = 0;
@@ -70,14 +82,27 @@ QCoro::Task<int> measure(const QString &root)
         longestGap = std::max(longestGap, end - lastTick);
         stalls.append(longestGap / 1e6);
         durations.append(end / 1e6);
+
+        // The noise floor: the longest gap over as long a time with nothing to do.
+        clock.start();
+        lastTick = 0;
+        longestGap = 0;
+        ticker.start();
+        co_await QCoro::sleepFor(std::chrono::nanoseconds(end));
+        ticker.stop();
+        idle.append(std::max(longestGap, clock.nsecsElapsed() - lastTick) / 1e6);
     }
-    if (store.queued() != runs) {
-        std::fprintf(stderr, "expected %d queued captures, found %d\n", runs, store.queued());
+    if (store.queued() != 2 * runs) {
+        std::fprintf(stderr, "expected %d queued captures, found %d\n", 2 * runs, store.queued());
         co_return 1;
     }
     std::printf("queuing a 10 MB capture: longest main-thread stall median %.1f ms, worst %.1f ms; "
                 "capture() took median %.1f ms (%d runs, 1 ms ticker)\n",
                 median(stalls), *std::max_element(stalls.cbegin(), stalls.cend()), median(durations), runs);
+    std::printf("idle main thread over as long a time: longest gap median %.1f ms, worst %.1f ms\n", median(idle),
+                *std::max_element(idle.cbegin(), idle.cend()));
+    std::printf("the same write on the main thread blocks it for: median %.1f ms, worst %.1f ms\n", median(blocking),
+                *std::max_element(blocking.cbegin(), blocking.cend()));
     co_return 0;
 }
 

@@ -191,6 +191,8 @@ bool DurableFile::syncDirectory(const QString &directory)
 QString DurableFile::makePrivateDirectory(const QString &directory)
 {
     const QString absolute = QDir::cleanPath(QFileInfo(directory).absoluteFilePath());
+    if (QFileInfo(absolute).isDir())
+        return {};
     qsizetype end = 0;
     while (end < absolute.size()) {
         end = absolute.indexOf(u'/', end + 1);
@@ -209,9 +211,7 @@ QString DurableFile::makePrivateDirectory(const QString &directory)
         }
         if (errno != EEXIST)
             return u"cannot create %1: %2"_s.arg(part, reason());
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (::stat(encoded.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
             return u"cannot create %1: not a folder"_s.arg(part);
     }
@@ -221,9 +221,7 @@ QString DurableFile::makePrivateDirectory(const QString &directory)
 void DurableFile::makePrivate(const QString &path)
 {
     const QByteArray encoded = QFile::encodeName(path);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(encoded.constData(), &st) == 0 && !S_ISLNK(st.st_mode) && (st.st_mode & 0077))
         ::chmod(encoded.constData(), st.st_mode & 07700);
 }

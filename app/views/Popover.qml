@@ -139,9 +139,10 @@ Pane {
             queued: Store.queued
             offline: Store.offline
             showEmptyState: root.showEmptyState
-            visible: implicitHeight > 0
             Layout.fillWidth: true
             Layout.preferredHeight: implicitHeight
+            // Hiding it would hide what gives it height: an empty list takes back its gap instead.
+            Layout.topMargin: implicitHeight > 0 ? 0 : -Style.spacing
         }
 
         MenuSeparator {
