@@ -4,6 +4,8 @@
 #include "autostart.h"
 #include "defaults.h"
 #include "fakeservice.h"
+#include "hotkeycenter.h"
+#include "platform/hotkeybackend.h"
 #include "settingsform.h"
 #include "settingskey.h"
 #include "translations.h"
@@ -16,6 +18,18 @@
 #include <QTest>
 
 using Reply = FakeService::Reply;
+
+namespace {
+/*! Hot keys whose desktop answers the test gives. */
+class ScriptedHotkeys : public HotkeyBackend
+{
+public:
+    bool suspended = false;
+    QString name() const override { return u"scripted"_qs; }
+    void bind(const QList<Key> &) override { }
+    void setSuspended(bool on) override { suspended = on; }
+};
+} // namespace
 using Connection = SettingsForm::Connection;
 
 class SettingsFormTest : public QObject
@@ -197,6 +211,27 @@ private Q_SLOTS:
         QCOMPARE(recording.size(), 2);
         QCOMPARE(recording.at(0).first().toBool(), true);
         QCOMPARE(recording.at(1).first().toBool(), false);
+    }
+
+    void followsWhatTheDesktopMadeOfTheHotkeys()
+    {
+        auto owned = std::make_unique<ScriptedHotkeys>();
+        ScriptedHotkeys *backend = owned.get();
+        HotkeyCenter hotkeys(std::move(owned));
+        hotkeys.registerKeys({ { Hotkey::defaultCapture(), [] {}, {} }, { Hotkey::defaultList(), [] {}, {} } });
+        m_form->followHotkeys(&hotkeys);
+        Q_EMIT backend->stateChanged(1, HotkeyCenter::State::Refused, {});
+        Q_EMIT backend->stateChanged(2, HotkeyCenter::State::Active, u"Ctrl+Alt+Y"_qs);
+        QCOMPARE(m_form->captureRecorder()->note(), qtTrId("settings.hotkey_refused"));
+        QVERIFY(m_form->listRecorder()->note().contains(u"Ctrl+Alt+Y"_qs));
+        // The desktop taking the combination as asked leaves nothing to say.
+        Q_EMIT backend->stateChanged(2, HotkeyCenter::State::Active, u"Ctrl+Alt+Super+L"_qs);
+        QCOMPARE(m_form->listRecorder()->note(), QString());
+
+        m_form->captureRecorder()->start();
+        QVERIFY(backend->suspended);
+        m_form->captureRecorder()->stop();
+        QVERIFY(!backend->suspended);
     }
 
     void recordedHotkeyIsStored()
