@@ -64,7 +64,7 @@ void removeIfAbandoned(const QString &path, const QString &record)
 void sweep(const QString &directory)
 {
     DurableFile::makePrivate(directory);
-    const QStringList names = QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = QDir(directory).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : names) {
         const QString path = directory + u'/' + name;
         if (name == lockName + u".rmlock"_s) {

@@ -31,8 +31,9 @@ FileLock &FileLock::operator=(FileLock &&other) noexcept
 FileLock FileLock::tryLock(const QString &path, Open open)
 {
     // Read-only is enough for flock, and works on a file whose mode lost its write bit.
-    // O_NOFOLLOW: a link planted in the queue must not make us create or lock a file elsewhere.
-    const int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | (open == Open::CreateIfMissing ? O_CREAT : 0);
+    // O_NOFOLLOW: a link planted in the queue must not make us create or lock a file elsewhere;
+    // O_NONBLOCK: nor may a FIFO in its place hold us up.
+    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (open == Open::CreateIfMissing ? O_CREAT : 0);
     const int descriptor = ::open(QFile::encodeName(path).constData(), flags, S_IRUSR | S_IWUSR);
     if (descriptor < 0)
         return {};

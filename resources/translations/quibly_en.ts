@@ -199,6 +199,10 @@
         <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
         <translation>Quibly needs permission to take screenshots. Allow it in the system settings.</translation>
     </message>
+    <message id="notification.no_screenshot_tool">
+        <source>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</source>
+        <translation>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</translation>
+    </message>
     <message id="settings.title">
         <source>Quibly Settings</source>
         <translation>Quibly Settings</translation>

@@ -201,6 +201,10 @@
         <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
         <translation>Quibly потребує дозволу робити знімки екрана. Надайте його в системних налаштуваннях.</translation>
     </message>
+    <message id="notification.no_screenshot_tool">
+        <source>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</source>
+        <translation>Quibly не знайшов інструмента для знімків екрана. Установіть gnome-screenshot, spectacle, maim або scrot (на Wayland — grim і slurp).</translation>
+    </message>
     <message id="settings.title">
         <source>Quibly Settings</source>
         <translation>Налаштування Quibly</translation>
