@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 /*!
  * A fixed set of rendered screenshots (1440×900, a few at 2880×1800 with everything drawn at
@@ -30,6 +31,8 @@ struct Screen
     QDateTime localTime;
     QImage image;
     QList<Expected> expected;
+    QString kind; //!< what the screen shows ("chat", "board", …); empty on the plain screens
+    QStringList notTasks; //!< texts on the screen that must not become tasks
 };
 
 /*! Renders every screen (needs a QGuiApplication for the fonts). */

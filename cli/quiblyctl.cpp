@@ -5,6 +5,7 @@
 #include "accesskey.h"
 #include "decoder.h"
 #include "defaults.h"
+#include "desktopbus.h"
 #include "notifier.h"
 #include "ordering.h"
 #include "recordjson.h"
@@ -13,7 +14,11 @@
 #include "taskstyle.h"
 
 #include <QCommandLineParser>
+#include <QCoroDBusPendingCall>
 #include <QCoroTimer>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingReply>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -76,6 +81,7 @@ const QHash<QString, CommandShape> &commands()
         { u"delete-capture"_s, { 1, 1, {} } },
         { u"capture"_s, { 1, 1, { u"no-wait"_s, u"timeout"_s } } },
         { u"queue"_s, { 0, 0, {} } },
+        { u"app"_s, { 1, 1, {} } },
     };
     return shapes;
 }
@@ -210,9 +216,42 @@ QString QuiblyCtl::usage()
                                   queue the PNG (from a file or standard input), sync, then follow until
                                   its outcome is announced (default timeout 120 s); print announcements
   queue                           list the local queue, oldest first
+  app capture|list|settings       ask the running Quibly to take a screenshot, open or close its list,
+                                  or show its settings (for the desktop's own keyboard shortcuts)
 
-Exit status: 0 success, 1 the service failed or a problem remains, 2 usage error, 3 not configured.
+Exit status: 0 success, 1 the service failed or a problem remains, 2 usage error, 3 not configured
+(for app: Quibly is not running).
 )"_s;
+}
+
+QCoro::Task<int> QuiblyCtl::callApp(QString action, std::function<int(const QString &)> usageError)
+{
+    static const QHash<QString, QString> methods {
+        { u"capture"_s, u"Capture"_s },
+        { u"list"_s, u"ToggleList"_s },
+        { u"settings"_s, u"OpenSettings"_s },
+    };
+    const auto method = methods.constFind(action);
+    if (method == methods.cend())
+        co_return usageError(u"app takes capture, list or settings, got "_s + action);
+    auto bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        m_err << u"quiblyctl: no session bus, so no running Quibly to reach\n"_s;
+        co_return NotConfigured;
+    }
+    auto message = QDBusMessage::createMethodCall(DesktopBus::serviceName(), DesktopBus::objectPath(),
+                                                  DesktopBus::interfaceName(), *method);
+    const QDBusPendingReply<> reply = co_await bus.asyncCall(message, 5000);
+    if (reply.isValid())
+        co_return Success;
+    const QString error = reply.error().name();
+    if (error == u"org.freedesktop.DBus.Error.ServiceUnknown"_s
+        || error == u"org.freedesktop.DBus.Error.NameHasNoOwner"_s) {
+        m_err << u"quiblyctl: Quibly is not running (start it first)\n"_s;
+        co_return NotConfigured;
+    }
+    m_err << u"quiblyctl: Quibly did not take the request: "_s << reply.error().message() << u'\n';
+    co_return Failure;
 }
 
 QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
@@ -269,6 +308,9 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     const auto printJson = [this](const QJsonDocument &document) {
         m_out << QString::fromUtf8(document.toJson(QJsonDocument::Indented));
     };
+
+    if (command == u"app")
+        co_return co_await callApp(args.first(), usageError);
 
     Defaults defaults;
 

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QTextStream;
 
@@ -23,8 +25,7 @@ public:
     enum Exit { Success = 0, Failure = 1, Usage = 2, NotConfigured = 3 };
 
     /*! \a session carries every request; the caller owns it (nullptr: the process-wide one). */
-    QuiblyCtl(QTextStream &out, QTextStream &err, QNetworkAccessManager *session = nullptr,
-              QObject *parent = nullptr);
+    QuiblyCtl(QTextStream &out, QTextStream &err, QNetworkAccessManager *session = nullptr, QObject *parent = nullptr);
 
     /*! Runs the command in \a arguments (the program name first). */
     QCoro::Task<int> run(QStringList arguments);
@@ -32,6 +33,8 @@ public:
     static QString usage();
 
 private:
+    QCoro::Task<int> callApp(QString action, std::function<int(const QString &)> usageError);
+
     QTextStream &m_out;
     QTextStream &m_err;
     QNetworkAccessManager *m_session;

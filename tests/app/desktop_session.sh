@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Quibly developers
+# SPDX-License-Identifier: MIT
+#
+# Runs the real application in desktop sessions of its own: an X server with openbox, an
+# XEmbed tray (trayer) and a notification server (dunst); the same with a StatusNotifierItem
+# watcher and host; and a headless Wayland compositor. Drives it with xdotool, its D-Bus
+# name and quiblyctl, against a local quibly-service with a few urgent tasks.
+#
+# Usage: desktop_session.sh BUILD_DIR   (exit 0 when every check passed, 77 when tools are missing)
+set -uo pipefail
+build=$(realpath "$1")
+here=$(dirname "$(realpath "$0")")
+app=$build/app/quibly
+ctl=$build/cli/quiblyctl
+service=$build/service/quibly-service
+snihost=$build/tests/support/snihost
+traycolors=$build/tests/support/traycolors
+for tool in Xvfb openbox trayer dunst xdotool xwininfo xprop dbus-daemon; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+source "$here/../support/desktop-session.sh"
+
+failures=0
+check() { # description, command...
+  local what=$1
+  shift
+  if "$@"; then
+    echo "PASS: $what"
+  else
+    echo "FAIL: $what"
+    failures=$((failures + 1))
+  fi
+}
+
+# A home of its own: settings, access key, queue, autostart.
+root=$(mktemp -d)
+export HOME=$root/home XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data XDG_CACHE_HOME=$root/cache
+export XDG_RUNTIME_DIR=$root/runtime XDG_CURRENT_DESKTOP=openbox
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+export QT_QUICK_BACKEND=software
+
+# The service, with three tasks due today (urgent) and one without a deadline.
+port=$((20000 + RANDOM % 20000))
+"$service" --data "$root/service" keys create session >"$root/key" 2>/dev/null
+"$service" --data "$root/service" --listen "127.0.0.1:$port" >"$root/service.log" 2>&1 &
+service_pid=$!
+cleanup() {
+  session_stop
+  kill "$service_pid" 2>/dev/null
+  wait "$service_pid" 2>/dev/null
+  rm -rf "$root"
+}
+trap cleanup EXIT
+session_wait 20 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port"
+"$ctl" config server "http://127.0.0.1:$port" >/dev/null
+"$ctl" config key <"$root/key" >/dev/null
+today=$(date +%F)
+for title in "Renew the passport" "Call the dentist" "Send the report"; do
+  "$ctl" add "$title" >/dev/null
+done
+"$ctl" add "Water the plants" >/dev/null
+for id in $("$ctl" list | awk -F'\t' '$NF != "Water the plants" { print $1 }'); do
+  "$ctl" edit "$id" --due "$today" >/dev/null
+done
+check "three urgent tasks on the service" test "$("$ctl" badge)" = 3
+
+# Helpers over the running application.
+app_pid=
+start_app() {
+  "$app" >>"$root/app.stderr" 2>&1 &
+  app_pid=$!
+}
+stop_app() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  app_pid=
+}
+docked() { session_icon "$app_pid" >/dev/null; }
+icon_centre() { session_centre "$(session_icon "$app_pid")"; }
+list_geometry() { session_list "${1:-$app_pid}"; }
+list_shown() { list_geometry "$@" >/dev/null; }
+list_hidden() { ! list_geometry "$@" >/dev/null; }
+bus_owner() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.GetConnectionUnixProcessID string:org.quibly.Quibly 2>/dev/null | awk '/uint32/ { print $2 }'
+}
+settings_shown() { xdotool search --onlyvisible --pid "$app_pid" --name '^Settings$' >/dev/null 2>&1; }
+red_in_icon() { # how many clearly red pixels the docked icon shows
+  local cx cy
+  read -r cx cy < <(icon_centre)
+  import -window root -crop "32x32+$((cx - 16))+$((cy - 16))" "$root/icon.png" 2>/dev/null
+  convert "$root/icon.png" -fx 'r > 0.6 && g < 0.35 && b < 0.35 ? 1 : 0' -format '%[fx:round(mean*w*h)]' info:
+}
+
+# --- XEmbed: trayer, openbox, dunst --------------------------------------------------------
+session_x
+session_bus
+session_wm
+session_trayer 0xdddddd
+session_dunst
+start_app
+check "the icon docks in the XEmbed tray" session_wait 10 docked
+check "the application owns org.quibly.Quibly" session_wait 10 test "$(bus_owner)" = "$app_pid"
+check "the icon shows the urgent badge" session_wait 10 test "$(red_in_icon)" -gt 10
+read -r cx cy < <(icon_centre)
+xdotool mousemove "$cx" "$cy" click 1
+check "a left click opens the list" session_wait 5 list_shown
+read -r lx ly lw lh < <(list_geometry)
+check "the list sits above the icon in the bottom panel, inside the screen" \
+  test "$lx" -ge 0 -a $((lx + lw)) -le 1440 -a $((ly + lh)) -le "$cy" -a "$ly" -ge 0
+xdotool mousemove 200 200 click 1
+check "a click elsewhere closes it" session_wait 5 list_hidden
+xdotool mousemove "$cx" "$cy" click 1
+session_wait 5 list_shown
+xdotool mousemove "$cx" "$cy" click 1
+check "a second click on the icon closes it" session_wait 5 list_hidden
+sleep 0.5
+check "and it stays closed" list_hidden
+xdotool mousemove "$cx" "$cy" click 1
+session_wait 5 list_shown
+xdotool key Escape
+check "Escape closes it" session_wait 5 list_hidden
+
+"$app"
+check "a second launch exits at once with status 0" test $? -eq 0
+check "and opens the first instance's list" session_wait 5 list_shown
+"$ctl" app list
+check "quiblyctl app list closes it again" session_wait 5 list_hidden
+"$ctl" app settings
+check "quiblyctl app settings shows the settings window" session_wait 10 settings_shown
+
+kill "$session_trayer_pid" 2>/dev/null # trayer goes away …
+session_wait 5 sh -c '! xdotool search --classname panel'
+session_trayer 0xdddddd # … and comes back
+check "the icon docks again in a restarted tray" session_wait 10 docked
+
+kill -STOP "$app_pid"
+"$app" >>"$root/second.stderr" 2>&1 &
+second=$!
+sleep 4
+check "with the first instance hung, a new launch starts on its own" kill -0 "$second"
+kill "$second" 2>/dev/null
+wait "$second" 2>/dev/null
+kill -CONT "$app_pid"
+stop_app
+check "no warnings on standard error (XEmbed)" test ! -s "$root/app.stderr"
+[ -s "$root/app.stderr" ] && cat "$root/app.stderr"
+session_stop
+
+# --- StatusNotifierItem: a watcher and the test host -----------------------------------------
+if command -v status-notifier-watcher >/dev/null; then
+  : >"$root/app.stderr"
+  session_x
+  session_bus
+  session_wm
+  session_dunst
+  session_sni "$snihost"
+  start_app
+  check "the item registers with the watcher" session_wait 10 sh -c "test -n \"\$('$snihost' items)\""
+  check "its tooltip counts the urgent tasks" session_wait 10 \
+    sh -c "'$snihost' get ToolTip | grep -qx 'Quibly — 3 urgent'"
+  xdotool mousemove 700 300
+  "$snihost" call Activate 700 300
+  check "Activate opens the list" session_wait 5 list_shown
+  "$snihost" call Activate 700 300
+  check "Activate again closes it" session_wait 5 list_hidden
+  check "a host that sends nothing on a right click gets the menu" \
+    sh -c "'$snihost' get Menu | grep -q '/'"
+  stop_app
+  check "no warnings on standard error (SNI)" test ! -s "$root/app.stderr"
+  [ -s "$root/app.stderr" ] && cat "$root/app.stderr"
+  session_stop
+fi
+
+# --- Wayland: a headless compositor --------------------------------------------------------
+if command -v weston >/dev/null && command -v status-notifier-watcher >/dev/null; then
+  : >"$root/app.stderr"
+  session_bus
+  session_start weston weston --backend=headless-backend.so --socket=wayland-quibly --idle-time=0
+  session_wait 10 test -S "$XDG_RUNTIME_DIR/wayland-quibly"
+  session_sni "$snihost"
+  WAYLAND_DISPLAY=wayland-quibly QT_QPA_PLATFORM=wayland start_app
+  check "Wayland: the item registers with the watcher" session_wait 10 sh -c "test -n \"\$('$snihost' items)\""
+  "$snihost" call Activate 0 0
+  sleep 1
+  check "Wayland: the application runs after opening its list" kill -0 "$app_pid"
+  stop_app
+  check "Wayland: no warnings on standard error" test ! -s "$root/app.stderr"
+  [ -s "$root/app.stderr" ] && cat "$root/app.stderr"
+  session_stop
+fi
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]

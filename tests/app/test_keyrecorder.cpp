@@ -1,0 +1,196 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "keyrecorder.h"
+#include "translations.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QWindow>
+
+namespace {
+/*! Counts the key presses that get through to it. */
+class Window : public QWindow
+{
+public:
+    int presses = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent *) override { ++presses; }
+};
+
+constexpr quint32 xkb(quint32 evdev)
+{
+    return evdev + 8;
+}
+constexpr auto hyper = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+} // namespace
+
+class KeyRecorderTest : public QObject
+{
+    Q_OBJECT
+private:
+    static void press(QWindow *window, int key, quint32 scanCode, Qt::KeyboardModifiers modifiers = {})
+    {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, scanCode, 0, 0);
+        QCoreApplication::sendEvent(window, &event);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers, scanCode, 0, 0);
+        QCoreApplication::sendEvent(window, &release);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QCOMPARE(Translations::install({ u"en"_qs }), u"en"_qs); }
+
+    void recordsAChordAndSwallowsEveryPress_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<quint32>("scanCode");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<bool>("records");
+        QTest::addColumn<quint32>("keyCode");
+        QTest::addColumn<quint32>("mask");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("T alone is ignored")
+            << int(Qt::Key_T) << xkb(20) << Qt::KeyboardModifiers() << false << 0u << 0u << QString();
+        QTest::newRow("Shift+T is ignored")
+            << int(Qt::Key_T) << xkb(20) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false << 0u << 0u << QString();
+        QTest::newRow("Ctrl alone is ignored")
+            << int(Qt::Key_Alt) << xkb(56) << Qt::KeyboardModifiers(Qt::ControlModifier) << false << 0u << 0u
+            << QString();
+        QTest::newRow("Ctrl+Alt+Super+T")
+            << int(Qt::Key_T) << xkb(20) << Qt::KeyboardModifiers(hyper) << true << 17u << 6400u << u"T"_qs;
+        QTest::newRow("Shift+Super+K") << int(Qt::Key_K) << xkb(37)
+                                       << Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::MetaModifier) << true << 40u
+                                       << 768u << u"K"_qs;
+        QTest::newRow("Alt+F5") << int(Qt::Key_F5) << xkb(63) << Qt::KeyboardModifiers(Qt::AltModifier) << true << 96u
+                                << 2048u << u"F5"_qs;
+        QTest::newRow("no scan code: the US key")
+            << int(Qt::Key_L) << 0u << Qt::KeyboardModifiers(hyper) << true << 37u << 6400u << u"L"_qs;
+    }
+    void recordsAChordAndSwallowsEveryPress()
+    {
+        QFETCH(int, key);
+        QFETCH(quint32, scanCode);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(bool, records);
+        Window window;
+        KeyRecorder recorder;
+        recorder.setHotkey(Hotkey::defaultList());
+        QSignalSpy recorded(&recorder, &KeyRecorder::recorded);
+        QSignalSpy recording(&recorder, &KeyRecorder::recordingChanged);
+
+        recorder.start();
+        press(&window, key, scanCode, modifiers);
+        QCOMPARE(window.presses, 0);
+        QCOMPARE(recorder.recording(), !records);
+        if (records) {
+            QFETCH(quint32, keyCode);
+            QFETCH(quint32, mask);
+            QFETCH(QString, text);
+            const Hotkey expected { keyCode, mask, text };
+            QCOMPARE(recorded.size(), 1);
+            QCOMPARE(recorded.first().first().value<Hotkey>(), expected);
+            QCOMPARE(recorder.hotkey(), expected);
+            QCOMPARE(recording.size(), 2);
+        } else {
+            QCOMPARE(recorded.size(), 0);
+            QCOMPARE(recorder.hotkey(), Hotkey::defaultList());
+        }
+        // Once idle, presses reach the window again.
+        recorder.stop();
+        press(&window, key, scanCode, modifiers);
+        QCOMPARE(window.presses, 1);
+    }
+
+    void escapeCancelsAndKeepsTheHotkey()
+    {
+        Window window;
+        KeyRecorder recorder;
+        QSignalSpy recorded(&recorder, &KeyRecorder::recorded);
+        recorder.start();
+        press(&window, Qt::Key_Escape, xkb(1), Qt::ControlModifier);
+        QVERIFY(!recorder.recording());
+        QCOMPARE(recorded.size(), 0);
+        QCOMPARE(recorder.hotkey(), Hotkey::defaultCapture());
+        QCOMPARE(window.presses, 0);
+    }
+
+    void closingOrHidingAnyWindowStopsRecording_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("close") << true;
+        QTest::newRow("hide") << false;
+    }
+    void closingOrHidingAnyWindowStopsRecording()
+    {
+        QFETCH(bool, close);
+        Window other;
+        other.show();
+        KeyRecorder recorder;
+        recorder.start();
+        if (close)
+            other.close();
+        else
+            other.hide();
+        QVERIFY(!recorder.recording());
+    }
+
+    void desktopSpelling_data()
+    {
+        QTest::addColumn<Hotkey>("hotkey");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("default capture") << Hotkey::defaultCapture() << u"Ctrl+Alt+Super+T"_qs;
+        QTest::newRow("all four") << Hotkey { 40, 0x1B00, u"k"_qs } << u"Ctrl+Alt+Shift+Super+K"_qs;
+        QTest::newRow("Super+F5") << Hotkey { 96, 0x0100, u"F5"_qs } << u"Super+F5"_qs;
+    }
+    void desktopSpelling()
+    {
+        QFETCH(Hotkey, hotkey);
+        QFETCH(QString, text);
+        QCOMPARE(KeyRecorder::desktopText(hotkey), text);
+    }
+
+    void noteSaysWhatTheDesktopMadeOfIt()
+    {
+        KeyRecorder recorder;
+        QSignalSpy changed(&recorder, &KeyRecorder::noteChanged);
+        QCOMPARE(recorder.note(), QString());
+        recorder.setTrigger(u"Ctrl+Alt+Y"_qs);
+        QVERIFY(recorder.note().contains(u"Ctrl+Alt+Y"_qs));
+        recorder.setRefused(true);
+        QVERIFY(!recorder.note().contains(u"Ctrl+Alt+Y"_qs));
+        recorder.setRefused(false);
+        recorder.setTrigger({});
+        QCOMPARE(recorder.note(), QString());
+        QCOMPARE(changed.size(), 4);
+    }
+
+    // A real key press under X11: scan code, modifiers and the layout's text as the server sends them.
+    void recordsARealPressOnX11()
+    {
+        if (QGuiApplication::platformName() != u"xcb")
+            QSKIP("needs an X server");
+        if (QStandardPaths::findExecutable(u"xdotool"_qs).isEmpty())
+            QSKIP("needs xdotool");
+        Window window;
+        window.resize(100, 100);
+        window.show();
+        window.requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        KeyRecorder recorder;
+        QSignalSpy recorded(&recorder, &KeyRecorder::recorded);
+        recorder.start();
+        QProcess xdotool;
+        xdotool.start(u"xdotool"_qs, { u"key"_qs, u"ctrl+alt+super+t"_qs });
+        QTRY_COMPARE(recorded.size(), 1);
+        QCOMPARE(recorded.first().first().value<Hotkey>(), Hotkey::defaultCapture());
+        QCOMPARE(window.presses, 0);
+        QVERIFY(xdotool.waitForFinished());
+    }
+};
+
+QTEST_MAIN(KeyRecorderTest)
+#include "test_keyrecorder.moc"

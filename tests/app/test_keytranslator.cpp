@@ -1,0 +1,119 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "keycodes.h"
+#include "keytranslator.h"
+
+#include <QTest>
+
+using Press = KeyTranslator::Press;
+constexpr auto hyper = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
+class KeyTranslatorTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void physicalKeyAndLayoutText_data()
+    {
+        QTest::addColumn<QString>("layouts");
+        QTest::addColumn<quint32>("group");
+        QTest::addColumn<quint32>("evdev");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<quint32>("keyCode");
+        QTest::addColumn<quint32>("mask");
+        QTest::addColumn<QString>("text");
+        auto row = [](const char *name, const char *layouts, quint32 group, quint32 evdev,
+                      Qt::KeyboardModifiers modifiers, quint32 keyCode, quint32 mask, const QString &text) {
+            QTest::newRow(name) << QString::fromLatin1(layouts) << group << evdev << modifiers << keyCode << mask
+                                << text;
+        };
+        row("us T", "us", 0, 20, hyper, 17, 6400, u"T"_qs);
+        row("ua T writes Е", "ua", 0, 20, hyper, 17, 6400, u"Е"_qs);
+        row("de T", "de", 0, 20, hyper, 17, 6400, u"T"_qs);
+        row("us L", "us", 0, 38, hyper, 37, 6400, u"L"_qs);
+        row("ua L writes Д", "ua", 0, 38, hyper, 37, 6400, u"Д"_qs);
+        row("de Y key writes Z", "de", 0, 21, Qt::ControlModifier, 16, 4096, u"Z"_qs);
+        row("de Z key writes Y", "de", 0, 44, Qt::AltModifier, 6, 2048, u"Y"_qs);
+        row("de Ö", "de", 0, 39, Qt::ControlModifier, 41, 4096, u"Ö"_qs);
+        row("de dead circumflex", "de", 0, 41, Qt::ControlModifier, 50, 4096, u"^"_qs);
+        row("us shift+super K", "us", 0, 37, Qt::ShiftModifier | Qt::MetaModifier, 40, 768, u"K"_qs);
+        row("ua shift+super K writes Л", "ua", 0, 37, Qt::ShiftModifier | Qt::MetaModifier, 40, 768, u"Л"_qs);
+        row("ua digit ignores shift", "ua", 0, 2, Qt::ShiftModifier | Qt::ControlModifier, 18, 4608, u"1"_qs);
+        row("us,ua in the first group", "us,ua", 0, 20, hyper, 17, 6400, u"T"_qs);
+        row("us,ua in the second group", "us,ua", 1, 20, hyper, 17, 6400, u"Е"_qs);
+        row("F5 by name", "ua", 0, 63, Qt::ControlModifier, 96, 4096, u"F5"_qs);
+        row("space by name", "us", 0, 57, Qt::MetaModifier, 49, 256, u"SPACE"_qs);
+        row("Alt itself writes nothing", "us", 0, 56, Qt::ControlModifier, 58, 4096, QString());
+        row("AltGr itself writes nothing", "de", 0, 100, Qt::ControlModifier, 61, 4096, QString());
+        row("Print is F13", "us", 0, 99, Qt::MetaModifier, 105, 256, u"PRINT"_qs);
+    }
+    void physicalKeyAndLayoutText()
+    {
+        QFETCH(QString, layouts);
+        QFETCH(quint32, group);
+        QFETCH(quint32, evdev);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(quint32, keyCode);
+        QFETCH(quint32, mask);
+        QFETCH(QString, text);
+        const auto translator = KeyTranslator::forLayouts(layouts);
+        QVERIFY(translator.hasKeymap());
+        Press press;
+        press.nativeScanCode = evdev + 8;
+        press.modifiers = modifiers;
+        press.nativeModifiers = group << 13;
+        const auto key = translator.translate(press);
+        QCOMPARE(key.keyCode, std::optional<quint32>(keyCode));
+        QCOMPARE(key.modifiers, mask);
+        QCOMPARE(key.text, text);
+        QCOMPARE(KeyCodes::toEvdev(keyCode), std::optional<quint32>(evdev));
+    }
+
+    void keyThatHotkeyCannotName()
+    {
+        Press press;
+        press.nativeScanCode = 240 + 8; // KEY_UNKNOWN
+        press.modifiers = Qt::ControlModifier;
+        QCOMPARE(KeyTranslator::forLayouts(u"us"_qs).translate(press).keyCode, std::nullopt);
+    }
+
+    // Offscreen and synthetic presses carry no scan code: the key's place on a US keyboard stands in.
+    void pressWithoutScanCode_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<quint32>("keyCode");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("T") << int(Qt::Key_T) << 17u << u"T"_qs;
+        QTest::newRow("K") << int(Qt::Key_K) << 40u << u"K"_qs;
+        QTest::newRow("7") << int(Qt::Key_7) << 26u << u"7"_qs;
+        QTest::newRow("F12") << int(Qt::Key_F12) << 111u << u"F12"_qs;
+        QTest::newRow("Left") << int(Qt::Key_Left) << 123u << u"LEFT"_qs;
+    }
+    void pressWithoutScanCode()
+    {
+        QFETCH(int, key);
+        QFETCH(quint32, keyCode);
+        QFETCH(QString, text);
+        Press press;
+        press.key = key;
+        press.modifiers = Qt::ControlModifier;
+        // Even a translator for another layout reads a press without scan code as US.
+        const auto result = KeyTranslator::forLayouts(u"ua"_qs).translate(press);
+        QCOMPARE(result.keyCode, std::optional<quint32>(keyCode));
+        QCOMPARE(result.text, text);
+    }
+
+    void everyStoredCodeRoundTrips()
+    {
+        int known = 0;
+        for (quint32 code = 0; code < 128; ++code) {
+            if (auto evdev = KeyCodes::toEvdev(code)) {
+                ++known;
+                QCOMPARE(KeyCodes::fromEvdev(*evdev), std::optional<quint32>(code));
+            }
+        }
+        QVERIFY(known > 100);
+    }
+};
+
+QTEST_GUILESS_MAIN(KeyTranslatorTest)
+#include "test_keytranslator.moc"

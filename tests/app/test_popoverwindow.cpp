@@ -1,0 +1,142 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "popoverwindow.h"
+
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+// A layout whose implicit height is only known once it is polished, like the list's.
+const QByteArray content = R"(
+import QtQuick
+import QtQuick.Layouts
+Item {
+    implicitWidth: 400
+    implicitHeight: column.implicitHeight
+    ColumnLayout {
+        id: column
+        width: parent.width
+        spacing: 10
+        Repeater {
+            model: 5
+            Rectangle { Layout.fillWidth: true; implicitHeight: 40; color: "steelblue" }
+        }
+    }
+}
+)";
+} // namespace
+
+class PopoverWindowTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QTest::failOnWarning(QRegularExpression(u".?"_s)); }
+
+    void placement_data()
+    {
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QPoint>("cursor");
+        QTest::addColumn<QPoint>("expected");
+        // Window 400 × 300 on an available area of (0,0)–(1440,870) (a panel below it).
+        QTest::newRow("icon in a top panel: centred below") << QRect(700, 2, 24, 24) << QPoint() << QPoint(511, 30);
+        QTest::newRow("icon in a bottom panel: above") << QRect(700, 874, 24, 24) << QPoint() << QPoint(511, 570);
+        QTest::newRow("icon at the right edge: kept inside")
+            << QRect(1420, 874, 20, 20) << QPoint() << QPoint(1040, 570);
+        QTest::newRow("icon at the left edge: kept inside") << QRect(0, 2, 20, 20) << QPoint() << QPoint(0, 26);
+        QTest::newRow("no geometry: the click") << QRect() << QPoint(300, 10) << QPoint(100, 15);
+        QTest::newRow("geometry at the origin means none")
+            << QRect(0, 0, 22, 22) << QPoint(900, 860) << QPoint(700, 556);
+    }
+
+    void placement()
+    {
+        QFETCH(QRect, anchor);
+        QFETCH(QPoint, cursor);
+        QFETCH(QPoint, expected);
+        const QRect available(0, 0, 1440, 870);
+        const QPoint at = PopoverWindow::placement(QSize(400, 300), anchor, cursor, available);
+        QCOMPARE(at, expected);
+        QVERIFY(available.contains(QRect(at, QSize(400, 300))));
+    }
+
+    // The first frame already has the final height: no jump after showing.
+    void sizedBeforeTheFirstShow()
+    {
+        PopoverWindow window;
+        QQuickItem *item = load(window);
+        QSignalSpy resized(&window, &QWindow::heightChanged);
+        window.open(QRect(700, 874, 24, 24), {});
+        const int shownHeight = window.height();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(shownHeight, 5 * 40 + 4 * 10);
+        QCOMPARE(window.width(), 400);
+        QCOMPARE(item->height(), shownHeight);
+        QTest::qWait(50);
+        QCOMPARE(window.height(), shownHeight);
+        QCOMPARE(resized.size(), 0);
+    }
+
+    void escapeAndAnOutsidePressClose()
+    {
+        PopoverWindow window;
+        load(window);
+        QSignalSpy dismissed(&window, &PopoverWindow::dismissed);
+        window.open({}, QPoint(300, 300));
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(dismissed.size(), 1);
+        QVERIFY(!window.justDismissed()); // Escape is no tray click
+
+        window.open({}, QPoint(300, 300));
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(20, 20)); // inside: stays
+        QVERIFY(window.isVisible());
+        QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(-30, 20));
+        QVERIFY(!window.isVisible());
+        QCOMPARE(dismissed.size(), 2);
+        // The tray click that caused this press must not reopen the list.
+        QVERIFY(window.justDismissed());
+        QTRY_VERIFY(!window.justDismissed());
+    }
+
+    // Without a tray the list is an ordinary window: closing it only hides it.
+    void windowKindSurvivesClose()
+    {
+        PopoverWindow window(PopoverWindow::Kind::Window);
+        load(window);
+        window.open({}, QPoint(300, 300));
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(-30, 20));
+        QVERIFY(window.isVisible());
+        window.close();
+        QVERIFY(!window.isVisible());
+        window.open({}, QPoint(300, 300));
+        QVERIFY(window.isVisible());
+    }
+
+private:
+    QQuickItem *load(PopoverWindow &window)
+    {
+        QQmlComponent component(&m_engine);
+        component.setData(content, QUrl(u"qrc:/content.qml"_s));
+        auto *item = qobject_cast<QQuickItem *>(component.create());
+        if (!item)
+            qFatal("%s", qPrintable(component.errorString()));
+        item->setParent(&window);
+        window.setContent(item);
+        return item;
+    }
+
+    QQmlEngine m_engine;
+};
+
+QTEST_MAIN(PopoverWindowTest)
+#include "test_popoverwindow.moc"
