@@ -253,8 +253,8 @@ private Q_SLOTS:
         QFETCH(bool, validators);
         configure();
         for (const QByteArray &path : { "/tasks"_ba, "/captures"_ba }) {
-            const QByteArray body = path == "/tasks" ? listJson({ taskJson(1, u"A"_s) })
-                                                     : listJson({ captureJson(u"c-failed"_s, u"failed"_s) });
+            const QByteArray body = "["
+                + (path == "/tasks" ? WireJson::task(1, u"A"_s) : WireJson::capture(u"c-failed"_s, u"failed"_s)) + "]";
             m_service->on("GET", path, Reply::json(200, body));
             if (!validators)
                 continue;
