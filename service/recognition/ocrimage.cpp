@@ -131,13 +131,37 @@ QImage withoutRules(const QImage &gray)
             w, 3, [&](int x) { return row[x]; },
             [&](int from, int to) { std::fill(dst + from, dst + to, uchar(255)); });
     }
-    for (int x = 0; x < w; ++x) {
-        clear(
-            h, 6, [&](int y) { return gray.constScanLine(y)[x]; },
-            [&](int from, int to) {
-                for (int y = from; y < to; ++y)
-                    out.scanLine(y)[x] = 255;
-            });
+    // Columns in one sweep down the rows (reading a column at a time would miss the cache on every pixel).
+    struct Run
+    {
+        int start = -1, last = -1;
+    };
+    std::vector<Run> runs(static_cast<size_t>(w));
+    std::vector<std::array<int, 3>> spans; // x, first row, row after the last
+    auto close = [&](int x) {
+        Run &run = runs[size_t(x)];
+        if (run.start >= 0 && (run.last + 1 - run.start) * 10 >= h * 3)
+            spans.push_back({ x, run.start, run.last + 1 });
+        run = Run {};
+    };
+    for (int y = 0; y < h; ++y) {
+        const uchar *row = gray.constScanLine(y);
+        for (int x = 0; x < w; ++x) {
+            Run &run = runs[size_t(x)];
+            if (row[x] < ink) {
+                if (run.start < 0)
+                    run.start = y;
+                run.last = y;
+            } else if (run.start >= 0 && y - run.last > 6) {
+                close(x);
+            }
+        }
+    }
+    for (int x = 0; x < w; ++x)
+        close(x);
+    for (const auto &[x, from, to] : spans) {
+        for (int y = from; y < to; ++y)
+            out.scanLine(y)[x] = 255;
     }
     return out;
 }

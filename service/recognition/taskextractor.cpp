@@ -213,6 +213,59 @@ bool opensWithVerb(const QString &text)
     return englishVerbs().contains(word) || isUkrainianVerb(word);
 }
 
+// OCR reading Ukrainian and English at once mixes look-alike letters of the two scripts into
+// one word ("Kупити", "B роботі"). A letter that has a twin in the other script is written in
+// the script of its word, or of its line for a word of one letter; other words stay as read.
+QString repairScripts(const QString &line)
+{
+    static const QString latin = u"aceiopxyABCEHIKMOPTX"_s;
+    static const QString cyrillic = u"асеіорхуАВСЕНІКМОРТХ"_s;
+    const QStringList words = line.split(u' ');
+    int cyrillicWords = 0, latinWords = 0;
+    for (const QString &w : words) {
+        const bool cyr = std::any_of(w.begin(), w.end(), [](QChar c) { return c.script() == QChar::Script_Cyrillic; });
+        const bool lat = std::any_of(w.begin(), w.end(), [](QChar c) { return c.script() == QChar::Script_Latin; });
+        cyrillicWords += cyr && !lat;
+        latinWords += lat && !cyr;
+    }
+    QStringList out;
+    for (QString w : words) {
+        int cyr = 0, lat = 0;
+        for (QChar c : std::as_const(w)) {
+            cyr += c.script() == QChar::Script_Cyrillic;
+            lat += c.script() == QChar::Script_Latin;
+        }
+        const bool toCyrillic
+            = cyr > 0 && lat > 0 ? cyr >= lat : (lat == 1 && w.size() == 1 && cyrillicWords >= 1 && latinWords == 1);
+        const bool toLatin = cyr > 0 && lat > 0 && lat > cyr;
+        if (toCyrillic || toLatin) {
+            const QString &from = toCyrillic ? latin : cyrillic;
+            const QString &to = toCyrillic ? cyrillic : latin;
+            for (QChar &c : w) {
+                if (const qsizetype i = from.indexOf(c); i >= 0)
+                    c = to.at(i);
+            }
+        }
+        out << w;
+    }
+    return out.join(u' ');
+}
+
+// "Fixthe gate": OCR lost the space between a verb and the word after it.
+QString splitGluedVerb(const QString &title)
+{
+    static const QStringList glued { u"the"_s, u"a"_s, u"an"_s, u"my"_s, u"our"_s, u"your"_s, u"up"_s, u"to"_s };
+    const qsizetype space = title.indexOf(u' ');
+    const QString first = (space < 0 ? title : title.left(space)).toLower();
+    if (englishVerbs().contains(first))
+        return title;
+    for (const QString &g : glued) {
+        if (first.size() > g.size() + 1 && first.endsWith(g) && englishVerbs().contains(first.chopped(g.size())))
+            return title.left(first.size() - g.size()) + u' ' + title.mid(first.size() - g.size());
+    }
+    return title;
+}
+
 // Source code around a "// TODO:" comment is neither its wrapped part nor a task of its own.
 bool looksLikeCode(const QString &text)
 {
@@ -466,7 +519,7 @@ std::optional<RecognizedTask> makeTask(const Item &item, const QDate today, cons
         task.dueDate = deadline.date->toString(u"yyyy-MM-dd"_s);
     }
 
-    text = tidy(text);
+    text = splitGluedVerb(tidy(text));
     if (!looksLikeText(text))
         return std::nullopt;
     if (capitalised && text.at(0).isLower())
@@ -524,7 +577,7 @@ QList<RecognizedTask> extract(const QList<TextLine> &input, const Context &conte
     QList<Entry> entries;
     int block = 0;
     for (const TextLine &raw : lines) {
-        QString text = normalizedLine(raw.text);
+        QString text = repairScripts(normalizedLine(raw.text));
         text.remove(r.leadingJunk);
         if (text.isEmpty())
             continue;
@@ -720,7 +773,9 @@ QList<RecognizedTask> extract(const QList<TextLine> &input, const Context &conte
             if (e.longProse || r.consent.match(e.text).hasMatch() || largeType(e))
                 break;
             const int words = wordCount(e.text);
-            if (list && words <= (kind == ListKind::Todo ? 14 : 8) && !e.text.endsWith(u'.'))
+            // A sentence ends with a full stop; an abbreviated date ("14 бер.") does not make one.
+            const bool sentence = DeadlineParser::parse(e.text, today).remainder.trimmed().endsWith(u'.');
+            if (list && words <= (kind == ListKind::Todo ? 14 : 8) && !sentence)
                 candidate = true;
             else if (shortImperative(e)) {
                 // In a list: a line like it, or a marked item, right above or below.

@@ -213,6 +213,10 @@ void TestExtraction::extract_data()
         << u"int attempts = 0; // TODO handle timeouts\nORun the migration on staging"_s << wednesdayKyiv << kyiv
         << u"en"_s
         << QStringList { u"Handle timeouts | medium |  | "_s, u"Run the migration on staging | medium |  | "_s };
+    QTest::newRow("OCR noise: look-alike letters of the other script, a verb glued to its article")
+        << u"- Kупити хліб\n- Fixthe gate\n- Зaбрати пocилку"_s << wednesdayKyiv << kyiv << u"uk"_s
+        << QStringList { u"Купити хліб | medium |  | "_s, u"Fix the gate | medium |  | "_s,
+                         u"Забрати посилку | medium |  | "_s };
     QTest::newRow("a marker with nothing readable is dropped")
         << u"- urgent\n- ©\n- tomorrow\n[ ] ok"_s << wednesdayKyiv << kyiv << u"en"_s << QStringList {};
 }
