@@ -97,8 +97,10 @@ void TestModelReader::answers_data()
     QTest::newRow("valid") << 200 << completion(validTasks) << 0 << model;
     QTest::newRow("valid in a code fence") << 200 << completion(u"```json\n"_s + validTasks + u"\n```"_s) << 0 << model;
     QTest::newRow("no tasks is an answer") << 200 << completion(u"{\"tasks\":[]}"_s) << 0 << QStringList {};
-    QTest::newRow("well-formed task") << 200 << oneTask(u"\"title\":\"A\""_s) << 0 << QStringList { u"A | low |  | "_s };
-    QTest::newRow("prose instead of JSON") << 200 << completion(u"Sure! Your tasks: send the slides."_s) << 0 << builtIn;
+    QTest::newRow("well-formed task") << 200 << oneTask(u"\"title\":\"A\""_s) << 0
+                                      << QStringList { u"A | low |  | "_s };
+    QTest::newRow("prose instead of JSON")
+        << 200 << completion(u"Sure! Your tasks: send the slides."_s) << 0 << builtIn;
     QTest::newRow("unknown member") << 200 << oneTask(u"\"title\":\"A\",\"notes\":\"x\""_s) << 0 << builtIn;
     QTest::newRow("missing member") << 200 << oneTask(u"\"due_time\""_s) << 0 << builtIn;
     QTest::newRow("date in another form") << 200 << oneTask(u"\"due_date\":\"16/03/2026\""_s) << 0 << builtIn;
