@@ -86,7 +86,9 @@ QString keysymText(xkb_keysym_t sym)
 
 xkb_keymap *keymapFromX11(xkb_context *context)
 {
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // qGuiApp casts blindly; a program without a GUI has a plain QCoreApplication.
+    const auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    const auto *x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection())
         return nullptr;
     xcb_connection_t *connection = x11->connection();
