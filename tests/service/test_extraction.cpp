@@ -204,8 +204,9 @@ void TestExtraction::extract_data()
         << wednesdayKyiv << kyiv << u"en"_s
         << QStringList { u"Call the plumber | high | 2026-03-12 | "_s, u"Email the landlord | medium |  | "_s,
                          u"Sort the photos | low |  | "_s };
-    QTest::newRow("numbered lines stay apart and a weekday after for is the deadline")
-        << u"1. Cancel the internet contract\n2. Order packing boxes\n3. Book the movers for Saturday"_s
+    QTest::newRow("numbered lines stay apart, a weekday after for is the deadline, a statement is none")
+        << u"Checklist for the move\n1. Cancel the internet contract\n2. Order packing boxes\n"
+           u"3. Book the movers for Saturday\nThe new flat is ready from 20 March."_s
         << wednesdayKyiv << kyiv << u"en"_s
         << QStringList { u"Cancel the internet contract | medium |  | "_s, u"Order packing boxes | medium |  | "_s,
                          u"Book the movers | medium | 2026-03-14 | "_s };
