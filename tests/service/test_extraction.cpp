@@ -45,8 +45,6 @@ class TestExtraction : public QObject
 private Q_SLOTS:
     void extract_data();
     void extract();
-    void extractLaidOut_data();
-    void extractLaidOut();
     void extractScreens_data();
     void extractScreens();
     void missingCaptureTimeCountsFromNow();
@@ -199,48 +197,9 @@ void TestExtraction::extract()
     }
 }
 
-Q_DECLARE_METATYPE(QList<TextLine>)
-
-void TestExtraction::extractLaidOut_data()
-{
-    // Lines as OCR lays them out: text, left, top, height, first of a block.
-    QTest::addColumn<QList<TextLine>>("lines");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("a side bar between the lines of a list")
-        << QList<TextLine> { { u"Inbox"_s, 60, 100, 20, true },  { u"Buy bread and cheese"_s, 700, 100, 20, true },
-                             { u"Sent"_s, 60, 140, 20, true },   { u"Call aunt Mary tonight"_s, 700, 130, 20, true },
-                             { u"Drafts"_s, 60, 180, 20, true }, { u"Bring the blue suitcase"_s, 700, 160, 20, true } }
-        << QStringList { u"Buy bread and cheese"_s, u"Call aunt Mary | 2026-03-11"_s, u"Bring the blue suitcase"_s };
-    QTest::newRow("a wrapped item is indented under its text, whatever its first letter")
-        << QList<TextLine> { { u"[ ] Send the signed contract to the"_s, 700, 100, 20, true },
-                             { u"Legal team by Friday"_s, 740, 124, 20, false },
-                             { u"[ ] Reply to Olga"_s, 700, 160, 20, false } }
-        << QStringList { u"Send the signed contract to the Legal team | 2026-03-13"_s, u"Reply to Olga"_s };
-    QTest::newRow("text level with an item in another column is not its continuation")
-        << QList<TextLine> { { u"[ ] Buy milk"_s, 100, 100, 20, true }, { u"sunny, 12 degrees"_s, 900, 104, 20, true } }
-        << QStringList { u"Buy milk"_s };
-    QTest::newRow("a rule OCR read as dashes does not gather the side bar into an item")
-        << QList<TextLine> { { u"——"_s, 0, 52, 52, true },
-                             { u"inbox"_s, 58, 140, 21, true },
-                             { u"Sent"_s, 58, 208, 21, true },
-                             { u"- Send the invoice"_s, 601, 434, 29, true } }
-        << QStringList { u"Send the invoice"_s };
-    QTest::newRow("a paragraph below a gap does not continue an item")
-        << QList<TextLine> { { u"- Buy milk"_s, 100, 100, 20, true },
-                             { u"and then we went home."_s, 100, 200, 20, true } }
-        << QStringList { u"Buy milk"_s };
-    QTest::newRow("a heading stands apart from its list, which ends at the next gap")
-        << QList<TextLine> { { u"To do"_s, 700, 100, 30, true },
-                             { u"Milk"_s, 700, 160, 20, true },
-                             { u"Eggs"_s, 700, 190, 20, false },
-                             { u"Notes from the meeting"_s, 700, 400, 20, true } }
-        << QStringList { u"Milk"_s, u"Eggs"_s };
-}
-
 void TestExtraction::extractScreens_data()
 {
-    // Whole screens as OCR lays out their lines: left, top, height, text.
+    // Screens as OCR lays out their lines: left, top, height, text; "^" starts a layout block.
     QTest::addColumn<QString>("screen");
     QTest::addColumn<QStringList>("expected");
 
@@ -272,6 +231,24 @@ void TestExtraction::extractScreens_data()
                    u"550 166 27 Edited 10 Mar, 21:14\n550 223 30 Зробити:\n550 284 27 Купити лампочки\n"
                    u"550 342 23 Полити квіти\n550 420 23 Save Cancel"_s)
         << QStringList { u"Купити лампочки"_s, u"Полити квіти"_s };
+    QTest::newRow("a side bar between the lines of a list")
+        << QString(u"60 100 20 ^Inbox\n700 100 20 ^Buy bread and cheese\n60 140 20 ^Sent\n"
+                   u"700 130 20 ^Call aunt Mary tonight\n60 180 20 ^Drafts\n700 160 20 ^Bring the blue suitcase"_s)
+        << QStringList { u"Buy bread and cheese"_s, u"Call aunt Mary | 2026-03-11"_s, u"Bring the blue suitcase"_s };
+    QTest::newRow("a wrapped item is indented under its text, whatever its first letter")
+        << QString(u"700 100 20 ^[ ] Send the signed contract to the\n740 124 20 Legal team by Friday\n"
+                   u"700 160 20 [ ] Reply to Olga"_s)
+        << QStringList { u"Send the signed contract to the Legal team | 2026-03-13"_s, u"Reply to Olga"_s };
+    QTest::newRow("text level with an item in another column is not its continuation")
+        << QString(u"100 100 20 ^[ ] Buy milk\n900 104 20 ^sunny, 12 degrees"_s) << QStringList { u"Buy milk"_s };
+    QTest::newRow("a rule OCR read as dashes does not gather the side bar into an item")
+        << QString(u"0 52 52 ^——\n58 140 21 ^inbox\n58 208 21 ^Sent\n601 434 29 ^- Send the invoice"_s)
+        << QStringList { u"Send the invoice"_s };
+    QTest::newRow("a paragraph below a gap does not continue an item")
+        << QString(u"100 100 20 ^- Buy milk\n100 200 20 ^and then we went home."_s) << QStringList { u"Buy milk"_s };
+    QTest::newRow("a heading stands apart from its list, which ends at the next gap")
+        << QString(u"700 100 30 ^To do\n700 160 20 ^Milk\n700 190 20 Eggs\n700 400 20 ^Notes from the meeting"_s)
+        << QStringList { u"Milk"_s, u"Eggs"_s };
 }
 
 void TestExtraction::extractScreens()
@@ -281,18 +258,14 @@ void TestExtraction::extractScreens()
     QList<TextLine> lines;
     for (const QString &r : screen.split(u'\n')) {
         const int height = r.section(u' ', 2, 2).toInt();
-        const QString text = r.section(u' ', 3);
+        QString text = r.section(u' ', 3);
+        const bool blockStart = text.startsWith(u'^');
+        if (blockStart)
+            text.remove(0, 1);
         // About half as wide per letter as the line is high.
-        lines << TextLine { text,  r.section(u' ', 0, 0).toInt(), r.section(u' ', 1, 1).toInt(), height,
-                            false, int(text.size()) * height / 2 };
+        lines << TextLine { text,       r.section(u' ', 0, 0).toInt(), r.section(u' ', 1, 1).toInt(), height,
+                            blockStart, int(text.size()) * height / 2 };
     }
-    QCOMPARE(describeAll(TaskExtractor::extract(lines, kyivContext(u"en"_s))), expected);
-}
-
-void TestExtraction::extractLaidOut()
-{
-    QFETCH(QList<TextLine>, lines);
-    QFETCH(QStringList, expected);
     QCOMPARE(describeAll(TaskExtractor::extract(lines, kyivContext(u"en"_s))), expected);
 }
 
