@@ -49,6 +49,17 @@ Item {
                 header.owner = list;
         }
 
+        // A header that grows (a capture arrives) would otherwise push itself above the top
+        // of a list that was showing its beginning.
+        Connections {
+            target: view.headerItem
+
+            function onHeightChanged() {
+                if (!view.moving && view.contentY <= view.originY + view.headerItem.height)
+                    view.positionViewAtBeginning();
+            }
+        }
+
         delegate: Item {
             id: entry
 

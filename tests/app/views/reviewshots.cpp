@@ -4,7 +4,7 @@
 // a dark palette, into PNG files for review. The Store runs over the fake service with
 // fixtures made relative to today. Any QML warning fails the run.
 //
-//   review_shots OUTPUT_DIRECTORY
+//   review_shots OUTPUT_DIRECTORY light|dark
 #include "storeforeign.h"
 #include "tasklistmodel.h"
 #include "translations.h"
@@ -161,7 +161,7 @@ QCoro::Task<bool> shoot(const Scene &scene, bool ukrainian, const QString &path)
     co_return window.grabWindow().save(path);
 }
 
-QCoro::Task<int> run(const QString &outDir)
+QCoro::Task<int> run(const QString &outDir, bool dark)
 {
     const QList<Scene> scenes {
         { u"loading"_s, [](ViewFixture &, bool) {}, {} },
@@ -202,8 +202,7 @@ QCoro::Task<int> run(const QString &outDir)
     int failures = 0;
     for (const QString &language : { u"en"_s, u"uk"_s }) {
         Translations::install({ language });
-        for (const bool dark : { false, true }) {
-            QGuiApplication::setPalette(dark ? darkPalette() : QPalette());
+        {
             for (const Scene &scene : scenes) {
                 const QString path
                     = u"%1/%2-%3-%4.png"_s.arg(outDir, scene.name, language, dark ? u"dark"_s : u"light"_s);
@@ -225,17 +224,21 @@ int main(int argc, char **argv)
     qputenv("QT_QUICK_BACKEND", "software");
     QStandardPaths::setTestModeEnabled(true);
     QGuiApplication app(argc, argv);
-    QQuickStyle::setStyle(u"Fusion"_s);
-    qInstallMessageHandler(recordWarnings);
     const QStringList arguments = app.arguments();
-    if (arguments.size() != 2) {
-        std::fprintf(stderr, "usage: review_shots OUTPUT_DIRECTORY\n");
+    if (arguments.size() != 3 || (arguments.at(2) != u"light" && arguments.at(2) != u"dark")) {
+        std::fprintf(stderr, "usage: review_shots OUTPUT_DIRECTORY light|dark\n");
         return 2;
     }
+    // Before any view exists: Qt Quick Controls take the palette once, at their start.
+    const bool dark = arguments.at(2) == u"dark";
+    if (dark)
+        QGuiApplication::setPalette(darkPalette());
+    QQuickStyle::setStyle(u"Fusion"_s);
+    qInstallMessageHandler(recordWarnings);
     QDir().mkpath(arguments.at(1));
     int status = 1;
     auto running = [&]() -> QCoro::Task<> {
-        status = co_await run(arguments.at(1));
+        status = co_await run(arguments.at(1), dark);
         QCoreApplication::exit(status);
     };
     auto task = running();
