@@ -307,5 +307,41 @@
         <source>Enter the access key</source>
         <translation>Enter the access key</translation>
     </message>
+    <message id="list.mark_done">
+        <source>Mark as done</source>
+        <translation>Mark as done</translation>
+    </message>
+    <message id="list.mark_open">
+        <source>Mark as not done</source>
+        <translation>Mark as not done</translation>
+    </message>
+    <message id="list.urgent">
+        <source>Urgent</source>
+        <translation>Urgent</translation>
+    </message>
+    <message id="editor.date">
+        <source>Day</source>
+        <translation>Day</translation>
+    </message>
+    <message id="editor.previous_month">
+        <source>Previous month</source>
+        <translation>Previous month</translation>
+    </message>
+    <message id="editor.next_month">
+        <source>Next month</source>
+        <translation>Next month</translation>
+    </message>
+    <message id="editor.hour">
+        <source>Hour</source>
+        <translation>Hour</translation>
+    </message>
+    <message id="editor.minute">
+        <source>Minute</source>
+        <translation>Minute</translation>
+    </message>
+    <message id="editor.day_period">
+        <source>AM or PM</source>
+        <translation>AM or PM</translation>
+    </message>
 </context>
 </TS>

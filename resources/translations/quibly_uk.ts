@@ -309,5 +309,41 @@
         <source>Enter the access key</source>
         <translation>Введіть ключ доступу</translation>
     </message>
+    <message id="list.mark_done">
+        <source>Mark as done</source>
+        <translation>Позначити виконаним</translation>
+    </message>
+    <message id="list.mark_open">
+        <source>Mark as not done</source>
+        <translation>Позначити невиконаним</translation>
+    </message>
+    <message id="list.urgent">
+        <source>Urgent</source>
+        <translation>Терміново</translation>
+    </message>
+    <message id="editor.date">
+        <source>Day</source>
+        <translation>День</translation>
+    </message>
+    <message id="editor.previous_month">
+        <source>Previous month</source>
+        <translation>Попередній місяць</translation>
+    </message>
+    <message id="editor.next_month">
+        <source>Next month</source>
+        <translation>Наступний місяць</translation>
+    </message>
+    <message id="editor.hour">
+        <source>Hour</source>
+        <translation>Година</translation>
+    </message>
+    <message id="editor.minute">
+        <source>Minute</source>
+        <translation>Хвилина</translation>
+    </message>
+    <message id="editor.day_period">
+        <source>AM or PM</source>
+        <translation>До чи після полудня</translation>
+    </message>
 </context>
 </TS>

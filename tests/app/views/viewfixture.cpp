@@ -1,0 +1,214 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "viewfixture.h"
+
+#include "accesskey.h"
+#include "apierror.h"
+#include "wirejson.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonDocument>
+#include <QUuid>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+class SilentNotifier : public Notifier
+{
+public:
+    void post(const QString &) override { }
+};
+
+class StillReachability : public Reachability
+{
+public:
+    void start() override { }
+};
+
+QByteArray arrayJson(const QJsonArray &array)
+{
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+QByteArray pngBytes()
+{
+    QImage image(1440, 900, QImage::Format_RGB32);
+    image.fill(QColor(70, 130, 180));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+} // namespace
+
+ViewFixture::ViewFixture(QObject *parent)
+    : QObject(parent)
+    , m_service(std::make_unique<FakeService>())
+    , m_notifier(std::make_unique<SilentNotifier>())
+    , m_reachability(std::make_unique<StillReachability>())
+    , m_session(std::make_unique<QNetworkAccessManager>())
+{
+    if (!m_service->listen())
+        qFatal("the fake service cannot listen");
+    m_defaults = std::make_unique<Defaults>(m_dir.filePath(u"Quibly.conf"_s), QStringList { u"en"_s });
+    m_defaults->setServerURL(m_service->url().toString());
+    const QString keyPath = m_dir.filePath(u"Quibly/access-key"_s);
+    AccessKey::write(u"view-test-key"_s, keyPath);
+
+    Store::Setup setup;
+    setup.defaults = m_defaults.get();
+    setup.accessKeyPath = keyPath;
+    setup.queueDirectory = m_dir.filePath(u"Quibly/queue"_s);
+    setup.notifier = m_notifier.get();
+    setup.reachability = m_reachability.get();
+    setup.session = m_session.get();
+    setup.shortInterval = 1h;
+    setup.longInterval = 1h;
+    setup.syncInterval = 1h;
+    m_store = std::make_unique<Store>(setup);
+    serve({}, {});
+}
+
+ViewFixture::~ViewFixture()
+{
+    // The Store's requests go before the service and the session they use.
+    m_store.reset();
+}
+
+QString ViewFixture::url() const
+{
+    return m_service->url().toString();
+}
+
+QJsonObject ViewFixture::taskJson(const QVariantMap &task)
+{
+    QJsonObject json = QJsonObject::fromVariantMap(task);
+    const auto fill = [&json](const QString &key, const QJsonValue &value) {
+        if (!json.contains(key))
+            json.insert(key, value);
+    };
+    fill(u"title"_s, u"Task"_s);
+    fill(u"description"_s, u""_s);
+    fill(u"priority"_s, u"medium"_s);
+    fill(u"created_at"_s, QString::fromLatin1(WireJson::stamp));
+    fill(u"updated_at"_s, QString::fromLatin1(WireJson::stamp));
+    // Ids travel as integers; JavaScript hands them over as doubles.
+    json.insert(u"id"_s, qint64(task.value(u"id"_s).toLongLong()));
+    return json;
+}
+
+void ViewFixture::serve(const QVariantList &tasks, const QVariantList &captures)
+{
+    QJsonArray taskArray;
+    for (const QVariant &task : tasks)
+        taskArray.append(taskJson(task.toMap()));
+    QByteArray captureArray = "[";
+    for (const QVariant &value : captures) {
+        const QVariantMap capture = value.toMap();
+        if (captureArray.size() > 1)
+            captureArray += ',';
+        captureArray
+            += WireJson::capture(capture.value(u"id"_s).toString(), capture.value(u"status"_s, u"pending"_s).toString(),
+                                 capture.value(u"error"_s).toString());
+    }
+    captureArray += ']';
+    m_service->on("GET", "/tasks", FakeService::Reply::json(200, arrayJson(taskArray)));
+    m_service->on("GET", "/captures", FakeService::Reply::json(200, captureArray));
+    // Edits succeed; the reload that follows them shows what the test served.
+    m_service->setHandler([](const FakeService::Request &request) {
+        const auto answer = [](QVariantMap task) {
+            return FakeService::Reply::json(200, QJsonDocument(taskJson(task)).toJson(QJsonDocument::Compact));
+        };
+        if (request.method == "POST" && request.path == "/tasks") {
+            QVariantMap task = QJsonDocument::fromJson(request.body).toVariant().toMap();
+            task.insert(u"id"_s, 9999);
+            return answer(task);
+        }
+        if (request.method == "PATCH" && request.path.startsWith("/tasks/"))
+            return answer({ { u"id"_s, request.path.mid(7).toLongLong() } });
+        if (request.method == "DELETE")
+            return FakeService::Reply::empty(204);
+        return FakeService::Reply::json(404, R"({"code":"not_found"})");
+    });
+}
+
+void ViewFixture::load(const QVariantList &tasks, const QVariantList &captures)
+{
+    serve(tasks, captures);
+    refresh();
+}
+
+void ViewFixture::refresh()
+{
+    auto task = refreshing();
+    Q_UNUSED(task)
+}
+
+QCoro::Task<> ViewFixture::refreshing()
+{
+    co_await m_store->refresh();
+    ++m_refreshes;
+    Q_EMIT refreshesChanged();
+}
+
+void ViewFixture::answerOnce(const QString &method, const QString &path, int status, const QString &body)
+{
+    m_service->enqueue(method.toLatin1(), path.toUtf8(),
+                       body.isEmpty() ? FakeService::Reply::empty(status)
+                                      : FakeService::Reply::json(status, body.toUtf8()));
+}
+
+void ViewFixture::serveImage(const QString &captureId, bool present)
+{
+    const QByteArray path = "/captures/" + captureId.toUtf8() + "/image";
+    m_service->on("GET", path,
+                  present ? FakeService::Reply::bytes(200, pngBytes(), "image/png")
+                          : FakeService::Reply::json(404, R"({"code":"not_found"})"));
+}
+
+void ViewFixture::goOffline()
+{
+    m_store->report(APIError::offline());
+}
+
+QVariantList ViewFixture::bodies(const QString &method, const QString &path) const
+{
+    QVariantList result;
+    for (const auto &request : m_service->requests(method.toLatin1(), path.toUtf8()))
+        result.append(QJsonDocument::fromJson(request.body).toVariant());
+    return result;
+}
+
+int ViewFixture::requestCount(const QString &method, const QString &path) const
+{
+    return int(m_service->requests(method.toLatin1(), path.toUtf8()).size());
+}
+
+void ViewFixture::clearRequests()
+{
+    m_service->clearRequests();
+}
+
+void ViewFixture::queue(int count)
+{
+    QDir().mkpath(m_dir.filePath(u"Quibly/queue"_s));
+    for (int i = 0; i < count; ++i) {
+        const QueuedCapture meta { QUuid::createUuid().toString(QUuid::WithoutBraces).toLower(),
+                                   QDateTime::currentDateTimeUtc(), u"UTC"_s, u"en"_s };
+        const QString base = m_dir.filePath(u"Quibly/queue/"_s + meta.id);
+        QFile png(base + u".png"_s);
+        QFile json(base + u".json"_s);
+        if (!png.open(QIODevice::WriteOnly) || !json.open(QIODevice::WriteOnly))
+            qFatal("cannot write the queue");
+        png.write(pngBytes());
+        json.write(meta.toFileJson());
+    }
+    m_service->on("POST", "/captures", FakeService::Reply::json(503, R"({"code":"unavailable"})"));
+    auto task = m_store->sync();
+    Q_UNUSED(task)
+}

@@ -1,0 +1,76 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "defaults.h"
+#include "fakeservice.h"
+#include "notifier.h"
+#include "reachability.h"
+#include "store.h"
+
+#include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+#include <memory>
+
+/*!
+ * \brief A Store over the fake service, and the handles a view test needs to script it.
+ *
+ * QML tests reach it as the singleton `Fixture` of Quibly.Test. Tasks and captures are
+ * given as JavaScript objects in the service's wire form; members left out get neutral
+ * values (a medium-priority task without deadline created at WireJson::stamp).
+ */
+class ViewFixture : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int refreshes READ refreshes NOTIFY refreshesChanged)
+    Q_PROPERTY(QString url READ url CONSTANT)
+
+public:
+    explicit ViewFixture(QObject *parent = nullptr);
+    ~ViewFixture() override;
+
+    Store *store() const { return m_store.get(); }
+    FakeService *service() const { return m_service.get(); }
+    int refreshes() const { return m_refreshes; }
+    QString url() const;
+
+    /*! What GET /tasks and GET /captures answer from now on. */
+    Q_INVOKABLE void serve(const QVariantList &tasks, const QVariantList &captures = {});
+    /*! serve(), then a reload; `refreshes` counts up when it has ended. */
+    Q_INVOKABLE void load(const QVariantList &tasks, const QVariantList &captures = {});
+    Q_INVOKABLE void refresh();
+    /*! The next \a method on \a path answers \a status with \a body (JSON text). */
+    Q_INVOKABLE void answerOnce(const QString &method, const QString &path, int status, const QString &body = {});
+    /*! \a captureId's image request answers with a small PNG, or 404 when \a present is false. */
+    Q_INVOKABLE void serveImage(const QString &captureId, bool present = true);
+    /*! Publishes a lost connection, as a failed request would. */
+    Q_INVOKABLE void goOffline();
+    /*! The JSON bodies (parsed) of the requests on \a method and \a path so far. */
+    Q_INVOKABLE QVariantList bodies(const QString &method, const QString &path) const;
+    Q_INVOKABLE int requestCount(const QString &method, const QString &path) const;
+    Q_INVOKABLE void clearRequests();
+    /*! Puts \a count captures into the queue and lets a sync count them (their upload is refused). */
+    Q_INVOKABLE void queue(int count);
+
+    /*! The wire form of a task given as in serve(). */
+    static QJsonObject taskJson(const QVariantMap &task);
+
+Q_SIGNALS:
+    void refreshesChanged();
+
+private:
+    QCoro::Task<> refreshing();
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<FakeService> m_service;
+    std::unique_ptr<Defaults> m_defaults;
+    std::unique_ptr<Notifier> m_notifier;
+    std::unique_ptr<Reachability> m_reachability;
+    std::unique_ptr<QNetworkAccessManager> m_session;
+    std::unique_ptr<Store> m_store;
+    int m_refreshes = 0;
+};
