@@ -1,0 +1,297 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "capturer.h"
+#include "notifier.h"
+#include "platform/portalrequest.h"
+#include "testawait.h"
+#include "toast.h"
+#include "translations.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+
+class RecordingNotifier : public Notifier
+{
+public:
+    QStringList posts;
+    void post(const QString &text) override { posts << text; }
+};
+
+// org.freedesktop.portal.Screenshot on a bus connection of its own, answering as told.
+class FakePortal : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
+    Q_PROPERTY(uint version READ version)
+public:
+    enum class When { AfterReply, BeforeReply, Never };
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-portal"));
+    When when = When::AfterReply;
+    uint code = 0;
+    QStringList files; // one per request, in order
+    QList<int> delays; // ms, one per request
+    QList<QVariantMap> requests;
+
+    FakePortal()
+    {
+        bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
+                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
+        bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+    }
+    ~FakePortal() override
+    {
+        bus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+        bus.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"));
+    }
+    uint version() const { return 2; }
+
+public Q_SLOTS:
+    QDBusObjectPath Screenshot(const QString &, const QVariantMap &options, const QDBusMessage &message)
+    {
+        const int n = int(requests.size());
+        requests << options;
+        const QString path = PortalRequest::pathFor(message.service(), options.value(u"handle_token"_qs).toString());
+        const QString file = files.value(n);
+        auto answer = [this, path, file] {
+            QDBusMessage signal
+                = QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_qs, u"Response"_qs);
+            signal << code << QVariantMap { { u"uri"_qs, QUrl::fromLocalFile(file).toString() } };
+            bus.send(signal);
+        };
+        if (when == When::BeforeReply)
+            answer();
+        else if (when == When::AfterReply)
+            QTimer::singleShot(delays.value(n, 10), this, answer);
+        return QDBusObjectPath(path);
+    }
+};
+
+const QString fakeTool = uR"(#!/bin/sh
+for out; do :; done
+echo "$*" >> "$FAKE_LOG"
+case "$FAKE_MODE" in
+  write) cp "$FAKE_IMAGE" "$out" ;;
+  cancel) exit 1 ;;
+  hang) exec sleep 60 ;;
+  garbage) echo garbage > "$out" ;;
+  crash) head -c 100 "$FAKE_IMAGE" > "$out"; kill -SEGV $$ ;;
+esac
+)"_qs;
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace
+
+class CapturerTest : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_fixtures;
+    QTemporaryDir m_tmp;
+    QString m_png, m_png2, m_jpeg;
+    QByteArray m_pngBytes;
+
+    QString fixture(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_fixtures.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+    QStringList leftovers() const { return QDir(m_tmp.path()).entryList({ u"quibly-*"_qs }, QDir::Files); }
+    QStringList toolLog() const
+    {
+        QFile f(m_fixtures.filePath(u"log"_qs));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    void usePath(const QString &dir) { qputenv("PATH", (dir + u":/usr/bin:/bin"_qs).toLocal8Bit()); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+        Translations::install({ u"en"_qs });
+        QImage blue(40, 30, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        m_pngBytes = encoded(blue, "PNG");
+        QImage other(20, 50, QImage::Format_RGB32);
+        other.fill(Qt::red);
+        m_png = fixture(u"a.png"_qs, m_pngBytes);
+        m_png2 = fixture(u"b.png"_qs, encoded(other, "PNG"));
+        m_jpeg = fixture(u"c.jpg"_qs, encoded(blue.scaled(64, 48), "JPEG"));
+        QDir(m_fixtures.path()).mkdir(u"bin"_qs);
+        QDir(m_fixtures.path()).mkdir(u"empty"_qs);
+        QFile tool(m_fixtures.filePath(u"bin/gnome-screenshot"_qs));
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write(fakeTool.toUtf8());
+        tool.setPermissions(tool.permissions() | QFileDevice::ExeOwner);
+        tool.close();
+        qputenv("TMPDIR", m_tmp.path().toLocal8Bit());
+        qputenv("FAKE_LOG", m_fixtures.filePath(u"log"_qs).toLocal8Bit());
+        qputenv("FAKE_IMAGE", m_png.toLocal8Bit());
+    }
+    void init()
+    {
+        QFile::remove(m_fixtures.filePath(u"log"_qs));
+        usePath(m_fixtures.filePath(u"empty"_qs));
+        QTest::failOnWarning(QRegularExpression(u".*"_qs));
+    }
+    void cleanup() { QCOMPARE(leftovers(), QStringList()); }
+
+    void portal_data()
+    {
+        QTest::addColumn<FakePortal::When>("when");
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<bool>("jpeg");
+        QTest::addColumn<bool>("bytes");
+        QTest::addColumn<QStringList>("posts");
+        const QStringList none;
+        const QStringList permission { qtTrId("notification.screen_permission") };
+        QTest::newRow("png") << FakePortal::When::AfterReply << 0u << false << true << none;
+        QTest::newRow("jpeg becomes png") << FakePortal::When::AfterReply << 0u << true << true << none;
+        QTest::newRow("answer before the reply") << FakePortal::When::BeforeReply << 0u << false << true << none;
+        QTest::newRow("cancelled") << FakePortal::When::AfterReply << 1u << false << false << none;
+        QTest::newRow("refused") << FakePortal::When::AfterReply << 2u << false << false << permission;
+        QTest::newRow("never answers") << FakePortal::When::Never << 0u << false << false << none;
+    }
+    void portal()
+    {
+        QFETCH(FakePortal::When, when);
+        QFETCH(uint, code);
+        QFETCH(bool, jpeg);
+        QFETCH(bool, bytes);
+        QFETCH(QStringList, posts);
+        FakePortal portal;
+        portal.when = when;
+        portal.code = code;
+        portal.files = { jpeg ? m_jpeg : m_png };
+        // A tool is installed too: the portal comes first, and a portal's "no" is final.
+        usePath(m_fixtures.filePath(u"bin"_qs));
+        qputenv("FAKE_MODE", "write");
+        RecordingNotifier notifier;
+        Capturer capturer(&notifier);
+        capturer.setTimeout(std::chrono::milliseconds(500));
+        const std::optional<QByteArray> png = QuiblyTest::await(capturer.capture());
+        QCOMPARE(portal.requests.size(), 1);
+        QCOMPARE(portal.requests.first().value(u"interactive"_qs).toBool(), true);
+        QCOMPARE(png.has_value(), bytes);
+        if (bytes) {
+            QVERIFY(png->startsWith("\x89PNG"));
+            QCOMPARE(QImage::fromData(*png).size(), jpeg ? QSize(64, 48) : QSize(40, 30));
+            if (!jpeg)
+                QCOMPARE(*png, m_pngBytes);
+        }
+        QCOMPARE(notifier.posts, posts);
+        QCOMPARE(toolLog(), QStringList());
+    }
+
+    void twoPortalCapturesAtOnce()
+    {
+        FakePortal portal;
+        portal.files = { m_png, m_png2 };
+        portal.delays = { 300, 20 }; // the second is answered first
+        Capturer capturer(nullptr);
+        auto first = capturer.capture();
+        auto second = capturer.capture();
+        const auto a = QuiblyTest::await(std::move(first));
+        const auto b = QuiblyTest::await(std::move(second));
+        QVERIFY(a && b);
+        QCOMPARE(QImage::fromData(*a).size(), QSize(40, 30));
+        QCOMPARE(QImage::fromData(*b).size(), QSize(20, 50));
+        QVERIFY(portal.requests.at(0).value(u"handle_token"_qs) != portal.requests.at(1).value(u"handle_token"_qs));
+    }
+
+    void tool_data()
+    {
+        QTest::addColumn<QByteArray>("mode");
+        QTest::addColumn<bool>("bytes");
+        QTest::newRow("writes a png") << QByteArray("write") << true;
+        QTest::newRow("cancelled") << QByteArray("cancel") << false;
+        QTest::newRow("hangs") << QByteArray("hang") << false;
+        QTest::newRow("writes garbage") << QByteArray("garbage") << false;
+        QTest::newRow("crashes halfway") << QByteArray("crash") << false;
+    }
+    void tool()
+    {
+        QFETCH(QByteArray, mode);
+        QFETCH(bool, bytes);
+        usePath(m_fixtures.filePath(u"bin"_qs));
+        qputenv("FAKE_MODE", mode);
+        RecordingNotifier notifier;
+        Capturer capturer(&notifier);
+        capturer.setTimeout(std::chrono::milliseconds(800));
+        const std::optional<QByteArray> png = QuiblyTest::await(capturer.capture());
+        QCOMPARE(png.has_value(), bytes);
+        if (bytes)
+            QCOMPARE(*png, m_pngBytes);
+        QCOMPARE(notifier.posts, QStringList());
+        const QStringList log = toolLog();
+        QCOMPARE(log.size(), 1);
+        static const QRegularExpression arguments(
+            uR"(^-a -f \S+/quibly-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\.png$)"_qs);
+        QVERIFY2(arguments.match(log.first()).hasMatch(), qPrintable(log.first()));
+    }
+
+    void twoToolCapturesUseTwoFiles()
+    {
+        usePath(m_fixtures.filePath(u"bin"_qs));
+        qputenv("FAKE_MODE", "write");
+        Capturer capturer(nullptr);
+        auto first = capturer.capture();
+        auto second = capturer.capture();
+        QVERIFY(QuiblyTest::await(std::move(first)));
+        QVERIFY(QuiblyTest::await(std::move(second)));
+        const QStringList log = toolLog();
+        QCOMPARE(log.size(), 2);
+        QVERIFY(log.at(0) != log.at(1));
+    }
+
+    void neitherPortalNorToolSaysWhatToInstall()
+    {
+        qputenv("PATH", m_fixtures.filePath(u"empty"_qs).toLocal8Bit());
+        RecordingNotifier notifier;
+        Capturer capturer(&notifier);
+        QCOMPARE(QuiblyTest::await(capturer.capture()), std::nullopt);
+        QCOMPARE(notifier.posts, QStringList { qtTrId("notification.no_screenshot_tool") });
+    }
+
+    void toastHiddenWhileCapturing()
+    {
+        Toast::show(u"earlier news"_qs);
+        QWidget *panel = Toast::panel();
+        QTRY_VERIFY(panel->isVisible());
+        FakePortal portal;
+        portal.when = FakePortal::When::Never;
+        Capturer capturer(nullptr);
+        capturer.setTimeout(std::chrono::milliseconds(300));
+        auto task = capturer.capture();
+        QVERIFY(!panel->isVisible());
+        QuiblyTest::await(std::move(task));
+        QVERIFY(panel->isVisible());
+        QCOMPARE(Toast::lines(), QStringList { u"earlier news"_qs });
+    }
+};
+
+QTEST_MAIN(CapturerTest)
+#include "test_capturer.moc"

@@ -1,0 +1,190 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+#include "hotkeycenter.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+using State = HotkeyCenter::State;
+
+namespace {
+
+const Hotkey capture = Hotkey::defaultCapture(); // Ctrl+Alt+Super+T
+const Hotkey list = Hotkey::defaultList(); // Ctrl+Alt+Super+L
+const Hotkey shiftK { 40, Hotkey::control | Hotkey::shift, QStringLiteral("K") };
+const Hotkey noSuchKey { 200, Hotkey::control, QStringLiteral("?") };
+
+void xdotool(const QStringList &arguments)
+{
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), arguments), 0);
+}
+
+// Another X client that holds a combination, as a desktop's own shortcut daemon would.
+class OtherClient
+{
+public:
+    OtherClient() { m_c = xcb_connect(nullptr, nullptr); }
+    ~OtherClient() { xcb_disconnect(m_c); }
+    bool grab(quint8 keycode, quint16 mods)
+    {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
+        xcb_generic_error_t *e = xcb_request_check(
+            m_c, xcb_grab_key_checked(m_c, 1, root, mods, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(e);
+        return !e;
+    }
+
+private:
+    xcb_connection_t *m_c = nullptr;
+};
+
+constexpr quint16 ctrlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+
+} // namespace
+
+class HotkeyCenterTest : public QObject
+{
+    Q_OBJECT
+    QList<int> m_fired;
+
+    QList<HotkeyCenter::Binding> bindings(const QList<Hotkey> &keys)
+    {
+        QList<HotkeyCenter::Binding> out;
+        for (int i = 0; i < keys.size(); ++i)
+            out.append({ keys.at(i), [this, i] { m_fired.append(i); }, {} });
+        return out;
+    }
+    static QList<State> states(const HotkeyCenter &center)
+    {
+        QList<State> out;
+        for (const auto &r : center.registrations())
+            out << r.state;
+        return out;
+    }
+    // Presses \a keys, then a sentinel that must fire: whatever \a keys did has happened by then.
+    void pressThenSentinel(const QString &keys, const QString &sentinel, int sentinelIndex)
+    {
+        QStringList arguments { QStringLiteral("key") };
+        if (!keys.isEmpty())
+            arguments << keys;
+        xdotool(arguments << sentinel);
+        QTRY_VERIFY(m_fired.contains(sentinelIndex));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+    }
+    void init()
+    {
+        m_fired.clear();
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    }
+
+    void firesInEveryLockState_data()
+    {
+        QTest::addColumn<QStringList>("locks");
+        QTest::newRow("none") << QStringList {};
+        QTest::newRow("CapsLock") << QStringList { u"Caps_Lock"_qs };
+        QTest::newRow("NumLock") << QStringList { u"Num_Lock"_qs };
+        QTest::newRow("both") << QStringList { u"Caps_Lock"_qs, u"Num_Lock"_qs };
+    }
+    void firesInEveryLockState()
+    {
+        QFETCH(QStringList, locks);
+        HotkeyCenter center;
+        QCOMPARE(center.mechanism(), u"x11"_qs);
+        center.registerKeys(bindings({ capture, list }));
+        QCOMPARE(states(center), (QList<State> { State::Active, State::Active }));
+        QCOMPARE(center.registrations().at(0).trigger, u"Ctrl+Alt+Super+T"_qs);
+        for (const QString &lock : locks)
+            xdotool({ u"key"_qs, lock });
+        xdotool({ u"key"_qs, u"ctrl+alt+super+l"_qs });
+        QTRY_COMPARE(m_fired, QList<int> { 1 });
+        xdotool({ u"key"_qs, u"ctrl+alt+super+t"_qs });
+        QTRY_COMPARE(m_fired, (QList<int> { 1, 0 }));
+        for (const QString &lock : locks)
+            xdotool({ u"key"_qs, lock });
+    }
+
+    void heldByAnotherClientIsSkipped()
+    {
+        OtherClient other;
+        QVERIFY(other.grab(28, ctrlAltSuper));
+        HotkeyCenter center;
+        QSignalSpy changed(&center, &HotkeyCenter::registrationsChanged);
+        center.registerKeys(bindings({ capture, list }));
+        QCOMPARE(states(center), (QList<State> { State::Refused, State::Active }));
+        QCOMPARE(center.registration(capture)->state, State::Refused);
+        QVERIFY(changed.count() >= 1);
+        // The refused key released what it had taken in the other lock states.
+        QVERIFY(other.grab(28, ctrlAltSuper | XCB_MOD_MASK_LOCK));
+        pressThenSentinel(u"ctrl+alt+super+t"_qs, u"ctrl+alt+super+l"_qs, 1);
+        QCOMPARE(m_fired, QList<int> { 1 });
+    }
+
+    void reRegisterReplacesAndEmptyReleases()
+    {
+        HotkeyCenter center;
+        center.registerKeys(bindings({ capture, list }));
+        center.registerKeys(bindings({ shiftK }));
+        QCOMPARE(states(center), QList<State> { State::Active });
+        pressThenSentinel(u"ctrl+alt+super+t"_qs, u"ctrl+shift+k"_qs, 0);
+        QCOMPARE(m_fired, QList<int> { 0 });
+
+        center.registerKeys({});
+        QVERIFY(center.registrations().isEmpty());
+        OtherClient other;
+        QVERIFY(other.grab(28, ctrlAltSuper));
+        QVERIFY(other.grab(45, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT));
+    }
+
+    void unknownKeyCodeIsSkipped()
+    {
+        HotkeyCenter center;
+        center.registerKeys(bindings({ noSuchKey, list }));
+        QCOMPARE(states(center), (QList<State> { State::Unsupported, State::Active }));
+        xdotool({ u"key"_qs, u"ctrl+alt+super+l"_qs });
+        QTRY_COMPARE(m_fired, QList<int> { 1 });
+    }
+
+    void suspendReleasesAndRestores()
+    {
+        HotkeyCenter center;
+        center.registerKeys(bindings({ capture }));
+        center.setSuspended(true);
+        QCOMPARE(states(center), QList<State> { State::Pending });
+        {
+            // Released: the combination now reaches whoever asks for it (the recorder's window).
+            OtherClient other;
+            QVERIFY(other.grab(28, ctrlAltSuper));
+        }
+        center.setSuspended(false);
+        QCOMPARE(states(center), QList<State> { State::Active });
+        xdotool({ u"key"_qs, u"ctrl+alt+super+t"_qs });
+        QTRY_COMPARE(m_fired, QList<int> { 0 });
+    }
+
+    void heldKeyFiresOnce()
+    {
+        HotkeyCenter center;
+        center.registerKeys(bindings({ capture, list }));
+        xdotool({ u"keydown"_qs, u"ctrl+alt+super+t"_qs });
+        // Auto-repeat would send more presses while the key is down.
+        QTest::qWait(800);
+        xdotool({ u"keyup"_qs, u"ctrl+alt+super+t"_qs });
+        pressThenSentinel(QString(), u"ctrl+alt+super+l"_qs, 1);
+        QCOMPARE(m_fired, (QList<int> { 0, 1 }));
+    }
+};
+
+QTEST_MAIN(HotkeyCenterTest)
+#include "test_hotkeycenter.moc"
