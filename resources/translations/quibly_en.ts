@@ -111,37 +111,6 @@
         <source>Quibly is not set up yet: enter the server address and the access key in the settings.</source>
         <translation>Quibly is not set up yet: enter the server address and the access key in the settings.</translation>
     </message>
-<<<<<<< HEAD
-    <message id="notification.added">
-        <source>New task: %1</source>
-        <translation>New task: %1</translation>
-    </message>
-    <message id="notification.no_task">
-        <source>No tasks found in the screenshot.</source>
-        <translation>No tasks found in the screenshot.</translation>
-    </message>
-    <message id="notification.renew">
-        <source>The service has to renew its sign-in before it can read screenshots. Yours will be read afterwards.</source>
-        <translation>The service has to renew its sign-in before it can read screenshots. Yours will be read afterwards.</translation>
-    </message>
-    <message id="notification.failed">
-        <source>The screenshot could not be read.</source>
-        <translation>The screenshot could not be read.</translation>
-    </message>
-    <message id="notification.screen_permission">
-        <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
-        <translation>Quibly needs permission to take screenshots. Allow it in the system settings.</translation>
-    </message>
-    <message id="notification.no_screenshot_tool">
-        <source>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</source>
-        <translation>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</translation>
-    </message>
-    <message id="image.title">
-        <source>Screenshot</source>
-        <translation>Screenshot</translation>
-    </message>
-=======
->>>>>>> main
     <message id="list.today">
         <source>Today</source>
         <translation>Today</translation>
@@ -229,6 +198,10 @@
     <message id="notification.screen_permission">
         <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
         <translation>Quibly needs permission to take screenshots. Allow it in the system settings.</translation>
+    </message>
+    <message id="notification.no_screenshot_tool">
+        <source>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</source>
+        <translation>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</translation>
     </message>
     <message id="settings.title">
         <source>Quibly Settings</source>

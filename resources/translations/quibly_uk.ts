@@ -113,37 +113,6 @@
         <source>Quibly is not set up yet: enter the server address and the access key in the settings.</source>
         <translation>Quibly ще не налаштовано: вкажіть адресу сервера й ключ доступу в налаштуваннях.</translation>
     </message>
-<<<<<<< HEAD
-    <message id="notification.added">
-        <source>New task: %1</source>
-        <translation>Нове завдання: %1</translation>
-    </message>
-    <message id="notification.no_task">
-        <source>No tasks found in the screenshot.</source>
-        <translation>На знімку не знайдено завдань.</translation>
-    </message>
-    <message id="notification.renew">
-        <source>The service has to renew its sign-in before it can read screenshots. Yours will be read afterwards.</source>
-        <translation>Сервісу треба поновити вхід, щоб читати знімки. Ваш знімок буде прочитано після цього.</translation>
-    </message>
-    <message id="notification.failed">
-        <source>The screenshot could not be read.</source>
-        <translation>Не вдалося прочитати знімок.</translation>
-    </message>
-    <message id="notification.screen_permission">
-        <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
-        <translation>Quibly потребує дозволу робити знімки екрана. Надайте його в системних налаштуваннях.</translation>
-    </message>
-    <message id="notification.no_screenshot_tool">
-        <source>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</source>
-        <translation>Quibly не знайшов інструмента для знімків екрана. Установіть gnome-screenshot, spectacle, maim або scrot (на Wayland — grim і slurp).</translation>
-    </message>
-    <message id="image.title">
-        <source>Screenshot</source>
-        <translation>Знімок екрана</translation>
-    </message>
-=======
->>>>>>> main
     <message id="list.today">
         <source>Today</source>
         <translation>Сьогодні</translation>
@@ -231,6 +200,10 @@
     <message id="notification.screen_permission">
         <source>Quibly needs permission to take screenshots. Allow it in the system settings.</source>
         <translation>Quibly потребує дозволу робити знімки екрана. Надайте його в системних налаштуваннях.</translation>
+    </message>
+    <message id="notification.no_screenshot_tool">
+        <source>Quibly found no screenshot tool. Install gnome-screenshot, spectacle, maim or scrot (grim and slurp on Wayland).</source>
+        <translation>Quibly не знайшов інструмента для знімків екрана. Установіть gnome-screenshot, spectacle, maim або scrot (на Wayland — grim і slurp).</translation>
     </message>
     <message id="settings.title">
         <source>Quibly Settings</source>
