@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "accesskey.h"
 
-#include <QDir>
+#include "durablefile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -78,8 +79,11 @@ void AccessKey::write(const QString &key, const QString &path, const std::functi
         ::chmod(target.constData(), S_IRUSR | S_IWUSR);
     step(afterStep);
 
+    // The folder is 0700 from its creation, and one made wider by hand is narrowed: another
+    // account that could write into it could put a key of its own in place of ours.
     const QString folder = QFileInfo(path).absolutePath();
-    QDir().mkpath(folder);
+    DurableFile::makePrivateDirectory(folder);
+    DurableFile::makePrivate(folder);
     step(afterStep);
 
     // mkstemp creates the file with mode 0600 (never wider, whatever the umask), so the key
@@ -108,4 +112,10 @@ void AccessKey::write(const QString &key, const QString &path, const std::functi
         ::fsync(dirFd);
         ::close(dirFd);
     }
+}
+
+void AccessKey::makePrivate(const QString &path)
+{
+    DurableFile::makePrivate(QFileInfo(path).absolutePath());
+    DurableFile::makePrivate(path);
 }

@@ -4,16 +4,19 @@
 
 #include "accesskey.h"
 #include "defaults.h"
+#include "durablefile.h"
 #include "notifier.h"
 #include "quiblyapi.h"
 #include "reachability.h"
 
+#include <QCoroFuture>
 #include <QCoroTimer>
 #include <QNetworkAccessManager>
 #include <QStandardPaths>
 #include <QTimeZone>
 #include <QUrl>
 #include <QUuid>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 // A task that nobody awaits keeps running and frees itself when it ends.
@@ -41,14 +44,27 @@ QCoro::Task<> sleep(std::chrono::milliseconds interval)
 
 // The client travels with each request so that a request left running (the open captures
 // after the task list failed) never outlives it.
-QCoro::Task<ServiceResult<QList<TaskItem>>> loadTasks(std::shared_ptr<const QuiblyAPI> client)
+QCoro::Task<ServiceResult<std::optional<Listing<TaskItem>>>> loadTasks(std::shared_ptr<const QuiblyAPI> client,
+                                                                       Listing<TaskItem> known)
 {
-    co_return co_await client->tasks();
+    auto asking = client->tasks(std::move(known));
+    co_return co_await std::move(asking);
 }
 
-QCoro::Task<ServiceResult<QList<Capture>>> loadOpenCaptures(std::shared_ptr<const QuiblyAPI> client)
+QCoro::Task<ServiceResult<std::optional<Listing<Capture>>>> loadOpenCaptures(std::shared_ptr<const QuiblyAPI> client,
+                                                                             Listing<Capture> known)
 {
-    co_return co_await client->openCaptures();
+    auto asking = client->openCaptures(std::move(known));
+    co_return co_await std::move(asking);
+}
+
+QCoro::Task<> makePrivate(QString accessKeyPath, QString queueDirectory)
+{
+    QFuture<void> narrowing = QtConcurrent::run([accessKeyPath, queueDirectory] {
+        AccessKey::makePrivate(accessKeyPath);
+        DurableFile::makePrivate(queueDirectory);
+    });
+    co_await narrowing;
 }
 
 QCoro::Task<ServiceResult<std::monostate>> uploadOne(std::shared_ptr<const QuiblyAPI> client, QueuedCapture item,
@@ -208,6 +224,14 @@ QCoro::Task<> Store::sync()
 QCoro::Task<> Store::syncOnce()
 {
     QPointer<Store> self(this);
+    if (!m_madePrivate) {
+        // Folders and files that an older version or a hand left open to other accounts.
+        m_madePrivate = true;
+        auto narrowing = makePrivate(m_accessKeyPath, m_queue.directory());
+        co_await std::move(narrowing);
+        if (!self)
+            co_return;
+    }
     const auto shared = sharedApi();
     if (!shared) {
         notConfigured();
@@ -243,8 +267,8 @@ QCoro::Task<> Store::refresh()
         co_return;
     }
     // Both requests are on the wire before either answer is looked at.
-    auto tasksRequest = loadTasks(shared);
-    auto capturesRequest = loadOpenCaptures(shared);
+    auto tasksRequest = loadTasks(shared, m_tasks);
+    auto capturesRequest = loadOpenCaptures(shared, m_openCaptures);
 
     auto tasks = co_await tasksRequest;
     if (!self)
@@ -262,17 +286,22 @@ QCoro::Task<> Store::refresh()
         co_return;
     }
 
-    m_tasks = std::move(tasks).value();
-    Q_EMIT tasksChanged();
-    m_openCaptures = std::move(captures).value();
-    Q_EMIT openCapturesChanged();
+    // Nothing new (304): the lists stand, and nobody is told they changed.
+    if (tasks.value()) {
+        m_tasks = std::move(*std::move(tasks).value());
+        Q_EMIT tasksChanged();
+    }
+    if (captures.value()) {
+        m_openCaptures = std::move(*std::move(captures).value());
+        Q_EMIT openCapturesChanged();
+    }
     setProblem(std::nullopt);
     setOffline(false);
     if (!m_loaded) {
         m_loaded = true;
         Q_EMIT loadedChanged();
     }
-    for (const Capture &capture : std::as_const(m_openCaptures))
+    for (const Capture &capture : std::as_const(m_openCaptures.items))
         if (capture.status == u"pending")
             m_watching.insert(capture.id);
 }
@@ -282,7 +311,12 @@ QCoro::Task<> Store::capture(QByteArray png)
     const QueuedCapture meta { QUuid::createUuid().toString(QUuid::WithoutBraces).toLower(),
                                QDateTime::currentDateTimeUtc(), QString::fromUtf8(QTimeZone::systemTimeZoneId()),
                                m_defaults->taskLanguage() };
-    const auto written = m_queue.enqueue(png, meta);
+    // A large screenshot takes tens of milliseconds to write and flush: off the main thread.
+    QPointer<Store> self(this);
+    auto writing = m_queue.enqueueInBackground(std::move(png), meta);
+    const auto written = co_await std::move(writing);
+    if (!self)
+        co_return;
     if (!written.ok()) {
         // Always announced: a screenshot that could not be kept is lost.
         m_notifier->post(qtTrId("notification.failed"));

@@ -69,8 +69,8 @@ public:
 
     static QString defaultQueueDirectory();
 
-    const QList<TaskItem> &tasks() const { return m_tasks; }
-    const QList<Capture> &openCaptures() const { return m_openCaptures; }
+    const QList<TaskItem> &tasks() const { return m_tasks.items; }
+    const QList<Capture> &openCaptures() const { return m_openCaptures.items; }
     const std::optional<QString> &problem() const { return m_problem; }
     QString problemText() const { return m_problem.value_or(QString()); }
     bool offline() const { return m_offline; }
@@ -172,8 +172,10 @@ private:
     std::chrono::milliseconds m_syncInterval;
     QTimer *m_timer = nullptr;
 
-    QList<TaskItem> m_tasks;
-    QList<Capture> m_openCaptures;
+    // With the validators they came with: a sync that finds nothing changed keeps them
+    // as they are, decodes nothing and emits nothing.
+    Listing<TaskItem> m_tasks;
+    Listing<Capture> m_openCaptures;
     std::optional<QString> m_problem;
     bool m_offline = false;
     bool m_loaded = false;
@@ -184,4 +186,5 @@ private:
     bool m_polling = false;
     bool m_syncing = false;
     bool m_syncAgain = false;
+    bool m_madePrivate = false; // modes left wide by older versions narrowed once
 };

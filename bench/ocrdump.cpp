@@ -2,12 +2,14 @@
 // SPDX-License-Identifier: MIT
 // Prints what the recognizer reads from image files, line by line with geometry, and the
 // tasks it extracts: the tool for looking into a misread screenshot.
-// Usage: ocrdump [--lang uk|en] IMAGE...
+// Usage: ocrdump [--lang uk|en] IMAGE|TEXT.txt...
+#include "ocrimage.h"
 #include "taskextractor.h"
 #include "tesseractrecognizer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QTextStream>
 
@@ -25,11 +27,25 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     TesseractRecognizer recognizer;
     for (const QString &path : args) {
+        if (path.endsWith(u".txt"_s)) {
+            // Plain text, one line per line: the extraction alone.
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+                continue;
+            const QStringList text = QString::fromUtf8(file.readAll()).split(u'\n');
+            for (const RecognizedTask &t :
+                 TaskExtractor::extract(text, { QDateTime::currentDateTimeUtc(), u"UTC"_s, language }))
+                out << "  => " << t.title << " [" << t.priority << "] " << t.dueDate.value_or(QString())
+                    << (t.dueAt ? t.dueAt->toString(Qt::ISODate) : QString()) << '\n';
+            continue;
+        }
         QImage image(path);
         if (image.isNull()) {
             out << path << ": unreadable\n";
             continue;
         }
+        if (qEnvironmentVariableIsSet("OCRDUMP_PAGE"))
+            OcrImage::withoutRules(OcrImage::prepare(image)).save(qEnvironmentVariable("OCRDUMP_PAGE"));
         QElapsedTimer timer;
         timer.start();
         const auto reading = recognizer.readLines(image, language);

@@ -5,6 +5,8 @@
 #include "translations.h"
 
 #include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTextStream>
 #include <QTimer>
 
@@ -29,7 +31,18 @@ int main(int argc, char *argv[])
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QuiblyCtl ctl(out, err);
+    QNetworkAccessManager session;
+    QuiblyCtl ctl(out, err, &session);
     QTimer::singleShot(0, &ctl, [&] { runAndQuit(ctl, QCoreApplication::arguments(), out, err); });
-    return app.exec();
+    const int code = app.exec();
+
+    // A request nobody waits for any more (the open captures, loaded beside a task list that
+    // was refused) may still be on the wire. Ended here, its coroutine finishes while Qt is
+    // whole; left to the process exit, Qt's network thread reports on types already torn
+    // down, and those warnings on standard error look like a crash to a script.
+    const auto pending = session.findChildren<QNetworkReply *>();
+    for (QNetworkReply *reply : pending)
+        reply->abort();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return code;
 }

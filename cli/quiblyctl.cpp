@@ -189,10 +189,11 @@ QByteArray readStandardInput()
 }
 } // namespace
 
-QuiblyCtl::QuiblyCtl(QTextStream &out, QTextStream &err, QObject *parent)
+QuiblyCtl::QuiblyCtl(QTextStream &out, QTextStream &err, QNetworkAccessManager *session, QObject *parent)
     : QObject(parent)
     , m_out(out)
     , m_err(err)
+    , m_session(session)
 { }
 
 QString QuiblyCtl::usage()
@@ -431,6 +432,7 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     Store::Setup setup;
     setup.defaults = &defaults;
     setup.notifier = &notifier;
+    setup.session = m_session;
     Store store(setup);
     std::optional<ServiceError> lastError;
     connect(&store, &Store::failed, this, [this, &lastError](const ServiceError &error) {
@@ -610,8 +612,17 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
     connect(&store, &Store::tasksChanged, this, noticeDrop);
     connect(&store, &Store::pollingStopped, this, noticeDrop);
 
-    // A capture may wait long: say what goes wrong as it happens, not only at the end.
-    connect(&store, &Store::failed, this, [&showProblem] { showProblem(); });
+    // A capture may wait long: say what goes wrong as it happens, not only at the end. A refused
+    // key ends the wait at once: nothing can change until the user stores another one.
+    const auto refused = [&store, &lastError] {
+        const auto *api = lastError ? std::get_if<APIError>(&*lastError) : nullptr;
+        return store.problem() && api && api->kind == APIError::Kind::Unauthorized;
+    };
+    connect(&store, &Store::failed, this, [&showProblem, &refused, &done] {
+        showProblem();
+        if (refused())
+            done.start(0);
+    });
     const auto stillOnDisk = [&store, &captureId] {
         const auto items = store.queue().pending();
         return std::any_of(items.cbegin(), items.cend(),
@@ -642,7 +653,7 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         co_return code;
     }
 
-    if (!outcome && !dropped) {
+    if (!outcome && !dropped && !refused()) {
         // While the capture waits on disk, keep trying to upload it.
         QTimer resync;
         resync.setInterval(Store::Setup {}.syncInterval);
@@ -679,6 +690,10 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
         co_return Failure;
     }
     showProblem();
+    if (refused()) {
+        mentionQueue();
+        co_return Failure;
+    }
     m_err << u"quiblyctl: no outcome for capture "_s << captureId << u" within "_s
           << QString::number(double(timeout.count()) / 1000.0) << u" s"_s << u'\n';
     m_err.flush();

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QNetworkAccessManager;
 class QTextStream;
 
 /*!
@@ -23,7 +24,8 @@ class QuiblyCtl : public QObject
 public:
     enum Exit { Success = 0, Failure = 1, Usage = 2, NotConfigured = 3 };
 
-    QuiblyCtl(QTextStream &out, QTextStream &err, QObject *parent = nullptr);
+    /*! \a session carries every request; the caller owns it (nullptr: the process-wide one). */
+    QuiblyCtl(QTextStream &out, QTextStream &err, QNetworkAccessManager *session = nullptr, QObject *parent = nullptr);
 
     /*! Runs the command in \a arguments (the program name first). */
     QCoro::Task<int> run(QStringList arguments);
@@ -35,4 +37,5 @@ private:
 
     QTextStream &m_out;
     QTextStream &m_err;
+    QNetworkAccessManager *m_session;
 };

@@ -20,6 +20,7 @@ namespace {
 
 const QString metaSuffix = u".json"_s;
 const QString imageSuffix = u".png"_s;
+const QString lockName = u"drain.lock"_s;
 
 // Ids become file names; one that names another place must not let a drain read or
 // delete files outside the queue.
@@ -45,6 +46,43 @@ std::optional<QByteArray> readFile(const QString &path)
     return bytes;
 }
 
+// Removes \a path unless someone is writing it (it is locked) or it has become part of a
+// capture (\a record exists) by the time we hold its lock.
+void removeIfAbandoned(const QString &path, const QString &record)
+{
+    const FileLock lock = FileLock::tryLock(path, FileLock::Open::ExistingOnly);
+    if (!lock.isLocked() || (!record.isEmpty() && QFileInfo::exists(record)))
+        return;
+    // The name may have been given to a new file between the listing and the lock.
+    if (lock.isNamedBy(path))
+        DurableFile::remove(path);
+}
+
+// Run under the drain lock. What a killed enqueue or removal left behind goes: an image
+// without a record and a temporary file, each once no live writer holds it. Everything is
+// made private to the user, in case an older version or a hand left it readable to others.
+void sweep(const QString &directory)
+{
+    DurableFile::makePrivate(directory);
+    const QStringList names = QDir(directory).entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        const QString path = directory + u'/' + name;
+        if (name == lockName + u".rmlock"_s) {
+            DurableFile::remove(path); // left by the pid-file lock of older versions
+            continue;
+        }
+        const QString target = DurableFile::temporaryTarget(name);
+        if (target.endsWith(imageSuffix) || target.endsWith(metaSuffix)) {
+            removeIfAbandoned(path, {});
+        } else if (name.endsWith(imageSuffix) && name.size() > imageSuffix.size()) {
+            const QString record = directory + u'/' + name.chopped(imageSuffix.size()) + metaSuffix;
+            if (!QFileInfo::exists(record))
+                removeIfAbandoned(path, record);
+        }
+        DurableFile::makePrivate(path);
+    }
+}
+
 struct Turn
 {
     enum class Step { Skip, ImageMissing, Upload };
@@ -63,20 +101,34 @@ Result<std::monostate, QString> CaptureQueue::enqueue(const QByteArray &png, con
     if (!isPlainFileName(meta.id))
         return u"not usable as a file name: \"%1\""_s.arg(meta.id);
 
-    const bool existed = QFileInfo(m_directory).isDir();
-    if (!QDir().mkpath(m_directory))
-        return u"cannot create %1"_s.arg(m_directory);
-    // A fresh directory is only durable once its parent's entry for it is.
-    if (!existed && !DurableFile::syncDirectory(QFileInfo(m_directory).absolutePath()))
-        return u"cannot flush the parent of %1 to disk"_s.arg(m_directory);
+    if (QString error = DurableFile::makePrivateDirectory(m_directory); !error.isEmpty())
+        return error;
+    DurableFile::makePrivate(m_directory); // made by an older version, or by hand
 
     // The image goes first: the metadata file is what makes the capture part of the queue.
-    if (QString error = DurableFile::write(filePath(m_directory, meta.id, imageSuffix), png); !error.isEmpty())
+    // The image stays locked until its record is in, so that a drain sweeping abandoned
+    // images leaves it alone meanwhile.
+    const QString imagePath = filePath(m_directory, meta.id, imageSuffix);
+    FileLock image;
+    if (QString error = DurableFile::write(imagePath, png, &image); !error.isEmpty())
         return error;
     if (QString error = DurableFile::write(filePath(m_directory, meta.id, metaSuffix), meta.toFileJson());
-        !error.isEmpty())
+        !error.isEmpty()) {
+        DurableFile::remove(imagePath);
         return error;
+    }
     return std::monostate {};
+}
+
+QCoro::Task<Result<std::monostate, QString>> CaptureQueue::enqueueInBackground(QByteArray png, QueuedCapture meta) const
+{
+    // The future holds an optional: QFuture needs a default-constructible result.
+    QFuture<std::optional<Result<std::monostate, QString>>> writing
+        = QtConcurrent::run([queue = *this, png = std::move(png), meta = std::move(meta)] {
+              return std::optional(queue.enqueue(png, meta));
+          });
+    std::optional<Result<std::monostate, QString>> written = co_await writing;
+    co_return std::move(*written);
 }
 
 QList<QueuedCapture> CaptureQueue::pending() const
@@ -102,8 +154,12 @@ void CaptureQueue::remove(const QString &id) const
 {
     if (!isPlainFileName(id))
         return;
-    QFile::remove(filePath(m_directory, id, metaSuffix));
-    QFile::remove(filePath(m_directory, id, imageSuffix));
+    // The record first, and on disk before the image goes: a kill or a power cut in between
+    // leaves an image without a record, which the next drain sweeps, never a record whose
+    // image is gone (announced as refused although the service has it).
+    DurableFile::remove(filePath(m_directory, id, metaSuffix));
+    DurableFile::syncDirectory(m_directory);
+    DurableFile::remove(filePath(m_directory, id, imageSuffix));
 }
 
 QCoro::Task<CaptureQueue::Drained> CaptureQueue::drain(Upload upload) const
@@ -120,9 +176,10 @@ QCoro::Task<CaptureQueue::Drained> CaptureQueue::drain(Upload upload) const
     QFuture<QList<QueuedCapture>> listing = QtConcurrent::run([directory, lock] {
         if (!QFileInfo(directory).isDir())
             return QList<QueuedCapture>();
-        *lock = FileLock::tryLock(directory + u"/drain.lock"_s);
+        *lock = FileLock::tryLock(directory + u'/' + lockName);
         if (!lock->isLocked())
             return QList<QueuedCapture>();
+        sweep(directory);
         return CaptureQueue(directory).pending();
     });
     const QList<QueuedCapture> snapshot = co_await listing;

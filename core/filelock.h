@@ -22,16 +22,21 @@ public:
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;
 
+    enum class Open { CreateIfMissing, ExistingOnly };
+
     /*!
-     * Opens \a path, creating it with mode 0600, and locks it without waiting. The result is
-     * not locked when another holder has it or the file cannot be opened. Lock files are
-     * never deleted: a holder would then hold a file that the next one no longer opens.
+     * Opens \a path, creating it with mode 0600 if asked, and locks it without waiting. The
+     * result is not locked when another holder has it or the file cannot be opened. Lock
+     * files are never deleted: a holder would then hold a file that the next one no longer
+     * opens.
      */
-    static FileLock tryLock(const QString &path);
+    static FileLock tryLock(const QString &path, Open open = Open::CreateIfMissing);
     /*! Takes over \a descriptor (already locked by the caller); closing it releases the lock. */
     static FileLock adopt(int descriptor);
 
     bool isLocked() const { return m_descriptor >= 0; }
+    /*! Whether \a path (not followed if a link) names the locked file, which it may no longer do. */
+    bool isNamedBy(const QString &path) const;
     int descriptor() const { return m_descriptor; }
     void unlock();
 

@@ -3,6 +3,7 @@
 #include "quiblyapi.h"
 
 #include <QCoroNetworkReply>
+#include <QCryptographicHash>
 #include <QIODevice>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -221,8 +222,8 @@ QNetworkRequest QuiblyAPI::request(const QString &path) const
     return request;
 }
 
-QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest request, QByteArray method,
-                                                          std::optional<QByteArrayList> body, qint64 bodyLimit) const
+QCoro::Task<Result<QuiblyAPI::Answer, APIError>>
+QuiblyAPI::data(QNetworkRequest request, QByteArray method, std::optional<QByteArrayList> body, qint64 bodyLimit) const
 {
     // A line break would end the Authorization header early and send the rest of the key as
     // headers of its own; no valid key contains one.
@@ -236,6 +237,8 @@ QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest reques
         // The connections die with this scope, so a reply outliving it calls nothing.
         QObject guard;
         bool tooLarge = false;
+        // bytesAvailable() counts decompressed bytes, so a small compressed answer that
+        // would unpack into gigabytes stops here too.
         auto enforceLimit = [&] {
             const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
             if (!tooLarge
@@ -281,13 +284,20 @@ QCoro::Task<Result<QByteArray, APIError>> QuiblyAPI::data(QNetworkRequest reques
             continue;
         }
 
+        if (status == 304 && request.hasRawHeader("If-None-Match"))
+            co_return Answer { {}, reply->rawHeader("ETag"), true };
         QByteArray answer = reply->readAll();
-        // Qt 6.4 reports a connection closed before the announced length as a success.
+        // Qt 6.4 reports a connection closed before the announced length as a success. Qt
+        // decompresses gzip and deflate itself (it asks for them unless told otherwise); the
+        // announced length is then the compressed one, and a broken stream is an error.
+        const bool encoded = reply->hasRawHeader("Content-Encoding");
         const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (announced.isValid() && !reply->hasRawHeader("Content-Encoding") && announced.toLongLong() != answer.size())
+        if (announced.isValid() && !encoded && announced.toLongLong() != answer.size())
             co_return APIError::offline();
+        if (encoded && reply->error() != QNetworkReply::NoError && status >= 200 && status <= 299)
+            co_return APIError::server(status);
         if (status >= 200 && status <= 299)
-            co_return answer;
+            co_return Answer { std::move(answer), reply->rawHeader("ETag"), false };
         co_return errorForStatus(status, answer);
     }
 }
@@ -304,7 +314,7 @@ QCoro::Task<ServiceResult<Capture>> QuiblyAPI::upload(QueuedCapture item, QByteA
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return fromDecoded(Decoder::captureFromJson(answer.value()));
+    co_return fromDecoded(Decoder::captureFromJson(answer.value().body));
 }
 
 QCoro::Task<ServiceResult<CaptureResult>> QuiblyAPI::captureResult(QString id) const
@@ -313,7 +323,7 @@ QCoro::Task<ServiceResult<CaptureResult>> QuiblyAPI::captureResult(QString id) c
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return fromDecoded(Decoder::captureResultFromJson(answer.value()));
+    co_return fromDecoded(Decoder::captureResultFromJson(answer.value().body));
 }
 
 QCoro::Task<ServiceResult<QList<Capture>>> QuiblyAPI::openCaptures() const
@@ -322,7 +332,7 @@ QCoro::Task<ServiceResult<QList<Capture>>> QuiblyAPI::openCaptures() const
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return fromDecoded(Decoder::capturesFromJson(answer.value()));
+    co_return fromDecoded(Decoder::capturesFromJson(answer.value().body));
 }
 
 QCoro::Task<ServiceResult<QByteArray>> QuiblyAPI::captureImage(QString id) const
@@ -331,7 +341,7 @@ QCoro::Task<ServiceResult<QByteArray>> QuiblyAPI::captureImage(QString id) const
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return std::move(answer).value();
+    co_return std::move(answer).value().body;
 }
 
 QCoro::Task<ServiceResult<Capture>> QuiblyAPI::retryCapture(QString id) const
@@ -341,7 +351,7 @@ QCoro::Task<ServiceResult<Capture>> QuiblyAPI::retryCapture(QString id) const
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return fromDecoded(Decoder::captureFromJson(answer.value()));
+    co_return fromDecoded(Decoder::captureFromJson(answer.value().body));
 }
 
 QCoro::Task<ServiceResult<std::monostate>> QuiblyAPI::deleteCapture(QString id) const
@@ -359,7 +369,46 @@ QCoro::Task<ServiceResult<QList<TaskItem>>> QuiblyAPI::tasks() const
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return fromDecoded(Decoder::tasksFromJson(answer.value()));
+    co_return fromDecoded(Decoder::tasksFromJson(answer.value().body));
+}
+
+QByteArray QuiblyAPI::listingSource() const
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(m_baseURL.toEncoded());
+    hash.addData(QByteArrayView("\0", 1));
+    hash.addData(m_accessKey.toUtf8());
+    return hash.result();
+}
+
+template<typename T, typename Decode>
+QCoro::Task<ServiceResult<std::optional<Listing<T>>>> QuiblyAPI::list(QString path, Listing<T> known,
+                                                                      Decode decode) const
+{
+    QNetworkRequest get = request(path);
+    const QByteArray source = listingSource();
+    if (!known.etag.isEmpty() && known.source == source)
+        get.setRawHeader("If-None-Match", known.etag);
+    auto sending = data(get, "GET", std::nullopt, jsonBodyLimit);
+    auto answer = co_await std::move(sending);
+    if (!answer.ok())
+        co_return ServiceError(answer.error());
+    if (answer.value().notModified)
+        co_return std::optional<Listing<T>>();
+    auto decoded = decode(answer.value().body);
+    if (!decoded.ok())
+        co_return ServiceError(std::move(decoded).error());
+    co_return std::optional<Listing<T>>(Listing<T> { std::move(decoded).value(), answer.value().etag, source });
+}
+
+QCoro::Task<ServiceResult<std::optional<Listing<Capture>>>> QuiblyAPI::openCaptures(Listing<Capture> known) const
+{
+    return list(u"captures"_s, std::move(known), &Decoder::capturesFromJson);
+}
+
+QCoro::Task<ServiceResult<std::optional<Listing<TaskItem>>>> QuiblyAPI::tasks(Listing<TaskItem> known) const
+{
+    return list(u"tasks"_s, std::move(known), &Decoder::tasksFromJson);
 }
 
 QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::createTask(QString title) const
@@ -372,7 +421,7 @@ QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::createTask(QString title) const
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return fromDecoded(Decoder::taskFromJson(answer.value()));
+    co_return fromDecoded(Decoder::taskFromJson(answer.value().body));
 }
 
 QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::updateTask(qint64 id, QJsonObject fields) const
@@ -383,7 +432,7 @@ QCoro::Task<ServiceResult<TaskItem>> QuiblyAPI::updateTask(qint64 id, QJsonObjec
     auto answer = co_await std::move(sending);
     if (!answer.ok())
         co_return ServiceError(answer.error());
-    co_return fromDecoded(Decoder::taskFromJson(answer.value()));
+    co_return fromDecoded(Decoder::taskFromJson(answer.value().body));
 }
 
 QCoro::Task<ServiceResult<std::monostate>> QuiblyAPI::deleteTask(qint64 id) const

@@ -18,6 +18,22 @@
 #include <variant>
 
 /*!
+ * \brief A list as the service last sent it, with the validator that names it.
+ *
+ * Handed back with the next request for the same list: when the service answers
+ * "304 Not Modified", the list stands as it is and is neither sent nor decoded again.
+ * A service that sends no validator leaves `etag` empty and is asked unconditionally.
+ */
+template<typename T> struct Listing
+{
+    QList<T> items;
+    QByteArray etag;
+    QByteArray source; //!< the service and key it came from: no other client sends its validator
+
+    bool operator==(const Listing &) const = default;
+};
+
+/*!
  * \brief The client of the task-recognition service.
  *
  * Built for one operation from the stored server URL and access key; its fields never
@@ -28,8 +44,9 @@
  * Redirects are followed within the base URL's origin only (scheme, host and port); one
  * to another origin ends as APIError::server with its 3xx status and nothing is sent
  * there. Answers longer than jsonBodyLimit (imageBodyLimit for captureImage) are cut off
- * and end as APIError::server with the answer's status. A transfer that stalls for
- * `timeout` ends as APIError::offline.
+ * and end as APIError::server with the answer's status; for a compressed answer the limit
+ * applies to its decompressed size. A transfer that stalls for `timeout` ends as
+ * APIError::offline.
  *
  * \code
  * QuiblyAPI api(url, key, &nam);
@@ -58,14 +75,33 @@ public:
     QCoro::Task<ServiceResult<Capture>> retryCapture(QString id) const;
     QCoro::Task<ServiceResult<std::monostate>> deleteCapture(QString id) const;
     QCoro::Task<ServiceResult<QList<TaskItem>>> tasks() const;
+    /*!
+     * The open captures or the tasks, asked for on the condition that they differ from
+     * \a known; nothing when the service says they do not. A 304 to a request that named
+     * no validator is APIError::server(304), as for any other endpoint.
+     */
+    QCoro::Task<ServiceResult<std::optional<Listing<Capture>>>> openCaptures(Listing<Capture> known) const;
+    QCoro::Task<ServiceResult<std::optional<Listing<TaskItem>>>> tasks(Listing<TaskItem> known) const;
     QCoro::Task<ServiceResult<TaskItem>> createTask(QString title) const;
     QCoro::Task<ServiceResult<TaskItem>> updateTask(qint64 id, QJsonObject fields) const;
     QCoro::Task<ServiceResult<std::monostate>> deleteTask(qint64 id) const;
 
+    /*! Tells this client's listings from those of another service or key. */
+    QByteArray listingSource() const;
+
 private:
+    struct Answer
+    {
+        QByteArray body;
+        QByteArray etag;
+        bool notModified = false; //!< 304 to a conditional request; body is empty
+    };
+
     QNetworkRequest request(const QString &path) const;
-    QCoro::Task<Result<QByteArray, APIError>> data(QNetworkRequest request, QByteArray method,
-                                                   std::optional<QByteArrayList> body, qint64 bodyLimit) const;
+    QCoro::Task<Result<Answer, APIError>> data(QNetworkRequest request, QByteArray method,
+                                               std::optional<QByteArrayList> body, qint64 bodyLimit) const;
+    template<typename T, typename Decode>
+    QCoro::Task<ServiceResult<std::optional<Listing<T>>>> list(QString path, Listing<T> known, Decode decode) const;
 
     QUrl m_baseURL;
     QString m_accessKey;

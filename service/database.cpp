@@ -16,6 +16,7 @@
 namespace {
 
 const QString DatabaseFile = QStringLiteral("quibly-service.sqlite");
+constexpr int SchemaVersion = 2;
 const QString ImagesDir = QStringLiteral("images");
 
 qint64 nowMs()
@@ -110,6 +111,13 @@ private:
     bool m_committed = false;
 };
 
+// Starts the numbering of versions afresh: a validator from a database that was
+// recreated (or restored from a backup) never matches one of this one.
+QString freshEpoch()
+{
+    return QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
 } // namespace
 
 Database::Database(const QString &dataDir, const QString &connectionName)
@@ -181,29 +189,51 @@ bool Database::migrate(QString *error)
         run(connection, QStringLiteral("PRAGMA synchronous=NORMAL"));
         Transaction transaction(connection);
         run(connection, QStringLiteral("CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)"));
-        run(connection,
-            QStringLiteral("CREATE TABLE IF NOT EXISTS users (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, "
-                           "key_hash BLOB NOT NULL UNIQUE, created_at INTEGER NOT NULL, revoked_at INTEGER)"));
-        run(connection,
-            QStringLiteral(
-                "CREATE TABLE IF NOT EXISTS captures (row INTEGER PRIMARY KEY, user_id INTEGER NOT NULL REFERENCES "
-                "users(id), "
-                "id TEXT NOT NULL, status TEXT NOT NULL, error TEXT NOT NULL DEFAULT '', local_time INTEGER NOT NULL, "
-                "time_zone TEXT NOT NULL, language TEXT NOT NULL, created_at INTEGER NOT NULL, "
-                "attempt INTEGER NOT NULL DEFAULT 0, UNIQUE (user_id, id))"));
-        run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS captures_status ON captures (status)"));
-        run(connection,
-            QStringLiteral(
-                "CREATE TABLE IF NOT EXISTS tasks (id INTEGER PRIMARY KEY AUTOINCREMENT, "
-                "user_id INTEGER NOT NULL REFERENCES users(id), "
-                "capture_row INTEGER REFERENCES captures(row) ON DELETE SET NULL, capture_id TEXT, "
-                "title TEXT NOT NULL, description TEXT NOT NULL DEFAULT '', priority TEXT NOT NULL, due_date TEXT, "
-                "due_at INTEGER, source_app TEXT, source_person TEXT, done_at INTEGER, created_at INTEGER NOT NULL, "
-                "updated_at INTEGER NOT NULL)"));
-        run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS tasks_user ON tasks (user_id)"));
-        run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS tasks_capture ON tasks (capture_row)"));
+        int schema = 0;
+        {
+            QSqlQuery q = run(connection, QStringLiteral("SELECT value FROM meta WHERE key = 'schema'"));
+            if (q.next())
+                schema = q.value(0).toInt();
+        }
+        if (schema > SchemaVersion)
+            throw DatabaseError("written by a newer quibly-service (schema " + std::to_string(schema) + ")");
+        // Each step runs once, in the same transaction as the schema number it leads to.
+        if (schema < 1) {
+            run(connection,
+                QStringLiteral("CREATE TABLE IF NOT EXISTS users (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, "
+                               "key_hash BLOB NOT NULL UNIQUE, created_at INTEGER NOT NULL, revoked_at INTEGER)"));
+            run(connection,
+                QStringLiteral("CREATE TABLE IF NOT EXISTS captures (row INTEGER PRIMARY KEY, user_id INTEGER NOT "
+                               "NULL REFERENCES users(id), id TEXT NOT NULL, status TEXT NOT NULL, error TEXT NOT "
+                               "NULL DEFAULT '', local_time INTEGER NOT NULL, time_zone TEXT NOT NULL, language TEXT "
+                               "NOT NULL, created_at INTEGER NOT NULL, attempt INTEGER NOT NULL DEFAULT 0, "
+                               "UNIQUE (user_id, id))"));
+            run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS captures_status ON captures (status)"));
+            run(connection,
+                QStringLiteral(
+                    "CREATE TABLE IF NOT EXISTS tasks (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                    "user_id INTEGER NOT NULL REFERENCES users(id), "
+                    "capture_row INTEGER REFERENCES captures(row) ON DELETE SET NULL, capture_id TEXT, "
+                    "title TEXT NOT NULL, description TEXT NOT NULL DEFAULT '', priority TEXT NOT NULL, due_date "
+                    "TEXT, due_at INTEGER, source_app TEXT, source_person TEXT, done_at INTEGER, created_at INTEGER "
+                    "NOT NULL, updated_at INTEGER NOT NULL)"));
+            run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS tasks_user ON tasks (user_id)"));
+            run(connection, QStringLiteral("CREATE INDEX IF NOT EXISTS tasks_capture ON tasks (capture_row)"));
+        }
+        if (schema < 2) {
+            run(connection, QStringLiteral("ALTER TABLE users ADD COLUMN version INTEGER NOT NULL DEFAULT 0"));
+            run(connection, QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('epoch', ?)"),
+                { freshEpoch() });
+        }
         // Also proves the file can be written: a read-only database fails here, at start.
-        run(connection, QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('schema', '1')"));
+        run(connection, QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('schema', ?)"),
+            { QString::number(SchemaVersion) });
+        {
+            QSqlQuery q = run(connection, QStringLiteral("SELECT value FROM meta WHERE key = 'epoch'"));
+            if (!q.next())
+                throw DatabaseError("the database has no epoch");
+            m_epoch = q.value(0).toString().toLatin1();
+        }
         transaction.commit();
     } catch (const DatabaseError &e) {
         *error = QString::fromStdString(e.what());
@@ -253,6 +283,19 @@ std::optional<qint64> Database::userForKeyHash(const QByteArray &keyHash)
     if (!q.next())
         return std::nullopt;
     return q.value(0).toLongLong();
+}
+
+QByteArray Database::userVersion(qint64 userId)
+{
+    QSqlQuery q = run(db(), QStringLiteral("SELECT version FROM users WHERE id = ?"), { userId });
+    if (!q.next())
+        throw DatabaseError("user vanished");
+    return m_epoch + '.' + QByteArray::number(q.value(0).toLongLong());
+}
+
+void Database::bumpVersion(qint64 userId)
+{
+    run(db(), QStringLiteral("UPDATE users SET version = version + 1 WHERE id = ?"), { userId });
 }
 
 std::optional<CaptureRecord> Database::capture(qint64 userId, const QString &id)
@@ -315,6 +358,7 @@ CaptureRecord Database::addCapture(const CaptureRecord &capture, const QByteArra
     QSaveFile file(imagePath(record.row));
     if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit())
         throw DatabaseError("cannot write the image: " + file.errorString().toStdString());
+    bumpVersion(record.userId);
     transaction.commit();
     *created = true;
     return record;
@@ -322,19 +366,26 @@ CaptureRecord Database::addCapture(const CaptureRecord &capture, const QByteArra
 
 CaptureRecord Database::restartCapture(qint64 row)
 {
+    Transaction transaction(db());
     run(db(), QStringLiteral("UPDATE captures SET status = 'pending', error = '', attempt = attempt + 1 WHERE row = ?"),
         { row });
     auto record = captureByRow(row);
     if (!record)
         throw DatabaseError("capture vanished");
+    bumpVersion(record->userId);
+    transaction.commit();
     return *record;
 }
 
 void Database::deleteCapture(qint64 row)
 {
     Transaction transaction(db());
+    const auto record = captureByRow(row);
+    if (!record)
+        return;
     run(db(), QStringLiteral("UPDATE tasks SET capture_row = NULL, capture_id = NULL WHERE capture_row = ?"), { row });
     run(db(), QStringLiteral("DELETE FROM captures WHERE row = ?"), { row });
+    bumpVersion(record->userId);
     transaction.commit();
     QFile::remove(imagePath(row));
 }
@@ -361,6 +412,7 @@ bool Database::finishCapture(qint64 row, int attempt, bool done, const QString &
                   optionalText(t.sourceApp), optionalText(t.sourcePerson), now, now });
         }
     }
+    bumpVersion(record->userId);
     transaction.commit();
     return true;
 }
@@ -395,6 +447,7 @@ std::optional<TaskRecord> Database::task(qint64 userId, qint64 id)
 TaskRecord Database::addTask(qint64 userId, const QString &title)
 {
     const qint64 now = nowMs();
+    Transaction transaction(db());
     QSqlQuery q = run(db(),
                       QStringLiteral("INSERT INTO tasks (user_id, title, description, priority, created_at, "
                                      "updated_at) VALUES (?, ?, '', 'medium', ?, ?)"),
@@ -402,20 +455,30 @@ TaskRecord Database::addTask(qint64 userId, const QString &title)
     auto created = task(userId, q.lastInsertId().toLongLong());
     if (!created)
         throw DatabaseError("new task vanished");
+    bumpVersion(userId);
+    transaction.commit();
     return *created;
 }
 
 void Database::saveTask(const TaskRecord &t)
 {
+    Transaction transaction(db());
     run(db(),
         QStringLiteral("UPDATE tasks SET title = ?, description = ?, priority = ?, due_date = ?, due_at = ?, "
                        "done_at = ?, updated_at = ? WHERE id = ? AND user_id = ?"),
         { text(t.title), text(t.description), t.priority, optionalText(t.dueDate), optionalNumber(t.dueAt),
           optionalNumber(t.doneAt), t.updatedAt, t.id, t.userId });
+    bumpVersion(t.userId);
+    transaction.commit();
 }
 
 bool Database::deleteTask(qint64 userId, qint64 id)
 {
+    Transaction transaction(db());
     QSqlQuery q = run(db(), QStringLiteral("DELETE FROM tasks WHERE user_id = ? AND id = ?"), { userId, id });
-    return q.numRowsAffected() > 0;
+    if (q.numRowsAffected() <= 0)
+        return false;
+    bumpVersion(userId);
+    transaction.commit();
+    return true;
 }

@@ -86,6 +86,9 @@ public:
     QList<UserRecord> users();
     bool revokeUser(const QString &name);
     std::optional<qint64> userForKeyHash(const QByteArray &keyHash);
+    //! Names the state of the user's tasks and captures: it changes with every write to
+    //! either, and never repeats for another state, even after the database is recreated.
+    QByteArray userVersion(qint64 userId);
 
     // Captures
     std::optional<CaptureRecord> capture(qint64 userId, const QString &id);
@@ -113,7 +116,9 @@ private:
     Database(const QString &dataDir, const QString &connectionName);
     QSqlDatabase db() const;
     bool migrate(QString *error);
+    void bumpVersion(qint64 userId);
 
     QString m_dataDir;
     QString m_connectionName;
+    QByteArray m_epoch;
 };

@@ -56,6 +56,16 @@ QByteArray HttpRequest::header(QByteArrayView lowerCaseName) const
     return {};
 }
 
+QList<QByteArray> HttpRequest::headerValues(QByteArrayView lowerCaseName) const
+{
+    QList<QByteArray> values;
+    for (const auto &[name, value] : headers) {
+        if (name == lowerCaseName)
+            values.append(value);
+    }
+    return values;
+}
+
 HttpRequestParser::HttpRequestParser(qint64 maxBodyBytes)
     : m_maxBody(maxBodyBytes)
 { }

@@ -21,6 +21,8 @@ struct HttpRequest
     qint64 contentLength = 0;
 
     QByteArray header(QByteArrayView lowerCaseName) const;
+    //! Every line of a field that may be sent several times, in order.
+    QList<QByteArray> headerValues(QByteArrayView lowerCaseName) const;
 };
 
 /*!

@@ -30,6 +30,8 @@ QByteArray reason(int status)
         return "Created";
     case 204:
         return "No Content";
+    case 304:
+        return "Not Modified";
     case 400:
         return "Bad Request";
     case 401:
@@ -140,7 +142,9 @@ QByteArray HttpServer::serialize(const HttpResponse &response, bool keepAlive)
         out += "Content-Type: " + response.contentType + "\r\n";
     for (const auto &[name, value] : response.headers)
         out += name + ": " + value + "\r\n";
-    out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    // A 304 stands for an answer that is not sent: a length would have to be that answer's.
+    if (response.status != 304)
+        out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     out += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     out += response.body;
     return out;

@@ -4,6 +4,7 @@
 #include "recognizer.h"
 #include "service.h"
 
+#include "recognition/modelreader.h"
 #include "recognition/tesseractrecognizer.h"
 
 #include <QCommandLineParser>
@@ -115,8 +116,10 @@ int runKeys(const QStringList &args, const QString &dataDir)
     return 2;
 }
 
-std::shared_ptr<Recognizer> makeRecognizer()
+std::shared_ptr<Recognizer> makeRecognizer(const std::optional<ModelReader::Config> &model)
 {
+    if (model)
+        return std::make_shared<ModelRecognizer>(*model, std::make_unique<TesseractRecognizer>());
     return std::shared_ptr<Recognizer>(makeDefaultRecognizer());
 }
 
@@ -141,7 +144,19 @@ int main(int argc, char *argv[])
                                  QStringLiteral("FILE"));
     const QCommandLineOption workers(QStringLiteral("workers"), QStringLiteral("Recognition threads (default 2)."),
                                      QStringLiteral("N"), QStringLiteral("2"));
-    parser.addOptions({ listen, data, cert, key, workers });
+    const QCommandLineOption modelUrl(
+        QStringLiteral("model-url"),
+        QStringLiteral(
+            "Read tasks with a local model: an OpenAI-compatible API base such as http://127.0.0.1:8080/v1."),
+        QStringLiteral("URL"));
+    const QCommandLineOption modelName(QStringLiteral("model"), QStringLiteral("The model's name (with --model-url)."),
+                                       QStringLiteral("NAME"));
+    const QCommandLineOption modelTimeout(QStringLiteral("model-timeout"),
+                                          QStringLiteral("Seconds to wait for the model (default 60)."),
+                                          QStringLiteral("SECONDS"), QStringLiteral("60"));
+    const QCommandLineOption modelImage(QStringLiteral("model-image"),
+                                        QStringLiteral("Send the screenshot as well (for a vision model)."));
+    parser.addOptions({ listen, data, cert, key, workers, modelUrl, modelName, modelTimeout, modelImage });
     parser.addPositionalArgument(QStringLiteral("keys"),
                                  QStringLiteral("keys create NAME | keys list | keys revoke NAME"));
     parser.process(app);
@@ -182,6 +197,26 @@ int main(int argc, char *argv[])
         fail(QStringLiteral("--workers wants a number from 1 to 64"));
         return 2;
     }
+    std::optional<ModelReader::Config> model;
+    if (parser.isSet(modelUrl) || parser.isSet(modelName)) {
+        const QUrl url(parser.value(modelUrl), QUrl::StrictMode);
+        if (!url.isValid() || (url.scheme() != u"http" && url.scheme() != u"https") || url.host().isEmpty()) {
+            fail(QStringLiteral("--model-url wants an http or https address, not %1").arg(parser.value(modelUrl)));
+            return 2;
+        }
+        if (parser.value(modelName).trimmed().isEmpty()) {
+            fail(QStringLiteral("--model-url needs --model NAME"));
+            return 2;
+        }
+        bool timeoutOk = false;
+        const int seconds = parser.value(modelTimeout).toInt(&timeoutOk);
+        if (!timeoutOk || seconds < 1 || seconds > 600) {
+            fail(QStringLiteral("--model-timeout wants a number of seconds from 1 to 600"));
+            return 2;
+        }
+        model = ModelReader::Config { url, parser.value(modelName).trimmed(), std::chrono::seconds(seconds),
+                                      parser.isSet(modelImage) };
+    }
     config.tlsCertificate = parser.value(cert);
     config.tlsKey = parser.value(key);
 
@@ -189,7 +224,7 @@ int main(int argc, char *argv[])
         fail(QStringLiteral("cannot install signal handlers"));
         return 1;
     }
-    Service service(config, makeRecognizer());
+    Service service(config, makeRecognizer(model));
     QString error;
     if (!service.start(&error)) {
         fail(error);

@@ -3,6 +3,7 @@
 #include "service.h"
 
 #include "database.h"
+#include "httpcontent.h"
 #include "jsonwriter.h"
 #include "multipart.h"
 #include "recognitionpool.h"
@@ -51,6 +52,42 @@ HttpResponse invalid()
 HttpResponse noContent()
 {
     return { 204, {}, {}, {} };
+}
+
+// The validators of a list whose state \a version names, as sent and as sent gzipped:
+// the two are different representations, so they carry different strong tags.
+QList<QByteArray> listTags(const QByteArray &version)
+{
+    return { '"' + version + '"', '"' + version + "-gzip\"" };
+}
+
+// A list answer, or 304 when the client holds the current one already.
+template<typename Body> HttpResponse conditionalList(const HttpRequest &request, const QByteArray &version, Body body)
+{
+    const QList<QByteArray> tags = listTags(version);
+    if (const auto match = HttpContent::matchingTag(request.headerValues("if-none-match"), tags))
+        return { 304, {}, {}, { { "ETag", *match }, { "Vary", "Accept-Encoding" } } };
+    return { 200, "application/json", body(), { { "ETag", tags.front() } } };
+}
+
+// JSON answers go out gzipped to clients that accept it, once they are large enough to gain.
+void compress(const HttpRequest &request, HttpResponse &response)
+{
+    if (response.contentType != "application/json" || response.status < 200 || response.status > 299)
+        return;
+    response.headers.append(std::pair<QByteArray, QByteArray>("Vary", "Accept-Encoding"));
+    if (response.body.size() < HttpContent::MinCompressedSize
+        || !HttpContent::acceptsGzip(request.headerValues("accept-encoding")))
+        return;
+    QByteArray packed = HttpContent::gzip(response.body);
+    if (packed.isEmpty())
+        return;
+    response.body = std::move(packed);
+    response.headers.append(std::pair<QByteArray, QByteArray>("Content-Encoding", "gzip"));
+    for (auto &[name, value] : response.headers) {
+        if (name == "ETag")
+            value = listTags(value.sliced(1, value.size() - 2)).back();
+    }
 }
 
 // Capture ids travel in paths and are chosen by clients (UUIDs in practice): keep them
@@ -257,6 +294,13 @@ std::optional<qint64> Service::authenticate(const HttpRequest &request)
 
 HttpResponse Service::handle(const HttpRequest &request)
 {
+    HttpResponse response = route(request);
+    compress(request, response);
+    return response;
+}
+
+HttpResponse Service::route(const HttpRequest &request)
+{
     try {
         const auto user = authenticate(request);
         if (!user)
@@ -275,7 +319,7 @@ HttpResponse Service::handle(const HttpRequest &request)
                 if (method == "POST")
                     return uploadCapture(*user, request);
                 if (method == "GET")
-                    return openCaptures(*user);
+                    return openCaptures(*user, request);
                 return methodNotAllowed();
             }
             if (segments.size() > 3 || !isCaptureId(segments[1]))
@@ -297,7 +341,7 @@ HttpResponse Service::handle(const HttpRequest &request)
         if (segments.first() == "tasks") {
             if (segments.size() == 1) {
                 if (method == "GET")
-                    return listTasks(*user);
+                    return listTasks(*user, request);
                 if (method == "POST")
                     return createTask(*user, request);
                 return methodNotAllowed();
@@ -367,9 +411,12 @@ HttpResponse Service::captureResult(qint64 user, const QString &id)
     return json(200, JsonWriter::captureResult(*capture, m_db->tasksOfCapture(capture->row)));
 }
 
-HttpResponse Service::openCaptures(qint64 user)
+HttpResponse Service::openCaptures(qint64 user, const HttpRequest &request)
 {
-    return json(200, JsonWriter::captures(m_db->openCaptures(user)));
+    // The version is read before the list: a write in between makes the tag older than
+    // the list, which costs one needless transfer later, never a missed change.
+    return conditionalList(request, m_db->userVersion(user),
+                           [&] { return JsonWriter::captures(m_db->openCaptures(user)); });
 }
 
 HttpResponse Service::captureImage(qint64 user, const QString &id)
@@ -410,9 +457,9 @@ HttpResponse Service::deleteCapture(qint64 user, const QString &id)
     return noContent();
 }
 
-HttpResponse Service::listTasks(qint64 user)
+HttpResponse Service::listTasks(qint64 user, const HttpRequest &request)
 {
-    return json(200, JsonWriter::tasks(m_db->tasks(user)));
+    return conditionalList(request, m_db->userVersion(user), [&] { return JsonWriter::tasks(m_db->tasks(user)); });
 }
 
 HttpResponse Service::createTask(qint64 user, const HttpRequest &request)

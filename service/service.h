@@ -51,13 +51,14 @@ public:
 
 private:
     HttpResponse handle(const HttpRequest &request);
+    HttpResponse route(const HttpRequest &request);
     HttpResponse uploadCapture(qint64 user, const HttpRequest &request);
     HttpResponse captureResult(qint64 user, const QString &id);
-    HttpResponse openCaptures(qint64 user);
+    HttpResponse openCaptures(qint64 user, const HttpRequest &request);
     HttpResponse captureImage(qint64 user, const QString &id);
     HttpResponse retryCapture(qint64 user, const QString &id);
     HttpResponse deleteCapture(qint64 user, const QString &id);
-    HttpResponse listTasks(qint64 user);
+    HttpResponse listTasks(qint64 user, const HttpRequest &request);
     HttpResponse createTask(qint64 user, const HttpRequest &request);
     HttpResponse updateTask(qint64 user, const QByteArray &id, const HttpRequest &request);
     HttpResponse deleteTask(qint64 user, const QByteArray &id);

@@ -36,22 +36,23 @@ const std::array<WeekdayName, 7> &weekdays()
     return names;
 }
 
-// English full and short month names, then the Ukrainian genitive ("12 березня") and nominative.
+// English full and short month names, then the Ukrainian genitive ("12 березня"), nominative and
+// short form ("14 бер.").
 const QList<QStringList> &monthNames()
 {
     static const QList<QStringList> names {
-        { u"january"_s, u"jan"_s, u"січня"_s, u"січень"_s },
-        { u"february"_s, u"feb"_s, u"лютого"_s, u"лютий"_s },
-        { u"march"_s, u"mar"_s, u"березня"_s, u"березень"_s },
-        { u"april"_s, u"apr"_s, u"квітня"_s, u"квітень"_s },
-        { u"may"_s, u"травня"_s, u"травень"_s },
-        { u"june"_s, u"jun"_s, u"червня"_s, u"червень"_s },
-        { u"july"_s, u"jul"_s, u"липня"_s, u"липень"_s },
-        { u"august"_s, u"aug"_s, u"серпня"_s, u"серпень"_s },
-        { u"september"_s, u"sept"_s, u"sep"_s, u"вересня"_s, u"вересень"_s },
-        { u"october"_s, u"oct"_s, u"жовтня"_s, u"жовтень"_s },
-        { u"november"_s, u"nov"_s, u"листопада"_s, u"листопад"_s },
-        { u"december"_s, u"dec"_s, u"грудня"_s, u"грудень"_s },
+        { u"january"_s, u"jan"_s, u"січня"_s, u"січень"_s, u"січ"_s },
+        { u"february"_s, u"feb"_s, u"лютого"_s, u"лютий"_s, u"лют"_s },
+        { u"march"_s, u"mar"_s, u"березня"_s, u"березень"_s, u"бер"_s },
+        { u"april"_s, u"apr"_s, u"квітня"_s, u"квітень"_s, u"квіт"_s },
+        { u"may"_s, u"травня"_s, u"травень"_s, u"трав"_s },
+        { u"june"_s, u"jun"_s, u"червня"_s, u"червень"_s, u"черв"_s },
+        { u"july"_s, u"jul"_s, u"липня"_s, u"липень"_s, u"лип"_s },
+        { u"august"_s, u"aug"_s, u"серпня"_s, u"серпень"_s, u"серп"_s },
+        { u"september"_s, u"sept"_s, u"sep"_s, u"вересня"_s, u"вересень"_s, u"вер"_s },
+        { u"october"_s, u"oct"_s, u"жовтня"_s, u"жовтень"_s, u"жовт"_s },
+        { u"november"_s, u"nov"_s, u"листопада"_s, u"листопад"_s, u"листоп"_s },
+        { u"december"_s, u"dec"_s, u"грудня"_s, u"грудень"_s, u"груд"_s },
     };
     return names;
 }
@@ -192,7 +193,7 @@ struct Span
 const QRegularExpression &datePreposition()
 {
     thread_local const QRegularExpression re = makeRegex(
-        u"(?:^|[\\s(,;–—-])((?:due(?:\\s+(?:on|by))?|deadline|by|on|until|till|before|не пізніше|дедлайн|термін|"
+        u"(?:^|[\\s(,;–—-])((?:due(?:\\s+(?:on|by))?|deadline|by|on|for|until|till|before|не пізніше|дедлайн|термін|"
         u"до|в|у|на|к)\\s*:?\\s*)$"_s);
     return re;
 }

@@ -98,6 +98,74 @@ QImage prepare(const QImage &image)
     return page;
 }
 
+QImage withoutRules(const QImage &gray)
+{
+    QImage out = gray;
+    const int w = gray.width(), h = gray.height();
+    constexpr int ink = 200;
+    // Tables draw each cell's own border: a rule is broken for a few pixels where cells meet.
+    // Gaps between text lines are wider, so stacked letter stems never make a rule.
+    // Runs of ink along a line of \a length pixels read through \a at; each long one is whitened.
+    auto clear = [&](int length, int gap, auto at, auto whiten) {
+        for (int i = 0; i < length;) {
+            if (at(i) >= ink) {
+                ++i;
+                continue;
+            }
+            int end = i + 1, last = i;
+            while (end < length && end - last <= gap) {
+                if (at(end) < ink)
+                    last = end;
+                ++end;
+            }
+            if ((last + 1 - i) * 10 >= length * 3)
+                whiten(i, last + 1);
+            i = last + 1;
+        }
+    };
+    // Rows first, then columns, each read from the original so that a crossing keeps neither line.
+    for (int y = 0; y < h; ++y) {
+        const uchar *row = gray.constScanLine(y);
+        uchar *dst = out.scanLine(y);
+        clear(
+            w, 3, [&](int x) { return row[x]; },
+            [&](int from, int to) { std::fill(dst + from, dst + to, uchar(255)); });
+    }
+    // Columns in one sweep down the rows (reading a column at a time would miss the cache on every pixel).
+    struct Run
+    {
+        int start = -1, last = -1;
+    };
+    std::vector<Run> runs(static_cast<size_t>(w));
+    std::vector<std::array<int, 3>> spans; // x, first row, row after the last
+    auto close = [&](int x) {
+        Run &run = runs[size_t(x)];
+        if (run.start >= 0 && (run.last + 1 - run.start) * 10 >= h * 3)
+            spans.push_back({ x, run.start, run.last + 1 });
+        run = Run {};
+    };
+    for (int y = 0; y < h; ++y) {
+        const uchar *row = gray.constScanLine(y);
+        for (int x = 0; x < w; ++x) {
+            Run &run = runs[size_t(x)];
+            if (row[x] < ink) {
+                if (run.start < 0)
+                    run.start = y;
+                run.last = y;
+            } else if (run.start >= 0 && y - run.last > 6) {
+                close(x);
+            }
+        }
+    }
+    for (int x = 0; x < w; ++x)
+        close(x);
+    for (const auto &[x, from, to] : spans) {
+        for (int y = from; y < to; ++y)
+            out.scanLine(y)[x] = 255;
+    }
+    return out;
+}
+
 int letterHeight(const QImage &gray)
 {
     // Connected shapes of ink by runs: each row's runs join the runs of the row above that they

@@ -15,6 +15,12 @@ namespace OcrImage {
 QImage prepare(const QImage &image);
 
 /*!
+ * The page without the long straight rules of tables, panels and separators (longer than three
+ * tenths of the page): OCR takes a grid of cells for pictures and reads nothing inside them.
+ */
+QImage withoutRules(const QImage &gray);
+
+/*!
  * The typical height of lower-case letters (the x-height) on the grey page, in pixels: the most
  * common height among letter-sized shapes of ink. 0 when the page holds too little text to tell.
  */

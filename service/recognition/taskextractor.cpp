@@ -3,6 +3,7 @@
 #include "taskextractor.h"
 
 #include "deadlineparser.h"
+#include "layoutanalysis.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -17,12 +18,25 @@ QRegularExpression makeRegex(const QString &pattern)
         pattern, QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
 }
 
-enum class Marker { None, Open, Checked, Bullet, Number, TodoPrefix, Heading };
+enum class Marker { None, Open, Checked, Bullet, Number, TodoPrefix, Heading, Byline };
+
+// What the items under a heading are: tasks ("To do", "Action items"), finished ("Done",
+// "Зроблено"), notes and decisions, or whatever a plain heading holds.
+enum class ListKind { Plain, Todo, Done, Notes };
 
 struct Classified
 {
+    Classified(Marker marker, QString rest, QString priority = {}, QString person = {})
+        : marker(marker)
+        , rest(std::move(rest))
+        , priority(std::move(priority))
+        , person(std::move(person))
+    { }
+
     Marker marker = Marker::None;
     QString rest; // the line without its marker
+    QString priority; // set by a todo.txt priority "(A)"
+    QString person; // the sender a byline names
 };
 
 // Compiled once per thread: QRegularExpression is reentrant, not documented thread-safe.
@@ -33,7 +47,7 @@ struct Rules
         u"^(?:[-*•+]\\s*)?(?:\\[\\s*[xvхч×✓✔*/]\\s*\\]|\\(\\s*[xvх✓✔]\\s*\\)|[☑☒✓✔✅🗹🗷])\\s*(.*)$"_s);
     // Empty boxes, and what OCR makes of a drawn square: "[]", "O", "0", "□", "LJ", "©".
     QRegularExpression open = makeRegex(
-        u"^(?:[-*•+]\\s*)?(?:(?:\\[\\s*\\]|\\[_\\]|\\(\\s*[_.]*\\s*\\)|[☐□▢◻⬜❏❑◯⭘○]|"
+        u"^(?:[-*•+]\\s*)?(?:(?:\\[\\s*\\]|\\[_\\]|\\(\\s*[_.]*\\s*\\)|[☐□▢◻⬜❏❑◯⭘○]|Г\\s*\\]|"
         u"\\[\\s*[|Il]?\\s*\\]|\\[\\s*[|Il1І](?=\\s+\\p{L})|\\|\\s*\\||[|\\[]\\s*[\\]|]|C\\]|LJ|L\\]|U\\])\\s*(?=\\S)|"
         u"[oо0OОQ©®]\\]?\\s+(?=[\\p{L}\"'«]))(.*)$"_s);
     QRegularExpression bullet = makeRegex(u"^[-–—*•·‣▪▫►▶◦●∙⁃+»]+\\s*(?=\\S)(.*)$"_s);
@@ -43,10 +57,54 @@ struct Rules
     QRegularExpression todoPrefix
         = makeRegex(u"^(?:(?://+|#+|--|/\\*+|;+)\\s*)?(?:(?:todo|to-do|fixme)(?:\\s*[:\\-–—]\\s*|\\s+)|"
                     u"(?:to do|зробити|треба|потрібно|необхідно)\\s*[:\\-–—]\\s*)(?=\\S)(.*)$"_s);
+    // Board columns carry their counters: "To do 3", "In progress (2)", "В роботі 1".
     QRegularExpression todoHeading = makeRegex(
         u"^(?:my |our |today's |today|tomorrow|мої |наші )?(?:to ?do(?:s| list)?|to-dos?|tasks?|task list|action items|"
-        u"next steps|checklist|plan|зробити|треба зробити|потрібно зробити|справи|список справ|завдання|задачі|"
-        u"план)(?:\\s+(?:for|на)\\s+.{1,20})?\\s*(?:\\(\\d+\\))?\\s*:?$"_s);
+        u"next steps|checklist|plan|in progress|doing|backlog|up next|next up|зробити|треба зробити|потрібно зробити|"
+        u"що треба зробити|справи|список справ|завдання|задачі|план|[вbу] роботі|в процесі)"
+        u"(?:\\s+(?:for|на)\\s+.{1,20})?\\s*(?:\\(\\d+\\)|\\d{1,4}|[зo])?\\s*:?$"_s);
+    QRegularExpression doneHeading
+        = makeRegex(u"^(?:done|completed?|finished|closed|archived|зроблено|виконано|готово|завершено|закрито)"
+                    u"(?:\\s*(?:\\(\\d+\\)|\\d{1,4}|[зo]))?\\s*:?$"_s);
+    QRegularExpression notesHeading
+        = makeRegex(u"^(?:decisions?|decided|notes?|summary|agenda|attendees|minutes|рішення|вирішили|нотатки|підсумки|"
+                    u"порядок денний|учасники)\\s*:?$"_s);
+    // "Inbox 24", "Drafts (3)", "12 members", "4 учасники": navigation counters.
+    QRegularExpression counter = makeRegex(u"^(?:[\\p{L}&' ]{2,30}\\s+\\(?\\d{1,4}\\)?|\\d{1,4}\\s+\\p{L}{3,20})$"_s);
+    // "Anna Koval 10:42 AM", "ire | Taras Bondar 10:44 AM": who wrote the message below.
+    QRegularExpression byline
+        = makeRegex(u"^(?:\\S{0,6}\\s*\\|\\s*)?(\\p{L}[\\p{L}'-]+(?:\\s+\\p{L}[\\p{L}'-]+){0,2})\\s*[,·•|-]?\\s*"
+                    u"(?:\\d{1,2}[:.]\\d{2}(?:\\s*[ap]\\.?m\\.?)?|yesterday|вчора)$"_s);
+    QRegularExpression messageTime = makeRegex(u"\\s+(?:\\d{1,2}[:.]\\d{2}|[0-2]\\d[0-5]\\d)(?:\\s*[ap]\\.?m\\.?)?$"_s);
+    // Requests in messages: "could you …?", "please …", "don't forget to …", "можеш …?",
+    // "будь ласка, …", "не забудь …". The politeness goes; what is asked stays.
+    QRegularExpression request = makeRegex(
+        u"^(?:(?:hi|hey|hello)\\s+\\p{L}+[,!]?\\s+)?(?:(?:could|can|would|will)\\s+you\\s+(?:please\\s+)?|"
+        u"(?:please|pls|kindly)[,:]?\\s+|(?:and\\s+)?(?:don't|do not|dont)\\s+forget\\s+(?:to\\s+)?|"
+        u"remember\\s+to\\s+|reminder:\\s*|(?:чи\\s+)?(?:може[йи]?ш|можете|зможеш|зможете|могла б ти|міг би ти|"
+        u"могли б ви)\\s+(?:,?\\s*будь\\s+ласка,?\\s+)?|будь\\s+ласка,?\\s+|(?:не\\s+забудь(?:те)?|нагадую|"
+        u"нагадування:)\\s*,?\\s*(?:що\\s+)?(?:треба\\s+)?)(.+?)(?:,?\\s+(?:please|будь ласка))?[\\s?!.]*$"_s);
+    // Check boxes of forms speak for the user: "Send me the newsletter", "I have read …".
+    QRegularExpression consent = makeRegex(
+        u"^(?:[+\\d()\\s-]*\\s)?(?:[oо0О](?=\\p{Ll}))?(?:i\\s+(?:have\\s+read|agree|accept|consent|confirm|am\\s+over|"
+        u"would like)|(?:send|email|notify|keep|"
+        u"remember|subscribe|sign)\\s+me\\b|yes,?\\s+i\\b|(?:я\\s+)?(?:погоджуюся|погоджуюсь|приймаю|прочитав|"
+        u"прочитала|даю згоду)|(?:надсилати|надішліть|запам'ятати|підписати)\\s+(?:мені|мене)\\b)"_s);
+    // "We will move the standup.": a statement, not something to do.
+    QRegularExpression statement
+        = makeRegex(u"^(?:we|i|they|he|she|it|the|this|that|our|there|ми|я|вони|він|вона|це|наш|наша)\\s.*\\.$"_s);
+    QRegularExpression todoTxtDone = makeRegex(u"^[xх]\\s+\\d{4}-\\d{2}-\\d{2}\\s+(.*)$"_s);
+    QRegularExpression todoTxtPriority = makeRegex(u"^[({\\[]([a-zабс])\\)\\s+(\\S.*)$"_s);
+    QRegularExpression todoTxtDue = makeRegex(u"(?<![\\w'])due:(?=\\d)"_s);
+    QRegularExpression tags = makeRegex(u"(?:\\s+[+@][\\p{L}\\d_-]+)+$"_s);
+    // "int attempts = 0; // TODO handle timeouts": a comment after code.
+    QRegularExpression trailingTodo
+        = makeRegex(u"(?:^|\\s)(?://+|#+|/\\*+)\\s*(?:todo|fixme)\\b\\s*[:\\-–—]?\\s*(\\S.*)$"_s);
+    // A drawn box read as a letter glued to the item: "ORun the migration".
+    QRegularExpression gluedBox = makeRegex(u"^[oо0О](\\p{L}.*)$"_s);
+    QRegularExpression codeStatement = makeRegex(u"[;{}]|\\s=\\s|::|->|\\w\\("_s);
+    // Border strokes of panels and bubbles read in front of a line.
+    QRegularExpression leadingJunk = makeRegex(u"^(?:[^\\p{L}\\d\\s]{1,3}\\s+)?[|¦]\\s+|^\\(\\s+"_s);
     QRegularExpression shortHeading = makeRegex(u"^[\\p{L}\\d' ]{2,40}:$"_s);
     QRegularExpression highPriority = makeRegex(
         u"(?<![\\w'])(?:urgent(?:ly)?|asap|a\\.s\\.a\\.p\\.?|high priority|priority\\s*:?\\s*high|терміново|"
@@ -78,18 +136,20 @@ const Rules &rules()
 const QSet<QString> &englishVerbs()
 {
     static const QSet<QString> verbs = [] {
-        const auto words = u"add answer apply approve archive arrange ask attend back bake book bring buy call cancel "
-                           u"change charge check choose clean clear close collect comment complete confirm contact "
-                           u"cook copy create debug decide deliver deploy design discuss do download draft drop email "
-                           u"e-mail estimate feed file fill finalize finalise find finish fix follow get give go grab "
-                           u"hand help hire implement install investigate invite invoice iron learn leave let look "
-                           u"mail make measure meet merge message migrate move note notify open order organize "
-                           u"organise pack pay phone pick ping plan plant post prepare present print publish push "
-                           u"put read record refactor register release remind remove renew rent repair replace reply "
-                           u"report request reschedule research reserve respond return review rewrite run schedule "
-                           u"sell send set share ship shop sign sort start submit sync take talk tell test text "
-                           u"tidy transfer translate try turn unsubscribe update upgrade upload vacuum verify visit "
-                           u"wash watch water wrap write"_s;
+        const auto words
+            = u"add announce answer apply approve archive arrange ask attend back bake book bring buy call cancel "
+              u"bump change charge check choose clean clear close collect comment complete confirm contact "
+              u"compress cook copy create debug decide deliver deploy design discuss do download draft drop email "
+              u"e-mail estimate feed file fill finalize finalise find finish fix follow forward freeze get give go "
+              u"grab "
+              u"hand handle help hire implement install investigate invite invoice iron learn leave let look "
+              u"mail make measure meet merge message migrate move note notify open order organize "
+              u"organise pack pay phone pick ping plan plant post prepare present print publish push "
+              u"put read record refactor register release remind remove renew rent repair replace reply "
+              u"report request reschedule research reserve respond retry return review rewrite run schedule "
+              u"sell send set share ship shop sign sort start submit sync tag take talk tell test text "
+              u"tidy transfer translate try turn unsubscribe update upgrade upload vacuum verify visit "
+              u"wash watch water wrap write"_s;
         QSet<QString> set;
         for (const auto &w : words.split(u' ', Qt::SkipEmptyParts))
             set.insert(w);
@@ -147,10 +207,63 @@ bool isMenuBar(const QString &text)
     return menuWords >= 2 && menuWords * 10 >= words.size() * 7;
 }
 
-bool startsWithVerb(const QString &text)
+bool opensWithVerb(const QString &text)
 {
     const QString word = rules().firstWord.match(text).captured(0).toLower();
     return englishVerbs().contains(word) || isUkrainianVerb(word);
+}
+
+// OCR reading Ukrainian and English at once mixes look-alike letters of the two scripts into
+// one word ("Kупити", "B роботі"). A letter that has a twin in the other script is written in
+// the script of its word, or of its line for a word of one letter; other words stay as read.
+QString repairScripts(const QString &line)
+{
+    static const QString latin = u"aceiopxyABCEHIKMOPTX"_s;
+    static const QString cyrillic = u"асеіорхуАВСЕНІКМОРТХ"_s;
+    const QStringList words = line.split(u' ');
+    int cyrillicWords = 0, latinWords = 0;
+    for (const QString &w : words) {
+        const bool cyr = std::any_of(w.begin(), w.end(), [](QChar c) { return c.script() == QChar::Script_Cyrillic; });
+        const bool lat = std::any_of(w.begin(), w.end(), [](QChar c) { return c.script() == QChar::Script_Latin; });
+        cyrillicWords += cyr && !lat;
+        latinWords += lat && !cyr;
+    }
+    QStringList out;
+    for (QString w : words) {
+        int cyr = 0, lat = 0;
+        for (QChar c : std::as_const(w)) {
+            cyr += c.script() == QChar::Script_Cyrillic;
+            lat += c.script() == QChar::Script_Latin;
+        }
+        const bool toCyrillic
+            = cyr > 0 && lat > 0 ? cyr >= lat : (lat == 1 && w.size() == 1 && cyrillicWords >= 1 && latinWords == 1);
+        const bool toLatin = cyr > 0 && lat > 0 && lat > cyr;
+        if (toCyrillic || toLatin) {
+            const QString &from = toCyrillic ? latin : cyrillic;
+            const QString &to = toCyrillic ? cyrillic : latin;
+            for (QChar &c : w) {
+                if (const qsizetype i = from.indexOf(c); i >= 0)
+                    c = to.at(i);
+            }
+        }
+        out << w;
+    }
+    return out.join(u' ');
+}
+
+// "Fixthe gate": OCR lost the space between a verb and the word after it.
+QString splitGluedVerb(const QString &title)
+{
+    static const QStringList glued { u"the"_s, u"a"_s, u"an"_s, u"my"_s, u"our"_s, u"your"_s, u"up"_s, u"to"_s };
+    const qsizetype space = title.indexOf(u' ');
+    const QString first = (space < 0 ? title : title.left(space)).toLower();
+    if (englishVerbs().contains(first))
+        return title;
+    for (const QString &g : glued) {
+        if (first.size() > g.size() + 1 && first.endsWith(g) && englishVerbs().contains(first.chopped(g.size())))
+            return title.left(first.size() - g.size()) + u' ' + title.mid(first.size() - g.size());
+    }
+    return title;
 }
 
 // Source code around a "// TODO:" comment is neither its wrapped part nor a task of its own.
@@ -182,20 +295,43 @@ Classified classifyMarker(const QString &line)
 {
     const Rules &r = rules();
     QRegularExpressionMatch m;
-    if ((m = r.checked.match(line)).hasMatch())
+    if ((m = r.checked.match(line)).hasMatch() || (m = r.todoTxtDone.match(line)).hasMatch())
         return { Marker::Checked, m.captured(1) };
     if ((m = r.open.match(line)).hasMatch())
         return { Marker::Open, m.captured(1) };
     if ((m = r.todoPrefix.match(line)).hasMatch())
         return { Marker::TodoPrefix, m.captured(1) };
-    if (r.todoHeading.match(line).hasMatch())
+    if ((m = r.todoTxtPriority.match(line)).hasMatch() && m.captured(1).at(0).isUpper()) {
+        // todo.txt: (A) is the most pressing, (B) ordinary, the rest can wait.
+        const QChar level = m.captured(1).at(0);
+        return { Marker::Bullet, m.captured(2),
+                 level == u'A' || level == u'А' ? u"high"_s
+                                                : (level == u'B' || level == u'В' ? u"medium"_s : u"low"_s) };
+    }
+    if (r.todoHeading.match(line).hasMatch() || r.doneHeading.match(line).hasMatch()
+        || r.notesHeading.match(line).hasMatch())
         return { Marker::Heading, line };
     if ((m = r.number.match(line)).hasMatch())
         return { Marker::Number, m.captured(1) };
     if ((m = r.bullet.match(line)).hasMatch())
         return { Marker::Bullet, m.captured(1) };
+    if ((m = r.trailingTodo.match(line)).hasMatch())
+        return { Marker::TodoPrefix, m.captured(1) };
+    if ((m = r.gluedBox.match(line)).hasMatch()) {
+        const QString rest = m.captured(1);
+        if (rest.size() > 2 && rest.at(0).isUpper() && rest.at(1).isLower() && opensWithVerb(rest))
+            return { Marker::Open, rest };
+    }
     if (wordCount(line) <= 5 && r.shortHeading.match(line).hasMatch())
         return { Marker::Heading, line };
+    if ((m = r.byline.match(line)).hasMatch() && !opensWithVerb(line)) {
+        const QStringList names = m.captured(1).split(u' ', Qt::SkipEmptyParts);
+        // "Dentist 10:00" is an appointment: a byline has a full name or a twelve-hour time.
+        const bool twelveHour = line.back().toLower() == u'm';
+        if ((names.size() >= 2 || twelveHour)
+            && std::all_of(names.begin(), names.end(), [](const QString &w) { return w.at(0).isUpper(); }))
+            return { Marker::Byline, line, {}, m.captured(1) };
+    }
     return { Marker::None, line };
 }
 
@@ -213,6 +349,10 @@ struct Entry
     bool capitalised = false; // the line as written began with a capital (before "TODO:" and the like)
     bool todoHeading = false;
     bool longProse = false;
+    ListKind kind = ListKind::Plain; // of a heading: what its items are
+    QString priority; // a todo.txt priority
+    QString person; // the sender a byline names
+    DeadlineParser::Match note; // a deadline in the smaller text under an item ("Content · Mar 14")
 
     bool hasGeometry() const { return left >= 0 && top >= 0 && height > 0; }
 };
@@ -231,7 +371,7 @@ bool follows(const Entry &above, const Entry &below, int gapLines)
 
 bool isContinuation(const Entry &line, const Classified &c, const Entry &entry)
 {
-    if (entry.marker == Marker::Heading || c.marker != Marker::None)
+    if (entry.marker == Marker::Heading || entry.marker == Marker::Byline || c.marker != Marker::None)
         return false;
     const QString &text = c.rest;
     const bool geometry = entry.hasGeometry() && line.hasGeometry();
@@ -252,10 +392,10 @@ bool isContinuation(const Entry &line, const Classified &c, const Entry &entry)
     const QChar first = text.at(0);
     const QChar last = entry.text.isEmpty() ? QChar() : entry.text.back();
     const bool sentenceEnded = last == u'.' || last == u'!' || last == u'?' || last == u':';
-    if (first.isLower() && !sentenceEnded && !startsWithVerb(text))
+    if (first.isLower() && !sentenceEnded && !opensWithVerb(text))
         return true;
     // Prose wraps long lines: an unmarked paragraph keeps them together whatever they start with.
-    return entry.marker == Marker::None && entry.lastLineWords >= 8 && !sentenceEnded && !startsWithVerb(text)
+    return entry.marker == Marker::None && entry.lastLineWords >= 8 && !sentenceEnded && !opensWithVerb(text)
         && !first.isDigit();
 }
 
@@ -315,15 +455,36 @@ bool looksLikeText(const QString &title)
         if (c.isLetterOrNumber() || c.isSpace() || c == u'\'' || c == u',' || c == u'.')
             ++plain;
     }
+    // Window buttons "– □ ×" read as "oOxX".
+    static const QString buttonLetters = u"oOxXоОхХ"_s;
+    if (std::all_of(title.begin(), title.end(), [](QChar c) { return !c.isLetter() || buttonLetters.contains(c); }))
+        return false;
     return letters >= 3 && plain * 10 >= title.size() * 7;
 }
 
-std::optional<RecognizedTask> makeTask(const QString &itemText, bool capitalised, const QDate today,
-                                       const QTimeZone &zone, const DeadlineParser::Match &inherited)
+struct Item
+{
+    QString text;
+    bool capitalised = false;
+    QString priority; // from the item's marker, when it has one
+    QString person; // who asked, when a message says
+    DeadlineParser::Match note; // the item's own deadline written beside it
+};
+
+std::optional<RecognizedTask> makeTask(const Item &item, const QDate today, const QTimeZone &zone,
+                                       const DeadlineParser::Match &inherited)
 {
     const Rules &r = rules();
     RecognizedTask task;
-    QString text = itemText;
+    QString text = item.text;
+    const bool capitalised = item.capitalised;
+    // todo.txt: "due:2026-03-12" is a deadline; trailing "+project" and "@context" tags are no title.
+    text.replace(r.todoTxtDue, u"by "_s);
+    text.remove(r.tags);
+    if (!item.person.isEmpty())
+        task.sourcePerson = item.person;
+    if (!item.priority.isEmpty())
+        task.priority = item.priority;
 
     if (const auto m = r.personLead.match(text); m.hasMatch()) {
         task.sourcePerson = toNominative(m.captured(1));
@@ -344,6 +505,8 @@ std::optional<RecognizedTask> makeTask(const QString &itemText, bool capitalised
 
     DeadlineParser::Match deadline = DeadlineParser::parse(text, today);
     text = deadline.remainder;
+    if (!deadline.found())
+        deadline = item.note;
     // Items under a heading such as "Tomorrow:" take its day unless they name their own.
     if (!deadline.found())
         deadline = inherited;
@@ -356,7 +519,7 @@ std::optional<RecognizedTask> makeTask(const QString &itemText, bool capitalised
         task.dueDate = deadline.date->toString(u"yyyy-MM-dd"_s);
     }
 
-    text = tidy(text);
+    text = splitGluedVerb(tidy(text));
     if (!looksLikeText(text))
         return std::nullopt;
     if (capitalised && text.at(0).isLower())
@@ -367,6 +530,11 @@ std::optional<RecognizedTask> makeTask(const QString &itemText, bool capitalised
 } // namespace
 
 namespace TaskExtractor {
+bool startsWithVerb(const QString &text)
+{
+    return opensWithVerb(text);
+}
+
 QString normalizedLine(const QString &line)
 {
     QString s = line.normalized(QString::NormalizationForm_KC);
@@ -394,7 +562,7 @@ QString normalizedLine(const QString &line)
     return s.simplified();
 }
 
-QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &context)
+QList<RecognizedTask> extract(const QList<TextLine> &input, const Context &context)
 {
     QTimeZone zone(context.timeZone.toUtf8());
     if (!zone.isValid())
@@ -402,12 +570,15 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
     // Without a capture time, relative words count from now rather than from no day at all.
     const QDateTime moment = context.localTime.isValid() ? context.localTime : QDateTime::currentDateTimeUtc();
     const QDate today = moment.toTimeZone(zone).date();
+    const Rules &r = rules();
+    const QList<TextLine> lines = LayoutAnalysis::analyse(input);
 
-    // Pass 1: lines into entries (an item with its wrapped lines, a heading, a paragraph).
+    // Pass 1: lines into entries (an item with its wrapped lines, a heading, a byline, a paragraph).
     QList<Entry> entries;
     int block = 0;
     for (const TextLine &raw : lines) {
-        const QString text = normalizedLine(raw.text);
+        QString text = repairScripts(normalizedLine(raw.text));
+        text.remove(r.leadingJunk);
         if (text.isEmpty())
             continue;
         if (raw.blockStart)
@@ -424,6 +595,8 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
         e.top = raw.top;
         e.height = raw.height;
         e.bottom = raw.top >= 0 && raw.height > 0 ? raw.top + raw.height : -1;
+        e.priority = c.priority;
+        e.person = c.person;
 
         // The entry this line may continue: the latest one it sits under (lines of other
         // columns can come in between).
@@ -440,6 +613,23 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
                 break;
             }
         }
+        // Smaller text right under an item (a card's label, its due chip) belongs to the item, and
+        // so does a single word close under a longer item ("Bug").
+        const bool label = above && e.hasGeometry() && above->hasGeometry() && above->marker == Marker::None
+            && wordCount(text) == 1 && wordCount(above->text) >= 3 && !opensWithVerb(text)
+            && e.top - above->bottom <= above->height / 2;
+        if (above && c.marker == Marker::None && above->marker != Marker::Heading && above->marker != Marker::Byline
+            && e.hasGeometry() && above->hasGeometry() && (label || e.height * 10 < above->height * 7)
+            && std::abs(e.left - above->left) <= above->height && wordCount(text) <= 4 && !opensWithVerb(text)) {
+            const DeadlineParser::Match note = DeadlineParser::parse(text, today);
+            if (note.found() && !above->note.found())
+                above->note = note;
+            above->bottom = std::max(above->bottom, e.bottom);
+            continue;
+        }
+        if (c.marker == Marker::None && r.counter.match(text).hasMatch() && !opensWithVerb(text)
+            && !DeadlineParser::parse(text, today).found())
+            continue;
         if (above && isContinuation(e, c, *above)) {
             above->text = joinWrapped(above->text, c.rest);
             above->lastLineWords = wordCount(c.rest);
@@ -449,16 +639,34 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
         }
         e.lastLineWords = wordCount(c.rest);
         const auto firstLetter = std::find_if(text.begin(), text.end(), [](QChar ch) { return ch.isLetter(); });
-        e.capitalised = firstLetter != text.end() && firstLetter->isUpper();
-        e.todoHeading = c.marker == Marker::Heading && rules().todoHeading.match(text).hasMatch();
+        // "// TODO: …" and "x = 0; // TODO …" name a task of their own: a title starts with a capital.
+        e.capitalised = (firstLetter != text.end() && firstLetter->isUpper()) || c.marker == Marker::TodoPrefix;
+        if (c.marker == Marker::Heading) {
+            e.todoHeading = r.todoHeading.match(text).hasMatch();
+            e.kind = e.todoHeading                      ? ListKind::Todo
+                : r.doneHeading.match(text).hasMatch()  ? ListKind::Done
+                : r.notesHeading.match(text).hasMatch() ? ListKind::Notes
+                                                        : ListKind::Plain;
+        }
         entries.append(e);
     }
-    for (Entry &e : entries)
+    QList<int> heights;
+    for (Entry &e : entries) {
         e.longProse = e.marker == Marker::None && (wordCount(e.text) > 14 || e.text.endsWith(u'?'));
+        if (e.hasGeometry())
+            heights << e.height;
+    }
+    std::sort(heights.begin(), heights.end());
+    const int typicalHeight = heights.isEmpty() ? 0 : heights.at(heights.size() / 2);
 
+    // Page and form titles stand in large type; so do toolbar icons read as letters.
+    // A marked item may stand in a larger type than the side bar beside it: it needs more.
+    auto largeType = [&](const Entry &e) {
+        return typicalHeight > 0 && e.height * 100 > typicalHeight * (e.marker == Marker::None ? 135 : 145);
+    };
     auto shortImperative = [](const Entry &e) {
         return e.marker == Marker::None && !e.longProse && wordCount(e.text) >= 2 && wordCount(e.text) <= 12
-            && startsWithVerb(e.text) && !e.text.endsWith(u'?') && !looksLikeCode(e.text) && !isMenuBar(e.text);
+            && opensWithVerb(e.text) && !e.text.endsWith(u'?') && !looksLikeCode(e.text) && !isMenuBar(e.text);
     };
     auto markedItem = [](const Entry &e) {
         return e.marker == Marker::Open || e.marker == Marker::Checked || e.marker == Marker::Bullet
@@ -469,50 +677,105 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
             return true;
         return std::abs(a.left - b.left) <= 2 * std::max(a.height, b.height);
     };
+    // The sender of a message: the byline above it, or a bare name right above (messengers
+    // put the time at the end of the message).
+    auto senderOf = [&](qsizetype i) {
+        const Entry &e = entries.at(i);
+        for (qsizetype j = i - 1; j >= 0 && j >= i - 4; --j) {
+            const Entry &a = entries.at(j);
+            // Avatars and bubble borders read in front of a message shift its left edge.
+            const int unit = std::max(a.height, e.height);
+            if (a.hasGeometry() && e.hasGeometry()
+                && (e.top < a.top || e.top - a.bottom > unit || std::abs(e.left - a.left) > 4 * unit))
+                continue;
+            if (a.marker == Marker::Byline)
+                return a.person;
+            const QStringList names = a.text.split(u' ', Qt::SkipEmptyParts);
+            if (a.marker == Marker::None && names.size() <= 2 && !opensWithVerb(a.text)
+                && std::all_of(names.begin(), names.end(), [](const QString &w) {
+                       return w.at(0).isUpper()
+                           && std::all_of(w.begin(), w.end(), [](QChar c) { return c.isLetter(); });
+                   }))
+                return a.text;
+            break;
+        }
+        return QString();
+    };
 
-    // Pass 2: which entries are tasks.
+    // Pass 2: which entries are tasks. Lists open under headings, one per column: boards and
+    // pages with panels put the lines of several columns between each other in reading order.
+    struct List
+    {
+        qsizetype last; // the heading, then the list's latest line
+        ListKind kind;
+        DeadlineParser::Match deadline;
+    };
+    QList<List> lists;
     QList<RecognizedTask> tasks;
-    qsizetype anchor = -1; // the heading that opened a list, then the list's latest line
-    bool listIsTodo = false;
-    DeadlineParser::Match headingDeadline;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const Entry &e = entries.at(i);
+        if (e.marker == Marker::Byline)
+            continue;
         if (e.marker == Marker::Heading) {
-            anchor = i;
-            listIsTodo = e.todoHeading;
-            headingDeadline = DeadlineParser::parse(e.text, today);
+            lists.removeIf([&](const List &l) { return sameColumn(entries.at(l.last), e); });
+            lists.append(List { i, e.kind, DeadlineParser::parse(e.text, today) });
             continue;
         }
-        bool underHeading = false;
-        if (anchor >= 0) {
-            const Entry &a = entries.at(anchor);
-            const bool fromHeading = a.marker == Marker::Heading;
-            // A heading stands a little apart from its list; without geometry the list is the
-            // heading's block or, when the heading stands alone, the next one.
+        const List *list = nullptr;
+        for (List &l : lists) {
+            const Entry &a = entries.at(l.last);
+            // A heading stands a little apart from its list, and cards on a board stand apart
+            // from each other; without geometry the list is the heading's block or, when the
+            // heading stands alone, the next one.
             const bool inList = (a.hasGeometry() && e.hasGeometry())
-                ? follows(a, e, fromHeading ? 3 : 2)
-                : (e.block == a.block || (fromHeading && e.block == a.block + 1));
+                ? follows(a, e, 3)
+                : (e.block == a.block || (a.marker == Marker::Heading && e.block == a.block + 1));
             if (inList) {
-                underHeading = true;
-                anchor = i;
-            } else if (sameColumn(a, e)) {
-                anchor = -1;
-                headingDeadline = {};
+                l.last = i;
+                list = &l;
+                break;
             }
         }
+        if (!list)
+            lists.removeIf([&](const List &l) { return sameColumn(entries.at(l.last), e); });
+        const ListKind kind = list ? list->kind : ListKind::Plain;
+        if (kind == ListKind::Done || (kind == ListKind::Notes && e.marker != Marker::Open))
+            continue;
+
+        Item item { e.text, e.capitalised, e.priority, {}, e.note };
         bool candidate = false;
         switch (e.marker) {
         case Marker::Open:
+            candidate = !r.consent.match(e.text).hasMatch();
+            break;
         case Marker::Bullet:
         case Marker::Number:
+            // Code read with a bullet in front, and statements ("We will …").
+            candidate = !r.codeStatement.match(e.text).hasMatch() && !r.statement.match(e.text).hasMatch()
+                && !r.consent.match(e.text).hasMatch() && !largeType(e);
+            break;
         case Marker::TodoPrefix:
             candidate = true;
             break;
         case Marker::None: {
-            if (e.longProse)
+            const QString message = QString(e.text).remove(r.messageTime);
+            if (const auto m = r.request.match(message); m.hasMatch() && message != m.captured(1)) {
+                const QString asked = m.captured(1);
+                if (wordCount(asked) <= 14 && opensWithVerb(asked)) {
+                    item.text = asked;
+                    item.capitalised = true;
+                    item.person = senderOf(i);
+                    candidate = true;
+                }
+                break;
+            }
+            // Page and form titles stand in large type.
+            if (e.longProse || r.consent.match(e.text).hasMatch() || largeType(e))
                 break;
             const int words = wordCount(e.text);
-            if (underHeading && words <= (listIsTodo ? 14 : 8) && !e.text.endsWith(u'.'))
+            // A sentence ends with a full stop; an abbreviated date ("14 бер.") does not make one.
+            const bool sentence = DeadlineParser::parse(e.text, today).remainder.trimmed().endsWith(u'.');
+            if (list && words <= (kind == ListKind::Todo ? 14 : 8) && !sentence)
                 candidate = true;
             else if (shortImperative(e)) {
                 // In a list: a line like it, or a marked item, right above or below.
@@ -536,7 +799,7 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
         }
         if (!candidate)
             continue;
-        if (auto task = makeTask(e.text, e.capitalised, today, zone, headingDeadline))
+        if (auto task = makeTask(item, today, zone, list ? list->deadline : DeadlineParser::Match {}))
             tasks.append(*task);
     }
     return tasks;

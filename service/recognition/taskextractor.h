@@ -28,6 +28,9 @@ QList<RecognizedTask> extract(const QList<TextLine> &lines, const Context &conte
 /*! Plain text, one line per entry: blank entries separate blocks, leading spaces mark wrapped lines. */
 QList<RecognizedTask> extract(const QStringList &lines, const Context &context);
 
+/*! Whether the text opens with a verb of a to-do line ("Call …", "Купити …"). */
+bool startsWithVerb(const QString &text);
+
 /*! The line in the form extraction compares: compatibility-normalised, one kind of apostrophe, single spaces. */
 QString normalizedLine(const QString &line);
 } // namespace TaskExtractor

@@ -168,7 +168,9 @@ TesseractRecognizer::Reading TesseractRecognizer::readLines(const QImage &image,
                            Qt::SmoothTransformation);
     }
 
-    api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, int(gray.bytesPerLine()));
+    // OCR reads the page without its rules; strike-through is looked for on the whole page.
+    const QImage page = OcrImage::withoutRules(gray);
+    api->SetImage(page.constBits(), page.width(), page.height(), 1, int(page.bytesPerLine()));
     api->SetSourceResolution(std::max(70, qRound(96 * scale)));
     QList<TextLine> &lines = reading.lines;
     tesseract::ETEXT_DESC monitor;
@@ -266,20 +268,22 @@ TesseractRecognizer::Reading TesseractRecognizer::readLines(const QImage &image,
         // first letters of the line ("O", "(_)", "¢", "e").
         const int reach = std::max(height, typical);
         const int middle = box.center().y();
+        // Markers are looked for without the rules: a table's grid around a cell looks like a box.
         OcrImage::Found mark = OcrImage::markNear(
-            gray, QRect(QPoint(box.left() - 3 * reach, middle - reach), QPoint(box.left() - 1, middle + reach)), box,
+            page, QRect(QPoint(box.left() - 3 * reach, middle - reach), QPoint(box.left() - 1, middle + reach)), box,
             OcrImage::Side::Right);
         Word &first = segment.words.first();
         // Only a first "word" that reads like a misread marker is looked at: short, or with
         // brackets and other signs in it ("(_)", "©)", "‘eo", "O").
-        const bool oddFirstWord = first.symbols.size() <= 3
-            || std::any_of(first.text.begin(), first.text.end(), [](QChar c) { return !c.isLetterOrNumber(); });
+        // A name with a colon ("Оля:") or a word with an apostrophe ("Don't") is an ordinary
+        // word: its round or closed first letter is no box.
+        const bool oddFirstWord = first.symbols.size() <= 3 || !first.text.at(0).isLetterOrNumber();
         if (mark.mark == OcrImage::Mark::None && oddFirstWord) {
             // OCR may start the word just inside the box (its left side left out, the tick read
             // as "v)"), so the area reaches a little further left for the whole box.
             const QRect area(QPoint(first.box.left() - std::max(2, reach / 2), middle - reach),
                              QPoint(std::min(box.right(), first.box.left() + 2 * reach), middle + reach));
-            mark = OcrImage::markNear(gray, area, box, OcrImage::Side::Left);
+            mark = OcrImage::markNear(page, area, box, OcrImage::Side::Left);
             if (mark.mark != OcrImage::Mark::None) {
                 QString rest;
                 for (const Symbol &symbol : std::as_const(first.symbols)) {
@@ -312,7 +316,7 @@ TesseractRecognizer::Reading TesseractRecognizer::readLines(const QImage &image,
             break;
         }
         if (!text.trimmed().isEmpty())
-            lines.append(TextLine { text, box.left(), box.top(), height, blockStart });
+            lines.append(TextLine { text, box.left(), box.top(), height, blockStart, box.width() });
     }
     api->Clear();
     return reading;

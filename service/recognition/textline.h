@@ -18,6 +18,9 @@ struct TextLine
     int top = -1; //!< top edge
     int height = 0; //!< line height; 0 when unknown
     bool blockStart = false; //!< the first line of a layout block (a column, a panel, a paragraph group)
+    int width = 0; //!< line width; 0 when unknown
+
+    int right() const { return width > 0 ? left + width : -1; }
 
     bool operator==(const TextLine &) const = default;
 

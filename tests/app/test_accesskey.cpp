@@ -26,6 +26,12 @@ QMap<QString, mode_t> modes(const QString &folder)
     return result;
 }
 
+mode_t modeOf(const QString &path)
+{
+    struct stat st = {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 void writeRaw(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -137,7 +143,19 @@ private Q_SLOTS:
         QVERIFY(steps >= 5);
         QVERIFY2(seen.size() >= 2, "the temporary file was never observed");
         QCOMPARE(modes(folder), (QMap<QString, mode_t> { { u"access-key"_qs, mode_t(0600) } }));
+        QCOMPARE(modeOf(folder), mode_t(0700)); // created so, or narrowed from 0755
         QCOMPARE(AccessKey::read(path()), std::optional<QString>(u"new-key"_qs));
+    }
+
+    void makePrivateNarrowsTheFolderAndTheFile()
+    {
+        const QString folder = QFileInfo(path()).absolutePath();
+        writeRaw(path(), "k");
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(path()).constData(), 0644) == 0);
+        AccessKey::makePrivate(path());
+        QCOMPARE(modeOf(folder), mode_t(0700));
+        QCOMPARE(modeOf(path()), mode_t(0600));
     }
 
     void unwritableFolderLeavesNoKeyAndDoesNotThrow()

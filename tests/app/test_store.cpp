@@ -296,6 +296,46 @@ private Q_SLOTS:
         QVERIFY(!m_store->m_polling); // a refresh alone does not follow
     }
 
+    void unchangedListsStayAsTheyAre_data()
+    {
+        QTest::addColumn<bool>("validators");
+        QTest::newRow("service with validators") << true;
+        QTest::newRow("service without validators") << false;
+    }
+    void unchangedListsStayAsTheyAre()
+    {
+        QFETCH(bool, validators);
+        configure();
+        for (const QByteArray &path : { "/tasks"_ba, "/captures"_ba }) {
+            const QByteArray body = path == "/tasks" ? listJson({ taskJson(1, u"A"_s) })
+                                                     : listJson({ captureJson(u"c-failed"_s, u"failed"_s) });
+            m_service->on("GET", path, Reply::json(200, body));
+            if (!validators)
+                continue;
+            Reply list = Reply::json(200, body);
+            list.headers.append(FakeService::Header("ETag", "\"" + path + "\""));
+            m_service->enqueue("GET", path, list);
+            Reply unchanged = Reply::empty(304);
+            unchanged.headers.append(FakeService::Header("ETag", "\"" + path + "\""));
+            m_service->on("GET", path, unchanged);
+        }
+        QSignalSpy tasksSpy(m_store.get(), &Store::tasksChanged);
+        QSignalSpy capturesSpy(m_store.get(), &Store::openCapturesChanged);
+        QCoro::waitFor(m_store->refresh());
+        QCoro::waitFor(m_store->refresh());
+        QCoro::waitFor(m_store->refresh());
+
+        QCOMPARE(m_store->tasks().size(), 1);
+        QCOMPARE(m_store->openCaptures().size(), 1);
+        QVERIFY(!m_store->problem());
+        QCOMPARE(tasksSpy.count(), validators ? 1 : 3);
+        QCOMPARE(capturesSpy.count(), validators ? 1 : 3);
+        const auto asked = m_service->requests("GET", "/tasks");
+        QCOMPARE(asked.size(), 3);
+        QCOMPARE(asked.at(0).hasHeader("if-none-match"), false);
+        QCOMPARE(asked.at(2).header("if-none-match"), validators ? "\"/tasks\""_ba : QByteArray());
+    }
+
     void failedReloadKeepsTheLists_data()
     {
         QTest::addColumn<QByteArray>("failing");

@@ -553,6 +553,20 @@ private Q_SLOTS:
         QCOMPARE(ctl({ u"queue"_s }).out, QString());
     }
 
+    void refusedKeyEndsTheCaptureAtOnce()
+    {
+        // Nothing changes until the user stores another key: no following for the default
+        // 120 s (which this runner, waiting 60 s, would report as no exit at all).
+        configure();
+        m_service->on("POST", "/captures", Reply::json(401, R"({"code":"unauthorized"})"));
+        m_service->on("GET", "/tasks", Reply::json(401, R"({"code":"unauthorized"})"));
+        const Run run = ctl({ u"capture"_s, png() });
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.err.count(u"refused the access key"_s), 1);
+        QVERIFY2(run.err.contains(u"stays in the local queue"_s), qPrintable(run.err));
+        QCOMPARE(QJsonDocument::fromJson(ctl({ u"--json"_s, u"queue"_s }).out.toUtf8()).array().size(), 1);
+    }
+
     void unwritableQueue()
     {
         configure();

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
 #include "capturequeue.h"
+#include "durablefile.h"
 #include "fakeservice.h"
 #include "filelock.h"
 #include "quiblyapi.h"
@@ -9,6 +10,7 @@
 #include <QCoroTask>
 #include <QCoroTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QSysInfo>
@@ -17,6 +19,7 @@
 #include <QTimeZone>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -113,6 +116,12 @@ private Q_SLOTS:
     void drainLock_data();
     void drainLock();
     void twoDrainsAtOnce();
+    void leftovers_data();
+    void leftovers();
+    void killedAtEveryStep_data();
+    void killedAtEveryStep();
+    void privateModes_data();
+    void privateModes();
 
 private:
     void enqueueThree(const CaptureQueue &queue);
@@ -472,6 +481,141 @@ void TestCaptureQueue::twoDrainsAtOnce()
     QCOMPARE(first.uploaded, (QStringList { u"c"_s, u"b"_s, u"a"_s }));
     QCOMPARE(second, CaptureQueue::Drained());
     QCOMPARE(calls, first.uploaded); // no capture went up twice
+}
+
+void TestCaptureQueue::leftovers_data()
+{
+    // A file beside a capture, with no record of its own, and whether a writer still holds it.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("image of a killed enqueue, a moment old") << u"c1.png"_s << false << false;
+    QTest::newRow("image still being enqueued") << u"c1.png"_s << true << true;
+    QTest::newRow("temporary file of a killed write") << u"c1.json.Ab12Cd"_s << false << false;
+    QTest::newRow("temporary file being written") << u"c1.png.Ab12Cd"_s << true << true;
+    QTest::newRow("left by the pid-file lock") << u"drain.lock.rmlock"_s << false << false;
+    QTest::newRow("not ours") << u"notes.txt"_s << false << true;
+}
+
+void TestCaptureQueue::leftovers()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, held);
+    QFETCH(bool, kept);
+    const CaptureQueue queue(m_dir);
+    QVERIFY(queue.enqueue("png", item(u"other"_s, 0)).ok());
+    const QString path = m_dir + u'/' + name;
+    QVERIFY(writeFile(path, "png"));
+    FileLock writer;
+    if (held) {
+        writer = FileLock::tryLock(path, FileLock::Open::ExistingOnly);
+        QVERIFY(writer.isLocked());
+    }
+    ScriptedUpload upload { { accepted() }, {}, {} };
+    QCOMPARE(drain(queue, upload.function()).uploaded, QStringList { u"other"_s });
+    QCOMPARE(entries(m_dir), kept ? QStringList { name } : QStringList());
+}
+
+void TestCaptureQueue::killedAtEveryStep_data()
+{
+    QTest::addColumn<bool>("removal");
+    QTest::newRow("enqueue") << false;
+    QTest::newRow("removal after the upload") << true;
+}
+
+// A child process does the work and is killed after its n-th change to the disk, for every n
+// until it gets through. Whatever it leaves, the next drain uploads the whole capture or finds
+// it gone, never refuses it for a missing image, and leaves nothing else behind.
+void TestCaptureQueue::killedAtEveryStep()
+{
+    QFETCH(bool, removal);
+    const QByteArray png(100'000, 'p');
+    for (int killAt = 1;; ++killAt) {
+        const CaptureQueue queue(m_root->filePath(u"kill-%1/Quibly/queue"_s.arg(killAt)));
+        if (removal)
+            QVERIFY(queue.enqueue(png, item(u"c1"_s, 0)).ok());
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            int steps = 0;
+            DurableFile::setStepHook([&] {
+                if (++steps == killAt)
+                    ::raise(SIGKILL);
+            });
+            if (removal)
+                queue.remove(u"c1"_s);
+            else
+                Q_UNUSED(queue.enqueue(png, item(u"c1"_s, 0)));
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        const bool finished = WIFEXITED(status);
+        QVERIFY(finished || WTERMSIG(status) == SIGKILL);
+
+        ScriptedUpload upload { { accepted() }, {}, {} };
+        const CaptureQueue::Drained drained = drain(queue, upload.function());
+        QVERIFY2(entries(queue.directory()).isEmpty(), qPrintable(entries(queue.directory()).join(u' ')));
+        QVERIFY(drained.rejected.isEmpty());
+        QCOMPARE(upload.images, QList<QByteArray>(drained.uploaded.size(), png));
+        if (finished) {
+            QCOMPARE(drained.uploaded, removal ? QStringList() : QStringList { u"c1"_s });
+            QVERIFY(killAt > (removal ? 2 : 10)); // the hook did stop it before
+            break;
+        }
+    }
+}
+
+void TestCaptureQueue::privateModes_data()
+{
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<bool>("olderWiderFiles");
+    QTest::newRow("permissive umask") << 0 << false;
+    QTest::newRow("usual umask") << 022 << false;
+    QTest::newRow("left readable by an older version") << 022 << true;
+}
+
+// From the data folder down, nothing of the user's is open to other accounts at any moment.
+void TestCaptureQueue::privateModes()
+{
+    QFETCH(int, umask);
+    QFETCH(bool, olderWiderFiles);
+    const QString dataFolder = m_root->filePath(u"Quibly"_s);
+    if (olderWiderFiles) {
+        QVERIFY(QDir().mkpath(m_dir));
+        QVERIFY(writeFile(m_dir + u"/old.json"_s, item(u"old"_s, 0).toFileJson()));
+        QVERIFY(writeFile(m_dir + u"/old.png"_s, "png"));
+        QVERIFY(QFile::setPermissions(m_dir, QFileDevice::Permissions(0x7777))); // the data folder is the key's
+        QVERIFY(QFile::setPermissions(dataFolder, QFileDevice::Permissions(0x7700)));
+    }
+    const auto openToOthers = [&] {
+        QStringList wider;
+        QDirIterator it(dataFolder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        for (QString path = dataFolder; !path.isEmpty(); path = it.hasNext() ? it.next() : QString()) {
+            struct stat st
+            {
+            };
+            if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || (st.st_mode & 0077)
+                || (st.st_mode & 0700) != (S_ISDIR(st.st_mode) ? 0700 : 0600))
+                wider.append(path.mid(dataFolder.size()));
+        }
+        return wider;
+    };
+    const mode_t previous = ::umask(mode_t(umask));
+    QStringList seen;
+    if (!olderWiderFiles)
+        DurableFile::setStepHook([&] { seen += openToOthers(); });
+    const CaptureQueue queue(m_dir);
+    const bool enqueued = queue.enqueue("png", item(u"c1"_s, 0)).ok();
+    ScriptedUpload upload { { failed(APIError::offline()) }, {}, {} };
+    drain(queue, upload.function());
+    DurableFile::setStepHook({});
+    ::umask(previous);
+    QVERIFY(enqueued);
+    QCOMPARE(seen, QStringList());
+    QCOMPARE(openToOthers(), QStringList());
+    QVERIFY(QFile::exists(m_dir + u"/drain.lock"_s));
 }
 
 QTEST_GUILESS_MAIN(TestCaptureQueue)

@@ -17,6 +17,8 @@
 
 #include <memory>
 
+#include <zlib.h>
+
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using Reply = FakeService::Reply;
@@ -91,6 +93,45 @@ std::optional<ServiceError> call(const QuiblyAPI &api, const QByteArray &endpoin
     return outcome(run(api.deleteTask(42)));
 }
 
+// \a size bytes of \a fill, gzipped a piece at a time: the test never holds them whole.
+QByteArray gzipOf(qint64 size, char fill)
+{
+    z_stream stream {};
+    deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    QByteArray piece(qMin<qint64>(size, 4 * 1024 * 1024), fill);
+    QByteArray out;
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    qint64 left = size;
+    int flush = Z_NO_FLUSH;
+    while (flush != Z_FINISH) {
+        const qint64 now = qMin<qint64>(left, piece.size());
+        left -= now;
+        flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+        stream.next_in = reinterpret_cast<Bytef *>(piece.data());
+        stream.avail_in = uInt(now);
+        do {
+            stream.next_out = reinterpret_cast<Bytef *>(buffer.data());
+            stream.avail_out = uInt(buffer.size());
+            deflate(&stream, flush);
+            out.append(buffer.constData(), buffer.size() - stream.avail_out);
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return out;
+}
+
+qint64 peakResidentKiB()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.sliced(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(FakeService::Reply)
@@ -132,6 +173,10 @@ private Q_SLOTS:
     void tls();
     void keyThatWouldSplitTheHeader_data();
     void keyThatWouldSplitTheHeader();
+    void conditionalLists_data();
+    void conditionalLists();
+    void compressedAnswers_data();
+    void compressedAnswers();
 
 private:
     QuiblyAPI api(std::chrono::milliseconds timeout = QuiblyAPI::defaultTimeout) const
@@ -700,6 +745,134 @@ void TestQuiblyAPI::keyThatWouldSplitTheHeader()
     QVERIFY(!result.ok());
     QCOMPARE(describe(result.error()), APIError::unauthorized().toString());
     QCOMPARE(m_service->connectionCount(), 0);
+}
+
+void TestQuiblyAPI::conditionalLists_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("etag"); // what the service sends; empty: none
+    QTest::addColumn<bool>("sameClient"); // or another key on the same service
+    QTest::addColumn<QByteArray>("expectedCondition");
+
+    for (const QByteArray &path : { "/api/tasks"_ba, "/api/captures"_ba }) {
+        const char *name = path.constData();
+        QTest::addRow("%s: validator sent back", name) << path << "\"v1\""_ba << true << "\"v1\""_ba;
+        QTest::addRow("%s: weak validator sent back", name) << path << "W/\"v1\""_ba << true << "W/\"v1\""_ba;
+        QTest::addRow("%s: no validator, asked as before", name) << path << ""_ba << true << ""_ba;
+        QTest::addRow("%s: another key's validator stays home", name) << path << "\"v1\""_ba << false << ""_ba;
+    }
+}
+
+void TestQuiblyAPI::conditionalLists()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, etag);
+    QFETCH(bool, sameClient);
+    QFETCH(QByteArray, expectedCondition);
+    const bool tasks = path.endsWith("tasks");
+    m_service->setHandler([&](const FakeService::Request &request) {
+        if (!etag.isEmpty() && request.header("if-none-match") == etag) {
+            Reply unchanged = Reply::empty(304);
+            unchanged.headers.append(FakeService::Header("ETag", etag));
+            return unchanged;
+        }
+        Reply list = Reply::json(200, "[" + (tasks ? taskJson : captureJson) + "]");
+        if (!etag.isEmpty())
+            list.headers.append(FakeService::Header("ETag", etag));
+        return list;
+    });
+    const QuiblyAPI other(m_service->url(u"/api"_s), u"another key"_s, m_nam.get());
+    const QuiblyAPI &second = sameClient ? api() : other;
+
+    // Asked twice: the second request carries what the first answer named, if anything.
+    std::optional<ServiceError> error;
+    bool unchanged = false;
+    if (tasks) {
+        const auto first = run(api().tasks(Listing<TaskItem> {}));
+        QVERIFY(first.ok() && first.value());
+        QCOMPARE(first.value()->items.size(), 1);
+        QCOMPARE(first.value()->etag, etag);
+        const auto again = run(second.tasks(*first.value()));
+        error = outcome(again);
+        unchanged = again.ok() && !again.value();
+        if (again.ok() && again.value())
+            QCOMPARE(again.value()->items, first.value()->items);
+    } else {
+        const auto first = run(api().openCaptures(Listing<Capture> {}));
+        QVERIFY(first.ok() && first.value());
+        QCOMPARE(first.value()->items.size(), 1);
+        const auto again = run(second.openCaptures(*first.value()));
+        error = outcome(again);
+        unchanged = again.ok() && !again.value();
+    }
+    QVERIFY2(!error, error ? qPrintable(describe(*error)) : "");
+    QCOMPARE(m_service->requests().size(), 2);
+    QCOMPARE(m_service->requests().at(0).hasHeader("if-none-match"), false);
+    QCOMPARE(m_service->requests().at(1).header("if-none-match"), expectedCondition);
+    QCOMPARE(unchanged, !expectedCondition.isEmpty());
+
+    // A 304 to a request that named no validator has nothing to stand for.
+    m_service->setHandler([](const FakeService::Request &) { return Reply::empty(304); });
+    const auto stray = tasks ? outcome(run(api().tasks(Listing<TaskItem> {})))
+                             : outcome(run(api().openCaptures(Listing<Capture> {})));
+    QVERIFY(stray);
+    QCOMPARE(describe(*stray), APIError::server(304).toString());
+}
+
+void TestQuiblyAPI::compressedAnswers_data()
+{
+    QTest::addColumn<qint64>("size"); // decompressed
+    QTest::addColumn<char>("fill");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("a list, compressed") << qint64(0) << ' ' << true;
+    // A megabyte that unpacks into a gigabyte must neither be taken nor fill memory.
+    QTest::newRow("gzip bomb") << qint64(1024) * 1024 * 1024 << ' ' << false;
+    // Over the limit only once unpacked, at a ratio no bomb detector flags.
+    QTest::newRow("over the limit unpacked") << QuiblyAPI::jsonBodyLimit + 1 << 'x' << false;
+}
+
+void TestQuiblyAPI::compressedAnswers()
+{
+    QFETCH(qint64, size);
+    QFETCH(char, fill);
+    QFETCH(bool, accepted);
+    QByteArray body;
+    if (size == 0) {
+        QByteArray plain = "[" + taskJson;
+        for (int i = 0; i < 200; ++i)
+            plain += "," + taskJson;
+        plain += "]";
+        z_stream stream {};
+        deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+        body.resize(qsizetype(deflateBound(&stream, uLong(plain.size()))));
+        stream.next_in = reinterpret_cast<Bytef *>(plain.data());
+        stream.avail_in = uInt(plain.size());
+        stream.next_out = reinterpret_cast<Bytef *>(body.data());
+        stream.avail_out = uInt(body.size());
+        QCOMPARE(deflate(&stream, Z_FINISH), Z_STREAM_END);
+        body.resize(qsizetype(stream.total_out));
+        deflateEnd(&stream);
+    } else {
+        body = gzipOf(size, fill);
+    }
+    Reply reply = Reply::json(200, body);
+    reply.headers.append(FakeService::Header("Content-Encoding", "gzip"));
+    m_service->on("GET", "/api/tasks", reply);
+    const qint64 peakBefore = peakResidentKiB();
+
+    const auto result = run(api().tasks(Listing<TaskItem> {}));
+    // Qt asks for compressed answers on its own and unpacks them.
+    QVERIFY(m_service->requests().first().header("accept-encoding").contains("gzip"));
+    if (accepted) {
+        QVERIFY2(result.ok(), result.ok() ? "" : qPrintable(describe(result.error())));
+        QCOMPARE(result.value()->items.size(), 201);
+        return;
+    }
+    QVERIFY(!result.ok());
+    QCOMPARE(describe(result.error()), APIError::server(200).toString());
+    const qint64 grownMiB = (peakResidentKiB() - peakBefore) / 1024;
+    QVERIFY2(grownMiB < 200, qPrintable(u"peak memory grew by %1 MiB"_s.arg(grownMiB)));
 }
 
 QTEST_GUILESS_MAIN(TestQuiblyAPI)

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void extract();
     void extractLaidOut_data();
     void extractLaidOut();
+    void extractScreens_data();
+    void extractScreens();
     void sameInstantDiffersByZone();
     void missingCaptureTimeCountsFromNow();
     void resultIsUnchangedByCallingFromManyThreads();
@@ -184,6 +186,37 @@ void TestExtraction::extract_data()
     QTest::newRow("unknown zone falls back to UTC")
         << u"- Pay rent today"_s << u"2026-03-11T23:30:00Z"_s << u"Nowhere/Atlantis"_s << u"en"_s
         << QStringList { u"Pay rent | medium | 2026-03-11 | "_s };
+    QTest::newRow("items under a done heading are finished")
+        << u"Errands\n- pick up the parcel\n- buy stamps\n\nDone:\n- pay the water bill\n\nЗроблено:\n- сплатити за "
+           u"газ\n\n"
+           u"Completed (2)\n[ ] Renew the permit"_s
+        << wednesdayKyiv << kyiv << u"en"_s
+        << QStringList { u"pick up the parcel | medium |  | "_s, u"buy stamps | medium |  | "_s };
+    QTest::newRow("form check boxes, statements and decisions are no tasks")
+        << u"[ ] Send me the newsletter\n[x] I have read the privacy notice\n☐ Надсилати мені новини\n\nDecisions\n"
+           u"- We will move the standup to 9:30.\n- The budget stays as it is.\n\nAction items:\n"
+           u"- Draft the Q2 roadmap by Friday"_s
+        << wednesdayKyiv << kyiv << u"en"_s << QStringList { u"Draft the Q2 roadmap | medium | 2026-03-13 | "_s };
+    QTest::newRow("todo.txt: priorities, finished lines, due: and tags")
+        << u"(A) Call the plumber due:2026-03-12\nx 2026-03-09 Pay the electricity bill\nEmail the landlord @home "
+           u"+flat\n"
+           u"(C) Sort the photos"_s
+        << wednesdayKyiv << kyiv << u"en"_s
+        << QStringList { u"Call the plumber | high | 2026-03-12 | "_s, u"Email the landlord | medium |  | "_s,
+                         u"Sort the photos | low |  | "_s };
+    QTest::newRow("numbered lines stay apart and a weekday after for is the deadline")
+        << u"1. Cancel the internet contract\n2. Order packing boxes\n3. Book the movers for Saturday"_s
+        << wednesdayKyiv << kyiv << u"en"_s
+        << QStringList { u"Cancel the internet contract | medium |  | "_s, u"Order packing boxes | medium |  | "_s,
+                         u"Book the movers | medium | 2026-03-14 | "_s };
+    QTest::newRow("a TODO comment after code, and a box OCR glued to the item")
+        << u"int attempts = 0; // TODO handle timeouts\nORun the migration on staging"_s << wednesdayKyiv << kyiv
+        << u"en"_s
+        << QStringList { u"Handle timeouts | medium |  | "_s, u"Run the migration on staging | medium |  | "_s };
+    QTest::newRow("OCR noise: look-alike letters of the other script, a verb glued to its article")
+        << u"- Kупити хліб\n- Fixthe gate\n- Зaбрати пocилку"_s << wednesdayKyiv << kyiv << u"uk"_s
+        << QStringList { u"Купити хліб | medium |  | "_s, u"Fix the gate | medium |  | "_s,
+                         u"Забрати посилку | medium |  | "_s };
     QTest::newRow("a marker with nothing readable is dropped")
         << u"- urgent\n- ©\n- tomorrow\n[ ] ok"_s << wednesdayKyiv << kyiv << u"en"_s << QStringList {};
 }
@@ -246,6 +279,90 @@ void TestExtraction::extractLaidOut_data()
                              { u"Eggs"_s, 700, 190, 20, false },
                              { u"Notes from the meeting"_s, 700, 400, 20, true } }
         << QStringList { u"Milk | medium |  | "_s, u"Eggs | medium |  | "_s };
+}
+
+void TestExtraction::extractScreens_data()
+{
+    // Lines of whole screens, as OCR lays them out: text, left, top, height.
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("chat: requests lose their politeness, bylines give the sender, stamps are no deadlines")
+        << QList<QStringList> { { u"Anna Koval 10:42 AM"_s, u"590"_s, u"270"_s, u"23"_s },
+                                { u"! | Could you send the slides by Monday?"_s, u"506"_s, u"304"_s, u"29"_s },
+                                { u"Taras Bondar 10:44 AM"_s, u"590"_s, u"394"_s, u"23"_s },
+                                { u"Sure, the standup moved to 9:30 tomorrow."_s, u"592"_s, u"432"_s, u"29"_s },
+                                { u"Olena Shevchenko 10:51 AM"_s, u"590"_s, u"502"_s, u"23"_s },
+                                { u"Please review the pricing page by Friday"_s, u"592"_s, u"536"_s, u"29"_s },
+                                { u"Message #design"_s, u"500"_s, u"640"_s, u"23"_s } }
+        << QStringList { u"Send the slides | medium | 2026-03-16 | Anna Koval"_s,
+                         u"Review the pricing page | medium | 2026-03-13 | Olena Shevchenko"_s };
+    QTest::newRow("messenger: the name above, the time at the end of the message")
+        << QList<QStringList> { { u"Мама"_s, u"650"_s, u"200"_s, u"21"_s },
+                                { u"Можеш купити хліб по дорозі додому? 09:12"_s, u"650"_s, u"232"_s, u"29"_s },
+                                { u"Оля"_s, u"650"_s, u"550"_s, u"21"_s },
+                                { u"Не забудь привітати бабусю! 0931"_s, u"650"_s, u"582"_s, u"29"_s },
+                                { u"Вечеря о 19:00 у бабусі 09:40"_s, u"650"_s, u"710"_s, u"29"_s } }
+        << QStringList { u"Купити хліб по дорозі додому | medium |  | Мама"_s,
+                         u"Привітати бабусю | medium |  | Оля"_s };
+    QTest::newRow("board: cards under counted columns, labels and chips belong to their card, Done is finished")
+        << QList<QStringList> { { u"To do 3"_s, u"52"_s, u"218"_s, u"23"_s },
+                                { u"Done 3"_s, u"1770"_s, u"220"_s, u"21"_s },
+                                { u"Write the FAQ page"_s, u"72"_s, u"292"_s, u"29"_s },
+                                { u"Choose a font pairing"_s, u"1789"_s, u"288"_s, u"37"_s },
+                                { u"Content Mar 14"_s, u"73"_s, u"332"_s, u"17"_s },
+                                { u"Design"_s, u"1790"_s, u"326"_s, u"21"_s },
+                                { u"Fix the broken footer links"_s, u"74"_s, u"420"_s, u"23"_s },
+                                { u"Bug"_s, u"74"_s, u"454"_s, u"21"_s } }
+        << QStringList { u"Write the FAQ page | medium | 2026-03-14 | "_s,
+                         u"Fix the broken footer links | medium |  | "_s };
+    QTest::newRow("table: the task column with its due cell, done rows left out")
+        << QList<QStringList> { { u"Task"_s, u"329"_s, u"213"_s, u"41"_s },
+                                { u"Owner"_s, u"924"_s, u"213"_s, u"41"_s },
+                                { u"[x] ue"_s, u"1335"_s, u"219"_s, u"23"_s },
+                                { u"Status"_s, u"1801"_s, u"219"_s, u"23"_s },
+                                { u"Order new laptops"_s, u"334"_s, u"279"_s, u"31"_s },
+                                { u"Dmytro"_s, u"929"_s, u"269"_s, u"45"_s },
+                                { u"2026-03-13"_s, u"1335"_s, u"281"_s, u"23"_s },
+                                { u"Open"_s, u"1800"_s, u"281"_s, u"29"_s },
+                                { u"Update the price list"_s, u"335"_s, u"341"_s, u"31"_s },
+                                { u"Olha"_s, u"928"_s, u"341"_s, u"25"_s },
+                                { u"Done"_s, u"1801"_s, u"343"_s, u"23"_s },
+                                { u"Plan the team offsite"_s, u"335"_s, u"403"_s, u"25"_s },
+                                { u"Taras"_s, u"923"_s, u"399"_s, u"39"_s },
+                                { u"Mar 16"_s, u"1335"_s, u"405"_s, u"23"_s } }
+        << QStringList { u"Order new laptops | medium | 2026-03-13 | "_s,
+                         u"Plan the team offsite | medium | 2026-03-16 | "_s };
+    QTest::newRow("furniture: a side bar holding a heading word, the address, stamps and buttons")
+        << QList<QStringList> { { u"https://notes.example.com/n/42"_s, u"194"_s, u"40"_s, u"29"_s },
+                                { u"Нотатки"_s, u"30"_s, u"92"_s, u"21"_s },
+                                { u"Поділитися"_s, u"1300"_s, u"92"_s, u"21"_s },
+                                { u"Справи"_s, u"30"_s, u"150"_s, u"27"_s },
+                                { u"Ідеї для відпустки"_s, u"30"_s, u"206"_s, u"29"_s },
+                                { u"Рецепти"_s, u"30"_s, u"266"_s, u"25"_s },
+                                { u"Edited 10 Mar, 21:14"_s, u"550"_s, u"166"_s, u"27"_s },
+                                { u"Зробити:"_s, u"550"_s, u"223"_s, u"30"_s },
+                                { u"Купити лампочки"_s, u"550"_s, u"284"_s, u"27"_s },
+                                { u"Полити квіти"_s, u"550"_s, u"342"_s, u"23"_s },
+                                { u"Save Cancel"_s, u"550"_s, u"420"_s, u"23"_s } }
+        << QStringList { u"Купити лампочки | medium |  | "_s, u"Полити квіти | medium |  | "_s };
+}
+
+void TestExtraction::extractScreens()
+{
+    QFETCH(QList<QStringList>, rows);
+    QFETCH(QStringList, expected);
+    QList<TextLine> lines;
+    for (const QStringList &r : rows) {
+        const int height = r.at(3).toInt();
+        // About half as wide per letter as the line is high.
+        lines << TextLine {
+            r.at(0), r.at(1).toInt(), r.at(2).toInt(), height, false, int(r.at(0).size()) * height / 2
+        };
+    }
+    const TaskExtractor::Context context { QDateTime::fromString(wednesdayKyiv, Qt::ISODate), u"Europe/Kyiv"_s,
+                                           u"en"_s };
+    QCOMPARE(describeAll(TaskExtractor::extract(lines, context)), expected);
 }
 
 void TestExtraction::extractLaidOut()

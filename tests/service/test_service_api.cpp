@@ -720,6 +720,101 @@ private Q_SLOTS:
         QCOMPARE(tasks[0].toObject(), kept);
     }
 
+    void listsAnswerConditionally_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("condition"); // %1 stands for the current tag
+        QTest::addColumn<int>("status");
+        for (const QString &path : { u"/tasks"_s, u"/captures"_s }) {
+            const QByteArray p = path.toLatin1();
+            QTest::addRow("%s current", p.constData()) << path << "%1"_ba << 304;
+            QTest::addRow("%s weak form of the current", p.constData()) << path << "W/%1"_ba << 304;
+            QTest::addRow("%s in a list", p.constData()) << path << "\"old\",  %1 ,"_ba << 304;
+            QTest::addRow("%s star", p.constData()) << path << "*"_ba << 304;
+            QTest::addRow("%s another", p.constData()) << path << "\"1.2\""_ba << 200;
+            QTest::addRow("%s unquoted", p.constData()) << path << "abc"_ba << 200;
+            QTest::addRow("%s garbage beside the current", p.constData()) << path << "%1, abc"_ba << 200;
+            QTest::addRow("%s star in a list", p.constData()) << path << "%1, *"_ba << 200;
+            QTest::addRow("%s empty", p.constData()) << path << ""_ba << 200;
+        }
+    }
+
+    void listsAnswerConditionally()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, condition);
+        QFETCH(int, status);
+        upload("listed");
+        waitUntilFinished("listed");
+        const auto get = [&](const QByteArray &ifNoneMatch, const QByteArray &key = AnnaKey) {
+            QByteArray head
+                = "GET " + path.toLatin1() + " HTTP/1.1\r\nAuthorization: Bearer " + key + "\r\nConnection: close\r\n";
+            if (!ifNoneMatch.isNull())
+                head += "If-None-Match: " + ifNoneMatch + "\r\n";
+            return rawExchange(m_service->port(), head + "\r\n");
+        };
+        const auto etagOf = [](const QByteArray &raw) {
+            const qsizetype at = raw.indexOf("\r\nETag: ");
+            return at < 0 ? QByteArray() : raw.mid(at + 8, raw.indexOf('\r', at + 8) - at - 8);
+        };
+        const QByteArray full = get({});
+        QCOMPARE(statusOf(full), 200);
+        const QByteArray tag = etagOf(full);
+        QVERIFY2(tag.startsWith('"') && tag.endsWith('"') && tag.size() > 2, full.constData());
+
+        const QByteArray answer = get(QByteArray(condition).replace("%1", tag));
+        QCOMPARE(statusOf(answer), status);
+        QCOMPARE(etagOf(answer), tag);
+        if (status == 304) {
+            QVERIFY2(answer.endsWith("\r\n\r\n") && !answer.contains("Content-Length"), answer.constData());
+            return;
+        }
+        QCOMPARE(answer.sliced(answer.indexOf("\r\n\r\n")), full.sliced(full.indexOf("\r\n\r\n")));
+
+        // Another user's writes leave the tag alone; the user's own change it.
+        QCOMPARE(call("POST", u"/tasks"_s, BorisKey, R"({"title":"his"})").status, 201);
+        QCOMPARE(statusOf(get(tag)), 304);
+        QCOMPARE(call("POST", u"/captures/listed/retry"_s).status, 200); // changes nothing: it is done
+        QCOMPARE(statusOf(get(tag)), 304);
+        const QJsonObject task = call("POST", u"/tasks"_s, AnnaKey, R"({"title":"hers"})").json().object();
+        QCOMPARE(statusOf(get(tag)), 200);
+        const QByteArray afterCreate = etagOf(get({}));
+        QCOMPARE(call("DELETE", u"/tasks/"_s + QString::number(task.value(u"id").toInteger())).status, 204);
+        QVERIFY(etagOf(get({})) != afterCreate);
+    }
+
+    void largeListsTravelCompressed()
+    {
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(call("POST", u"/tasks"_s, AnnaKey, R"({"title":"A task with a title of some length"})").status,
+                     201);
+        const QByteArray plain = call("GET", u"/tasks"_s).body; // Qt unpacks what it receives
+        QVERIFY(plain.size() > 2000);
+        const auto get = [&](const QByteArray &extra) {
+            return rawExchange(m_service->port(),
+                               "GET /tasks HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey + "\r\n" + extra
+                                   + "Connection: close\r\n\r\n");
+        };
+        const QByteArray identity = get("Accept-Encoding: gzip;q=0, br\r\n");
+        QVERIFY(!identity.contains("Content-Encoding"));
+        QVERIFY(identity.endsWith(plain));
+        const QByteArray packed = get("Accept-Encoding: deflate, GZIP\r\n");
+        QVERIFY2(packed.contains("\r\nContent-Encoding: gzip\r\n"), packed.constData());
+        QVERIFY(packed.contains("\r\nVary: Accept-Encoding\r\n"));
+        const qsizetype bodyAt = packed.indexOf("\r\n\r\n") + 4;
+        QVERIFY(packed.size() - bodyAt < plain.size() / 4);
+        // The gzipped form has its own tag, and it is honoured.
+        const qsizetype at = packed.indexOf("\r\nETag: ") + 8;
+        const QByteArray tag = packed.mid(at, packed.indexOf('\r', at) - at);
+        QVERIFY2(tag.endsWith("-gzip\""), tag.constData());
+        QCOMPARE(statusOf(get("Accept-Encoding: gzip\r\nIf-None-Match: " + tag + "\r\n")), 304);
+        // Small answers go as they are.
+        const QByteArray small = rawExchange(m_service->port(),
+                                             "GET /captures HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey
+                                                 + "\r\nAccept-Encoding: gzip\r\nConnection: close\r\n\r\n");
+        QVERIFY2(small.endsWith("\r\n\r\n[]") && !small.contains("Content-Encoding"), small.constData());
+    }
+
     void speaksTls()
     {
         if (QStandardPaths::findExecutable(u"openssl"_s).isEmpty())

@@ -3,6 +3,7 @@
 // quibly-service's readers of untrusted input: multipart forms, time stamps and the
 // incremental HTTP request reader, plus every input the fuzzers ever found failing.
 
+#include "httpcontent.h"
 #include "httprequestparser.h"
 #include "jsonwriter.h"
 #include "multipart.h"
@@ -13,6 +14,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
+
+#include <zlib.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -235,6 +238,47 @@ private Q_SLOTS:
 
     // Every file under tests/fuzz/regressions/service-* once failed a fuzzer: the readers
     // must now take it without crashing (the sanitizer build checks the rest).
+    void acceptEncoding_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::addColumn<bool>("gzip");
+        QTest::addRow("absent") << QList<QByteArray>() << false;
+        QTest::addRow("Qt's") << QList<QByteArray> { "gzip, deflate" } << true;
+        QTest::addRow("case, spaces, q") << QList<QByteArray> { " br ,  GZip ; q=0.5" } << true;
+        QTest::addRow("refused by q") << QList<QByteArray> { "gzip;q=0, deflate" } << false;
+        QTest::addRow("refused, wildcard later") << QList<QByteArray> { "gzip;q=0.000", "*" } << false;
+        QTest::addRow("wildcard") << QList<QByteArray> { "*;q=1" } << true;
+        QTest::addRow("wildcard refused") << QList<QByteArray> { "*;q=0" } << false;
+        QTest::addRow("second line") << QList<QByteArray> { "br", "gzip" } << true;
+        QTest::addRow("gzip as a prefix only") << QList<QByteArray> { "gzipped" } << false;
+        QTest::addRow("identity") << QList<QByteArray> { "identity" } << false;
+    }
+
+    void acceptEncoding()
+    {
+        QFETCH(QList<QByteArray>, lines);
+        QFETCH(bool, gzip);
+        QCOMPARE(HttpContent::acceptsGzip(lines), gzip);
+    }
+
+    void gzipRoundTrips()
+    {
+        const QByteArray data = QByteArray("[{\"title\":\"x\"}]").repeated(500);
+        const QByteArray packed = HttpContent::gzip(data);
+        QVERIFY(packed.startsWith("\x1f\x8b"));
+        QByteArray unpacked(data.size() + 1, Qt::Uninitialized);
+        z_stream stream {};
+        QCOMPARE(inflateInit2(&stream, 15 + 16), Z_OK);
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(packed.constData()));
+        stream.avail_in = uInt(packed.size());
+        stream.next_out = reinterpret_cast<Bytef *>(unpacked.data());
+        stream.avail_out = uInt(unpacked.size());
+        QCOMPARE(inflate(&stream, Z_FINISH), Z_STREAM_END);
+        unpacked.resize(qsizetype(stream.total_out));
+        inflateEnd(&stream);
+        QCOMPARE(unpacked, data);
+    }
+
     void fuzzRegressions()
     {
         const QDir root(QStringLiteral(QUIBLY_TEST_DATA "/../fuzz/regressions"));

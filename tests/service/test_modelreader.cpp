@@ -1,0 +1,182 @@
+// SPDX-FileCopyrightText: 2026 Quibly developers
+// SPDX-License-Identifier: MIT
+// The model-backed reader against a scripted chat endpoint: what it sends, which answers it
+// takes, and that every failure gives the built-in extraction's tasks.
+#include "fakeservice.h"
+#include "modelreader.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+// Wednesday 11 March 2026, 10:00 in Kyiv (UTC+2).
+const TaskExtractor::Context context { QDateTime::fromString(u"2026-03-11T08:00:00Z"_s, Qt::ISODate), u"Europe/Kyiv"_s,
+                                       u"en"_s };
+const QList<TextLine> lines = TextLine::fromPlainText({ u"- Buy milk"_s, u"- Call Anna tomorrow"_s });
+
+QStringList describe(const QList<RecognizedTask> &tasks)
+{
+    QStringList out;
+    for (const RecognizedTask &t : tasks) {
+        const QString due = t.dueAt ? t.dueAt->toUTC().toString(Qt::ISODate) : t.dueDate.value_or(QString());
+        out << t.title + u" | "_s + t.priority + u" | "_s + due + u" | "_s + t.sourcePerson.value_or(QString());
+    }
+    return out;
+}
+
+QByteArray completion(const QString &content)
+{
+    const QJsonObject message { { u"role"_s, u"assistant"_s }, { u"content"_s, content } };
+    return QJsonDocument(QJsonObject { { u"choices"_s, QJsonArray { QJsonObject { { u"message"_s, message } } } } })
+        .toJson(QJsonDocument::Compact);
+}
+
+const QString validTasks = uR"({"tasks":[{"title":"Send the slides","due_date":"2026-03-16","due_time":null,)"
+                           uR"("priority":"high","source_person":"Anna"},{"title":"Call the bank","due_date":null,)"
+                           uR"("due_time":"14:30","priority":"medium","source_person":null}]})"_s;
+
+// Runs the reader on a thread of its own, as the service's workers do, while this thread serves the fake.
+QList<RecognizedTask> readOnWorker(const ModelReader &reader, const QImage &image = {})
+{
+    std::atomic<bool> done = false;
+    QList<RecognizedTask> tasks;
+    std::thread worker([&] {
+        tasks = reader.readOrExtract(lines, context, image);
+        done = true;
+    });
+    const bool finished = QTest::qWaitFor([&] { return done.load(); }, 20000);
+    worker.join();
+    Q_ASSERT(finished);
+    return tasks;
+}
+} // namespace
+
+class TestModelReader : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void answers_data();
+    void answers();
+    void refusedConnectionFallsBack();
+    void sendsLinesWithLayoutSchemaAndImage();
+};
+
+void TestModelReader::answers_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList model { u"Send the slides | high | 2026-03-16 | Anna"_s,
+                              u"Call the bank | medium | 2026-03-11T12:30:00Z | "_s };
+    const QStringList builtIn = describe(TaskExtractor::extract(lines, context));
+    QVERIFY(builtIn != model);
+
+    QTest::newRow("valid") << 200 << completion(validTasks) << 0 << model;
+    QTest::newRow("valid in a code fence") << 200 << completion(u"```json\n"_s + validTasks + u"\n```"_s) << 0 << model;
+    QTest::newRow("no tasks is an answer") << 200 << completion(u"{\"tasks\":[]}"_s) << 0 << QStringList {};
+    QTest::newRow("prose instead of JSON")
+        << 200 << completion(u"Sure! Your tasks: send the slides."_s) << 0 << builtIn;
+    QTest::newRow("unknown member")
+        << 200
+        << completion(u"{\"tasks\":[{\"title\":\"A\",\"due_date\":null,\"due_time\":null,\"priority\":\"low\","
+                      u"\"source_person\":null,\"notes\":\"x\"}]}"_s)
+        << 0 << builtIn;
+    QTest::newRow("missing member") << 200
+                                    << completion(
+                                           u"{\"tasks\":[{\"title\":\"A\",\"due_date\":null,\"priority\":\"low\","
+                                           u"\"source_person\":null}]}"_s)
+                                    << 0 << builtIn;
+    QTest::newRow("date in another form")
+        << 200
+        << completion(u"{\"tasks\":[{\"title\":\"A\",\"due_date\":\"16/03/2026\",\"due_time\":null,"
+                      u"\"priority\":\"low\",\"source_person\":null}]}"_s)
+        << 0 << builtIn;
+    QTest::newRow("priority out of the enum")
+        << 200
+        << completion(u"{\"tasks\":[{\"title\":\"A\",\"due_date\":null,\"due_time\":null,\"priority\":\"urgent\","
+                      u"\"source_person\":null}]}"_s)
+        << 0 << builtIn;
+    QTest::newRow("empty title") << 200
+                                 << completion(u"{\"tasks\":[{\"title\":\" \",\"due_date\":null,\"due_time\":null,"
+                                               u"\"priority\":\"low\",\"source_person\":null}]}"_s)
+                                 << 0 << builtIn;
+    QTest::newRow("extra top-level member") << 200 << completion(u"{\"tasks\":[],\"note\":1}"_s) << 0 << builtIn;
+    QTest::newRow("not a chat completion") << 200 << QByteArray(R"({"error":"model not loaded"})") << 0 << builtIn;
+    QTest::newRow("server error") << 500 << completion(validTasks) << 0 << builtIn;
+    QTest::newRow("slower than the time-out") << 200 << completion(validTasks) << 3000 << builtIn;
+}
+
+void TestModelReader::answers()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(int, delayMs);
+    QFETCH(QStringList, expected);
+
+    FakeService endpoint;
+    QVERIFY(endpoint.listen());
+    FakeService::Reply reply = FakeService::Reply::json(status, body);
+    reply.delay = std::chrono::milliseconds(delayMs);
+    endpoint.on("POST", "/v1/chat/completions", reply);
+    const ModelReader reader({ endpoint.url(u"/v1"_s), u"qwen2.5:7b"_s, std::chrono::milliseconds(800), false });
+    QCOMPARE(describe(readOnWorker(reader)), expected);
+    QCOMPARE(endpoint.requests().size(), 1);
+}
+
+void TestModelReader::refusedConnectionFallsBack()
+{
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QUrl url;
+    url.setScheme(u"http"_s);
+    url.setHost(u"127.0.0.1"_s);
+    url.setPort(port);
+    const ModelReader reader({ url, u"llama3.1"_s, std::chrono::seconds(5), false });
+    QCOMPARE(describe(readOnWorker(reader)), describe(TaskExtractor::extract(lines, context)));
+}
+
+void TestModelReader::sendsLinesWithLayoutSchemaAndImage()
+{
+    FakeService endpoint;
+    QVERIFY(endpoint.listen());
+    endpoint.on("POST", "/v1/chat/completions", FakeService::Reply::json(200, completion(u"{\"tasks\":[]}"_s)));
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const ModelReader reader({ endpoint.url(u"/v1/"_s), u"qwen2.5vl"_s, std::chrono::seconds(5), true });
+    readOnWorker(reader, image);
+
+    QCOMPARE(endpoint.requests().size(), 1);
+    const auto &request = endpoint.requests().first();
+    QCOMPARE(request.header("content-type"), QByteArray("application/json"));
+    const QJsonObject sent = QJsonDocument::fromJson(request.body).object();
+    QCOMPARE(sent.value(u"model"_s).toString(), u"qwen2.5vl"_s);
+    QCOMPARE(sent.value(u"response_format"_s).toObject().value(u"type"_s).toString(), u"json_schema"_s);
+    const QJsonArray content = sent.value(u"messages"_s).toArray().at(1).toObject().value(u"content"_s).toArray();
+    QCOMPARE(content.size(), 2);
+    const QString text = content.at(0).toObject().value(u"text"_s).toString();
+    QVERIFY2(text.contains(u"2026-03-11T10:00 (Europe/Kyiv, Wednesday)"_s), qPrintable(text));
+    QVERIFY2(text.contains(u"[0,4,2] - Buy milk\n"_s), qPrintable(text));
+    QVERIFY(content.at(1)
+                .toObject()
+                .value(u"image_url"_s)
+                .toObject()
+                .value(u"url"_s)
+                .toString()
+                .startsWith(u"data:image/png;base64,iVBOR"_s));
+}
+
+QTEST_GUILESS_MAIN(TestModelReader)
+#include "test_modelreader.moc"
