@@ -2,7 +2,10 @@
 // SPDX-License-Identifier: MIT
 #include "hotkeybackend.h"
 
+#include "hotkeys_portal.h"
 #include "hotkeys_x11.h"
+
+#include <QDBusConnection>
 
 #include <QGuiApplication>
 
@@ -10,6 +13,8 @@ std::unique_ptr<HotkeyBackend> HotkeyBackend::create()
 {
     if (auto x11 = X11Hotkeys::create())
         return x11;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return std::make_unique<PortalHotkeys>(QDBusConnection::sessionBus());
     return std::make_unique<NoHotkeys>();
 }
 

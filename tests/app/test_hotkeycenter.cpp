@@ -1,11 +1,16 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
 #include "hotkeycenter.h"
+#include "platform/hotkeys_portal.h"
+#include "platform/portalrequest.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 
@@ -42,6 +47,78 @@ public:
 
 private:
     xcb_connection_t *m_c = nullptr;
+};
+
+// org.freedesktop.portal.GlobalShortcuts on a bus connection of its own. The desktop binds
+// every shortcut but gives the list key a trigger of its own choosing.
+class FakeShortcutsPortal : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
+    Q_PROPERTY(uint version READ version)
+public:
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"fake-shortcuts"_qs);
+    QStringList sessions;
+    QList<QList<PortalShortcut>> bound;
+    int leaveOut = 0; // a shortcut number the desktop does not bind
+
+    FakeShortcutsPortal()
+    {
+        PortalHotkeys::registerTypes();
+        bus.registerObject(u"/org/freedesktop/portal/desktop"_qs, this,
+                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
+        bus.registerService(u"org.freedesktop.portal.Desktop"_qs);
+    }
+    ~FakeShortcutsPortal() override
+    {
+        bus.unregisterService(u"org.freedesktop.portal.Desktop"_qs);
+        bus.unregisterObject(u"/org/freedesktop/portal/desktop"_qs);
+    }
+    uint version() const { return 1; }
+    void press(int session, const QString &id)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(u"/org/freedesktop/portal/desktop"_qs,
+                                                         u"org.freedesktop.portal.GlobalShortcuts"_qs, u"Activated"_qs);
+        signal << QVariant::fromValue(QDBusObjectPath(sessions.at(session))) << id << qulonglong(0) << QVariantMap();
+        bus.send(signal);
+    }
+
+public Q_SLOTS:
+    QDBusObjectPath CreateSession(const QVariantMap &options, const QDBusMessage &message)
+    {
+        const QString session = u"/org/freedesktop/portal/desktop/session/"_qs
+            + message.service().mid(1).replace(u'.', u'_') + u'/'
+            + options.value(u"session_handle_token"_qs).toString();
+        sessions << session;
+        return respond(message, options, { { u"session_handle"_qs, session } });
+    }
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath &, const QList<PortalShortcut> &shortcuts, const QString &,
+                                  const QVariantMap &options, const QDBusMessage &message)
+    {
+        bound << shortcuts;
+        QList<PortalShortcut> chosen;
+        for (PortalShortcut s : shortcuts) {
+            if (s.id == u"hotkey-"_qs + QString::number(leaveOut))
+                continue;
+            const QString trigger = s.properties.value(u"preferred_trigger"_qs).toString();
+            s.properties.insert(u"trigger_description"_qs, trigger.endsWith(u"+l"_qs) ? u"Super+F12"_qs : trigger);
+            chosen << s;
+        }
+        return respond(message, options, { { u"shortcuts"_qs, QVariant::fromValue(chosen) } });
+    }
+
+private:
+    QDBusObjectPath respond(const QDBusMessage &message, const QVariantMap &options, const QVariantMap &results)
+    {
+        const QString path = PortalRequest::pathFor(message.service(), options.value(u"handle_token"_qs).toString());
+        QTimer::singleShot(10, this, [this, path, results] {
+            QDBusMessage signal
+                = QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_qs, u"Response"_qs);
+            signal << uint(0) << results;
+            bus.send(signal);
+        });
+        return QDBusObjectPath(path);
+    }
 };
 
 constexpr quint16 ctrlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
@@ -171,6 +248,58 @@ private Q_SLOTS:
         QCOMPARE(states(center), QList<State> { State::Active });
         xdotool({ u"key"_qs, u"ctrl+alt+super+t"_qs });
         QTRY_COMPARE(m_fired, QList<int> { 0 });
+    }
+
+    void portalBindsAndReportsTheChosenTriggers_data()
+    {
+        QTest::addColumn<int>("leaveOut");
+        QTest::addColumn<QList<State>>("expected");
+        QTest::newRow("both bound") << 0 << QList<State> { State::Active, State::Active };
+        QTest::newRow("capture left out") << 1 << QList<State> { State::Refused, State::Active };
+    }
+    void portalBindsAndReportsTheChosenTriggers()
+    {
+        QFETCH(int, leaveOut);
+        QFETCH(QList<State>, expected);
+        FakeShortcutsPortal portal;
+        portal.leaveOut = leaveOut;
+        HotkeyCenter center(std::make_unique<PortalHotkeys>(QDBusConnection::sessionBus()));
+        QCOMPARE(center.mechanism(), u"portal"_qs);
+        center.registerKeys(bindings({ capture, list }));
+        QCOMPARE(states(center), (QList<State> { State::Pending, State::Pending }));
+        QTRY_COMPARE(states(center), expected);
+        QCOMPARE(portal.bound.size(), 1);
+        QCOMPARE(portal.bound.first().at(0).properties.value(u"preferred_trigger"_qs).toString(),
+                 u"CTRL+ALT+LOGO+t"_qs);
+        QCOMPARE(center.registrations().at(1).trigger, u"Super+F12"_qs);
+
+        if (leaveOut)
+            return;
+        portal.press(0, u"hotkey-2"_qs);
+        QTRY_COMPARE(m_fired, QList<int> { 1 });
+        center.setSuspended(true);
+        portal.press(0, u"hotkey-2"_qs);
+        QTest::qWait(200); // the press arrives while suspended
+        center.setSuspended(false);
+        portal.press(0, u"hotkey-1"_qs);
+        portal.press(0, u"hotkey-2"_qs);
+        QTRY_COMPARE(m_fired, (QList<int> { 1, 0, 1 }));
+
+        // A new registration opens a new session; presses from the old one are ignored.
+        m_fired.clear();
+        center.registerKeys(bindings({ list }));
+        QTRY_COMPARE(portal.sessions.size(), 2);
+        QTRY_COMPARE(states(center), QList<State> { State::Active });
+        portal.press(0, u"hotkey-1"_qs);
+        portal.press(1, u"hotkey-1"_qs);
+        QTRY_COMPARE(m_fired, QList<int> { 0 });
+    }
+
+    void portalMissingMeansUnsupported()
+    {
+        HotkeyCenter center(std::make_unique<PortalHotkeys>(QDBusConnection::sessionBus()));
+        center.registerKeys(bindings({ capture }));
+        QTRY_COMPARE(states(center), QList<State> { State::Unsupported });
     }
 
     void heldKeyFiresOnce()
