@@ -305,6 +305,7 @@ void AppDelegate::openSettings()
         auto *content = qobject_cast<QQuickItem *>(created.get());
         if (!content) {
             qCritical("quibly: the settings view did not load: %s", qPrintable(component.errorString()));
+            m_settingsForm.reset();
             return;
         }
         created.release();
