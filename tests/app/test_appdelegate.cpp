@@ -158,6 +158,8 @@ int main(int argc, char *argv[])
     qputenv("XDG_CONFIG_HOME", home.filePath(u"config"_s).toLocal8Bit());
     qputenv("XDG_DATA_HOME", home.filePath(u"data"_s).toLocal8Bit());
     qputenv("QT_QUICK_BACKEND", "software");
+    // No screenshot tool to find: a capture starts and ends at once, with nobody to make a selection.
+    qputenv("PATH", home.filePath(u"bin"_s).toLocal8Bit());
     QApplication app(argc, argv);
     AppIdentity::apply();
     QApplication::setQuitOnLastWindowClosed(false);
