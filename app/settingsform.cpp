@@ -5,6 +5,7 @@
 #include "accesskey.h"
 #include "autostart.h"
 #include "defaults.h"
+#include "hotkeycenter.h"
 #include "iconclick.h"
 #include "quiblyapi.h"
 #include "settingskey.h"
@@ -181,6 +182,35 @@ void SettingsForm::stopRecording()
 {
     m_captureRecorder->stop();
     m_listRecorder->stop();
+}
+
+void SettingsForm::followHotkeys(HotkeyCenter *hotkeys)
+{
+    if (m_hotkeys)
+        disconnect(m_hotkeys, nullptr, this, nullptr);
+    m_hotkeys = hotkeys;
+    if (!hotkeys)
+        return;
+    connect(this, &SettingsForm::recordingChanged, hotkeys, &HotkeyCenter::setSuspended);
+    connect(hotkeys, &HotkeyCenter::registrationsChanged, this, &SettingsForm::showRegistrations);
+    connect(m_captureRecorder, &KeyRecorder::hotkeyChanged, this, &SettingsForm::showRegistrations,
+            Qt::UniqueConnection);
+    connect(m_listRecorder, &KeyRecorder::hotkeyChanged, this, &SettingsForm::showRegistrations, Qt::UniqueConnection);
+    hotkeys->setSuspended(recording());
+    showRegistrations();
+}
+
+void SettingsForm::showRegistrations()
+{
+    for (KeyRecorder *recorder : { m_captureRecorder, m_listRecorder }) {
+        const auto registration = m_hotkeys ? m_hotkeys->registration(recorder->hotkey()) : std::nullopt;
+        const bool refused = registration && registration->state == HotkeyCenter::State::Refused;
+        // A portal may bind another trigger than the one asked for; a grab's is the combination itself.
+        const bool moved = registration && registration->state == HotkeyCenter::State::Active
+            && !registration->trigger.isEmpty() && registration->trigger != HotkeyCenter::spelling(recorder->hotkey());
+        recorder->setRefused(refused);
+        recorder->setTrigger(moved ? registration->trigger : QString());
+    }
 }
 
 void SettingsForm::scheduleCheck()

@@ -6,6 +6,7 @@
 
 #include <QCoroTask>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -13,6 +14,7 @@
 #include <memory>
 
 class Defaults;
+class HotkeyCenter;
 class QNetworkAccessManager;
 
 /*!
@@ -92,6 +94,12 @@ public:
     /*! Stops both recorders (a window closed, the view went away). */
     Q_INVOKABLE void stopRecording();
 
+    /*!
+     * Suspends \a hotkeys while a recorder records, and shows beside each recorder what
+     * the desktop made of its combination (refused, or bound to another trigger).
+     */
+    void followHotkeys(HotkeyCenter *hotkeys);
+
 Q_SIGNALS:
     void serverUrlChanged();
     void accessKeyChanged();
@@ -104,6 +112,7 @@ Q_SIGNALS:
 
 private:
     void settingChanged(const QString &key);
+    void showRegistrations();
     void scheduleCheck();
     void setConnection(Connection connection, const QString &text);
     QCoro::Task<> check();
@@ -123,4 +132,5 @@ private:
     QString m_connectionText;
     KeyRecorder *m_captureRecorder = nullptr;
     KeyRecorder *m_listRecorder = nullptr;
+    QPointer<HotkeyCenter> m_hotkeys;
 };

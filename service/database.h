@@ -13,12 +13,23 @@
 #include <stdexcept>
 
 struct RecognizedTask;
+class QSqlQuery;
 
-/*! A failed statement: the request that met it ends with 500, the service stays up. */
+/*!
+ * A failed statement: the request that met it ends with 500, or with 503 when the
+ * database cannot be reached (`unavailable`); the service stays up either way.
+ */
 class DatabaseError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DatabaseError(const std::string &what, bool unavailable = false)
+        : std::runtime_error(what)
+        , m_unavailable(unavailable)
+    { }
+    bool unavailable() const { return m_unavailable; }
+
+private:
+    bool m_unavailable;
 };
 
 struct UserRecord
@@ -31,7 +42,7 @@ struct UserRecord
 
 struct CaptureRecord
 {
-    qint64 row = 0; //!< the service's own number; also names the image file
+    qint64 row = 0; //!< the service's own number
     qint64 userId = 0;
     QString id; //!< the client's id, unique per user
     QString status;
@@ -62,24 +73,36 @@ struct TaskRecord
 };
 
 /*!
- * \brief quibly-service's store: SQLite in WAL mode plus one image file per capture
- * under the data directory.
+ * \brief quibly-service's store: users and their keys, captures with their images,
+ * tasks, and the recognition jobs that the captures make.
  *
- * Used from one thread only (the HTTP thread; the key sub-commands use their own
- * instance). Image files are named after the capture's row number, never after
- * anything a client sent.
+ * Two implementations: SQLite in a data directory (images beside it as files), the
+ * default for one instance; and PostgreSQL (images in the database), on which several
+ * instances can share one set of users. Everything a client can write is written in
+ * one transaction. Used from one thread only (the HTTP thread; the key sub-commands
+ * open their own).
+ *
+ * Recognition jobs are the pending captures. An instance takes one for a while (a
+ * lease) and renews the lease while it works; a job whose instance died is taken
+ * again once the lease has run out, with a new attempt number, so that a late outcome
+ * of the old attempt is dropped.
  */
 class Database
 {
 public:
-    ~Database();
+    virtual ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
-    //! Opens or creates the store; nothing and a readable reason when it cannot be written.
-    static std::unique_ptr<Database> open(const QString &dataDir, QString *error);
+    /*!
+     * Opens or creates the store at \a location: a postgresql:// URL, or else a data
+     * directory for SQLite. Nothing and a readable reason when it cannot be used.
+     */
+    static std::unique_ptr<Database> open(const QString &location, QString *error);
+    static bool isPostgresUrl(const QString &location);
 
-    QString imagePath(qint64 captureRow) const;
+    //! Reconnects after the database went away; throws an unavailable DatabaseError while it is gone.
+    virtual void ensureConnected() { }
 
     // Users and their keys (only the SHA-256 of a key is kept)
     bool createUser(const QString &name, const QByteArray &keyHash, QString *error);
@@ -94,15 +117,27 @@ public:
     std::optional<CaptureRecord> capture(qint64 userId, const QString &id);
     std::optional<CaptureRecord> captureByRow(qint64 row);
     QList<CaptureRecord> openCaptures(qint64 userId);
-    QList<CaptureRecord> pendingCaptures();
     //! Stores a new pending capture and its image in one step; the existing one
-    //! when the user already has that id. `created` tells which.
+    //! when the user already has that id, even if another instance stores it at the
+    //! same moment. `created` tells which.
     CaptureRecord addCapture(const CaptureRecord &capture, const QByteArray &image, bool *created);
-    //! Marks the capture pending again for a new attempt and returns it.
+    //! The image file, for stores that keep images as files; empty otherwise.
+    virtual QString imageFile(qint64 captureRow) const = 0;
+    //! The image's bytes; nothing when it is gone.
+    virtual std::optional<QByteArray> image(qint64 captureRow) = 0;
+    //! Marks a failed capture pending again for a new attempt and returns it.
     CaptureRecord restartCapture(qint64 row);
     void deleteCapture(qint64 row);
     //! Applies a recognition outcome if the capture still waits for this attempt.
     bool finishCapture(qint64 row, int attempt, bool done, const QString &error, const QList<RecognizedTask> &tasks);
+
+    // Recognition jobs
+    //! Takes the oldest pending capture that nobody holds (or whose holder's lease ran
+    //! out) for \a leaseMs, as a new attempt.
+    std::optional<CaptureRecord> claimJob(const QString &owner, qint64 leaseMs);
+    void renewLeases(const QString &owner, qint64 leaseMs);
+    //! Lets others take the jobs \a owner holds at once (a clean stop).
+    void releaseLeases(const QString &owner);
 
     // Tasks
     QList<TaskRecord> tasks(qint64 userId);
@@ -112,13 +147,39 @@ public:
     void saveTask(const TaskRecord &task);
     bool deleteTask(qint64 userId, qint64 id);
 
-private:
-    Database(const QString &dataDir, const QString &connectionName);
+protected:
+    explicit Database(const QString &connectionName);
     QSqlDatabase db() const;
+    //! One statement; a failure is thrown, as unavailable when the connection is gone.
+    QSqlQuery run(const QString &sql, const QVariantList &values = {});
+    //! Brings the schema to the current version; each step once, in one transaction.
     bool migrate(QString *error);
+
+    //! Keeps other instances out of the migration until this transaction ends.
+    virtual void lockSchema() { }
+    virtual int migrateFrom(int schema) = 0;
+    virtual void storeImage(qint64 row, const QByteArray &image) = 0;
+    //! After the capture's row is gone for good.
+    virtual void dropImage(qint64 row) = 0;
+    //! What makes a job's selection skip rows another transaction is taking.
+    virtual QString skipLocked() const { return {}; }
+    virtual bool connectionLost() { return false; }
+
+    class Transaction
+    {
+    public:
+        explicit Transaction(Database *database);
+        ~Transaction();
+        void commit();
+
+    private:
+        Database *m_database;
+        bool m_committed = false;
+    };
+
+private:
     void bumpVersion(qint64 userId);
 
-    QString m_dataDir;
     QString m_connectionName;
     QByteArray m_epoch;
 };

@@ -39,11 +39,13 @@ void RecognitionPool::submit(qint64 captureRow, int attempt, const QString &imag
             return;
         RecognitionResult result;
         QFile file(imagePath);
-        if (!file.open(QIODevice::ReadOnly)) {
+        if (!imagePath.isEmpty() && !file.open(QIODevice::ReadOnly)) {
             result.error = QStringLiteral("image_missing");
         } else {
-            context.image = file.readAll();
-            file.close();
+            if (!imagePath.isEmpty()) {
+                context.image = file.readAll();
+                file.close();
+            }
             try {
                 result = recognizer->recognize(context);
             } catch (const std::exception &e) {

@@ -24,7 +24,8 @@ public:
     //! Drops queued jobs and waits for running ones; their outcomes are discarded.
     ~RecognitionPool() override;
 
-    //! Reads the image file and recognises it off this thread.
+    //! Reads the image file (unless \a imagePath is empty and the context holds the
+    //! image) and recognises it off this thread.
     void submit(qint64 captureRow, int attempt, const QString &imagePath, RecognitionRequest context);
     void stop();
 

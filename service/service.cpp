@@ -16,6 +16,10 @@
 #include <QLoggingCategory>
 #include <QSslCertificate>
 #include <QSslKey>
+#include <QTimer>
+
+#include <QUuid>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -226,9 +230,10 @@ bool Service::start(QString *error)
         tls = configuration;
     }
 
-    m_db = Database::open(m_config.dataDir, error);
+    m_db = Database::open(m_config.database.isEmpty() ? m_config.dataDir : m_config.database, error);
     if (!m_db)
         return false;
+    m_instance = QUuid::createUuid().toString(QUuid::WithoutBraces);
 
     m_http = std::make_unique<HttpServer>(
         MaxBodyBytes, [this](const HttpRequest &request) { return handle(request); },
@@ -238,8 +243,7 @@ bool Service::start(QString *error)
                 if (!authenticate(head))
                     return errorResponse(401, "unauthorized");
             } catch (const DatabaseError &e) {
-                qCWarning(lcService) << "store failure:" << e.what();
-                return errorResponse(500, "internal_error");
+                return storeFailure(e);
             }
             return std::nullopt;
         });
@@ -253,17 +257,24 @@ bool Service::start(QString *error)
 
     m_pool = std::make_unique<RecognitionPool>(m_recognizer, m_config.workers);
     connect(m_pool.get(), &RecognitionPool::finished, this, &Service::recognitionFinished);
-    try {
-        const QList<CaptureRecord> pending = m_db->pendingCaptures();
-        for (const CaptureRecord &capture : pending)
-            startRecognition(capture);
-        if (!pending.isEmpty())
-            qCInfo(lcService) << "recognising" << pending.size() << "captures left pending";
-    } catch (const DatabaseError &e) {
-        *error = QString::fromStdString(e.what());
-        stop();
-        return false;
-    }
+    m_running = 0;
+    // Jobs queued here are taken at once; the timer renews this instance's leases and
+    // finds jobs queued elsewhere or left by an instance whose lease ran out.
+    m_jobTimer = new QTimer(this);
+    m_jobTimer->setInterval(int(std::clamp<qint64>(m_config.leaseMs / 3, 50, 1000)));
+    connect(m_jobTimer, &QTimer::timeout, this, [this] {
+        try {
+            m_db->ensureConnected();
+            if (m_running > 0)
+                m_db->renewLeases(m_instance, m_config.leaseMs);
+        } catch (const DatabaseError &e) {
+            storeFailure(e);
+            return;
+        }
+        takeJobs();
+    });
+    m_jobTimer->start();
+    takeJobs();
     return true;
 }
 
@@ -272,7 +283,16 @@ void Service::stop()
     if (m_http)
         m_http->close();
     m_http.reset();
+    delete m_jobTimer;
+    m_jobTimer = nullptr;
     m_pool.reset(); // waits for running recognitions; their outcomes are dropped
+    if (m_db) {
+        try {
+            m_db->releaseLeases(m_instance); // for another instance, or the next start, to take at once
+        } catch (const DatabaseError &) {
+            // They run out by themselves.
+        }
+    }
     m_db.reset();
 }
 
@@ -299,9 +319,29 @@ HttpResponse Service::handle(const HttpRequest &request)
     return response;
 }
 
+HttpResponse Service::storeFailure(const DatabaseError &error)
+{
+    if (!error.unavailable()) {
+        qCWarning(lcService) << "store failure:" << error.what();
+        return errorResponse(500, "internal_error");
+    }
+    // Once per outage: every request meets it until the database is back.
+    if (!m_storeDown)
+        qCWarning(lcService) << "database unavailable, answering 503 until it is back:" << error.what();
+    m_storeDown = true;
+    HttpResponse response = errorResponse(503, "unavailable");
+    response.headers.append(std::pair<QByteArray, QByteArray>("Retry-After", "5"));
+    return response;
+}
+
 HttpResponse Service::route(const HttpRequest &request)
 {
     try {
+        m_db->ensureConnected();
+        if (m_storeDown) {
+            qCInfo(lcService) << "database available again";
+            m_storeDown = false;
+        }
         const auto user = authenticate(request);
         if (!user)
             return errorResponse(401, "unauthorized");
@@ -356,8 +396,7 @@ HttpResponse Service::route(const HttpRequest &request)
         }
         return notFound();
     } catch (const DatabaseError &e) {
-        qCWarning(lcService) << "store failure:" << e.what();
-        return errorResponse(500, "internal_error");
+        return storeFailure(e);
     }
 }
 
@@ -399,7 +438,7 @@ HttpResponse Service::uploadCapture(qint64 user, const HttpRequest &request)
     bool created = false;
     const CaptureRecord stored = m_db->addCapture(capture, image, &created);
     if (created)
-        startRecognition(stored);
+        takeJobs();
     return json(created ? 201 : 200, JsonWriter::capture(stored));
 }
 
@@ -424,12 +463,12 @@ HttpResponse Service::captureImage(qint64 user, const QString &id)
     const auto capture = m_db->capture(user, id);
     if (!capture)
         return notFound();
-    QFile file(m_db->imagePath(capture->row));
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcService) << "image of capture" << capture->row << "unreadable:" << file.errorString();
+    auto image = m_db->image(capture->row);
+    if (!image) {
+        qCWarning(lcService) << "image of capture" << capture->row << "is missing";
         return notFound();
     }
-    HttpResponse response { 200, {}, file.readAll(), {} };
+    HttpResponse response { 200, {}, std::move(*image), {} };
     response.contentType = imageType(response.body);
     return response;
 }
@@ -443,7 +482,7 @@ HttpResponse Service::retryCapture(qint64 user, const QString &id)
     // done one keeps its tasks. Either way the answer is the capture as it now is.
     if (capture->status == u"failed") {
         capture = m_db->restartCapture(capture->row);
-        startRecognition(*capture);
+        takeJobs();
     }
     return json(200, JsonWriter::capture(*capture));
 }
@@ -511,26 +550,60 @@ HttpResponse Service::deleteTask(qint64 user, const QByteArray &id)
     return noContent();
 }
 
+void Service::takeJobs()
+{
+    if (!m_db || !m_pool)
+        return;
+    try {
+        while (m_running < m_config.workers) {
+            const auto job = m_db->claimJob(m_instance, m_config.leaseMs);
+            if (!job)
+                break;
+            ++m_running;
+            startRecognition(*job);
+        }
+    } catch (const DatabaseError &e) {
+        storeFailure(e);
+    }
+}
+
 void Service::startRecognition(const CaptureRecord &capture)
 {
     RecognitionRequest context;
     context.localTime = QDateTime::fromMSecsSinceEpoch(capture.localTime, Qt::UTC);
     context.timeZone = capture.timeZone;
     context.language = capture.language;
-    m_pool->submit(capture.row, capture.attempt, m_db->imagePath(capture.row), std::move(context));
+    const QString file = m_db->imageFile(capture.row);
+    if (file.isEmpty()) {
+        // Held by the store itself: read once here and handed over.
+        auto image = m_db->image(capture.row);
+        if (!image) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, row = capture.row, attempt = capture.attempt] {
+                    recognitionFinished(row, attempt, { false, QStringLiteral("image_missing"), {} });
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+        context.image = std::move(*image);
+    }
+    m_pool->submit(capture.row, capture.attempt, file, std::move(context));
 }
 
 void Service::recognitionFinished(qint64 captureRow, int attempt, const RecognitionResult &result)
 {
     if (!m_db)
         return;
+    m_running = qMax(0, m_running - 1);
     QString error = result.error;
     if (!result.done && error.isEmpty())
         error = QStringLiteral("recognition_failed");
     try {
         m_db->finishCapture(captureRow, attempt, result.done, error, cleanTasks(result.tasks));
     } catch (const DatabaseError &e) {
-        // The capture stays pending and is read again at the next start.
+        // The capture stays pending; once the lease runs out it is read again.
         qCWarning(lcService) << "cannot store the outcome of capture" << captureRow << ":" << e.what();
     }
+    takeJobs();
 }

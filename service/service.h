@@ -10,6 +10,8 @@
 #include <memory>
 
 class Database;
+class DatabaseError;
+class QTimer;
 class RecognitionPool;
 class Recognizer;
 struct CaptureRecord;
@@ -24,6 +26,10 @@ struct ServiceConfig
     QString tlsCertificate; //!< PEM; with tlsKey, the service speaks HTTPS only
     QString tlsKey;
     int workers = 2;
+    //! A postgresql:// URL; empty: SQLite in dataDir.
+    QString database;
+    //! How long a recognition job stays this instance's without a renewal.
+    qint64 leaseMs = 60000;
 };
 
 /*!
@@ -31,8 +37,9 @@ struct ServiceConfig
  * on a worker pool.
  *
  * Every request is answered on the thread that owns the Service, from the store
- * alone; only recognition runs elsewhere. Captures found pending at start (left by
- * a stop in the middle of recognition) are recognised again.
+ * alone; only recognition runs elsewhere. Several instances may share one PostgreSQL
+ * store: each takes pending captures as jobs while it has idle workers, so captures
+ * left pending by a stop or a crash are recognised again, here or elsewhere.
  */
 class Service : public QObject
 {
@@ -64,6 +71,9 @@ private:
     HttpResponse deleteTask(qint64 user, const QByteArray &id);
 
     std::optional<qint64> authenticate(const HttpRequest &request);
+    HttpResponse storeFailure(const DatabaseError &error);
+    //! Takes pending captures while workers are idle.
+    void takeJobs();
     void startRecognition(const CaptureRecord &capture);
     void recognitionFinished(qint64 captureRow, int attempt, const RecognitionResult &result);
 
@@ -72,4 +82,8 @@ private:
     std::unique_ptr<Database> m_db;
     std::unique_ptr<HttpServer> m_http;
     std::unique_ptr<RecognitionPool> m_pool;
+    QString m_instance; //!< whose leases are whose
+    QTimer *m_jobTimer = nullptr;
+    int m_running = 0;
+    bool m_storeDown = false;
 };

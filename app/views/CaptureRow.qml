@@ -12,8 +12,8 @@ import QtQuick.Shapes
 Control {
     id: row
 
-    property bool failed
-    property string stateText
+    property bool showsFailure
+    property string message
 
     signal retryClicked
     signal deleteClicked
@@ -21,7 +21,7 @@ Control {
     padding: Style.rowPadding
 
     Accessible.role: Accessible.Grouping
-    Accessible.name: stateText
+    Accessible.name: message
 
     background: Shape {
         // Antialiased dashes; the software renderer draws them directly.
@@ -50,7 +50,7 @@ Control {
         spacing: Style.spacing
 
         BusyIndicator {
-            visible: !row.failed
+            visible: !row.showsFailure
             running: visible
             implicitWidth: 18
             implicitHeight: 18
@@ -58,27 +58,27 @@ Control {
             Accessible.ignored: true
         }
         Symbol {
-            visible: row.failed
+            visible: row.showsFailure
             symbol: "exclamation-triangle-fill"
             color: Style.orange
         }
         Label {
             objectName: "stateText"
-            text: row.stateText
+            text: row.message
             font.pixelSize: Style.bodyFontSize
-            color: row.failed ? row.palette.windowText : Style.secondary(row.palette.windowText)
+            color: row.showsFailure ? row.palette.windowText : Style.secondary(row.palette.windowText)
             wrapMode: Text.Wrap
             Layout.fillWidth: true
         }
         IconButton {
             objectName: "retryButton"
-            visible: row.failed
+            visible: row.showsFailure
             text: qsTrId("list.retry")
             onClicked: row.retryClicked()
         }
         IconButton {
             objectName: "deleteButton"
-            visible: row.failed
+            visible: row.showsFailure
             text: qsTrId("list.delete")
             palette.buttonText: Style.red
             onClicked: row.deleteClicked()

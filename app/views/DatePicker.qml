@@ -1,7 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
-pragma ComponentBehavior: Bound
-
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -129,16 +127,18 @@ Button {
                     }
                 }
 
+                // MonthGrid 6.4 hands its delegates `model` as a context property, which a bound
+                // component cannot take: this delegate is unbound, and its lookups unchecked.
+                // qmllint disable unqualified
                 delegate: DayCell {
-                    required property var model
-
                     day: model.day
                     today: model.today
                     inMonth: model.month === grid.month
                     chosen: model.year === picker.year && model.month === picker.month - 1 && model.day === picker.day
                     underCursor: grid.activeFocus && model.year === picker.cursor.getFullYear()
-                              && model.month === picker.cursor.getMonth() && model.day === picker.cursor.getDate()
+                                 && model.month === picker.cursor.getMonth() && model.day === picker.cursor.getDate()
                 }
+                // qmllint enable unqualified
             }
         }
     }

@@ -19,6 +19,11 @@ Button {
     icon.height: symbolSize
     icon.color: enabled ? symbolColor : Style.tertiary(symbolColor)
     font.pixelSize: Style.bodyFontSize
+    // An icon alone makes a square button rather than one as wide as a word.
+    implicitWidth: display === AbstractButton.IconOnly
+                   ? implicitHeight
+                   : Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                              implicitContentWidth + leftPadding + rightPadding)
 
     // Shown on hover; an icon-only button explains itself with its text.
     property string toolTipText: display === AbstractButton.IconOnly ? text : ""

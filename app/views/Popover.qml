@@ -30,6 +30,24 @@ Pane {
     readonly property bool showEmptyState: Store.loaded && tasks.openCount === 0 && captures.count === 0
                                            && Store.queued === 0
 
+    // The controls take the system's palette as it is now (light or dark), not as it was
+    // when Qt Quick Controls started.
+    palette.window: Style.system.window
+    palette.windowText: Style.system.windowText
+    palette.base: Style.system.base
+    palette.alternateBase: Style.system.alternateBase
+    palette.text: Style.system.text
+    palette.button: Style.system.button
+    palette.buttonText: Style.system.buttonText
+    palette.highlight: Style.system.highlight
+    palette.highlightedText: Style.system.highlightedText
+    palette.placeholderText: Style.system.placeholderText
+    palette.light: Style.system.light
+    palette.midlight: Style.system.midlight
+    palette.mid: Style.system.mid
+    palette.dark: Style.system.dark
+    palette.shadow: Style.system.shadow
+
     padding: Style.popoverPadding
     implicitWidth: Style.popoverWidth
     width: Style.popoverWidth
@@ -139,9 +157,10 @@ Pane {
             queued: Store.queued
             offline: Store.offline
             showEmptyState: root.showEmptyState
-            visible: implicitHeight > 0
             Layout.fillWidth: true
             Layout.preferredHeight: implicitHeight
+            // Hiding it would hide what gives it height: an empty list takes back its gap instead.
+            Layout.topMargin: implicitHeight > 0 ? 0 : -Style.spacing
         }
 
         MenuSeparator {

@@ -16,6 +16,7 @@ Pane {
 
     signal imageRequested(string captureId)
 
+    objectName: "taskEditor"
     padding: Style.editorPadding
     font.pixelSize: Style.bodyFontSize
 
@@ -42,8 +43,8 @@ Pane {
             font.pixelSize: Style.fieldFontSize
             font.weight: Font.DemiBold
             Layout.fillWidth: true
+            // Return reaches the editor, which saves.
             onTextEdited: root.editor.title = text
-            onAccepted: root.editor.save()
             Accessible.name: qsTrId("editor.title")
             Component.onCompleted: forceActiveFocus()
         }

@@ -93,6 +93,7 @@ struct Rules
     // "We will move the standup.": a statement, not something to do.
     QRegularExpression statement
         = makeRegex(u"^(?:we|i|they|he|she|it|the|this|that|our|there|ми|я|вони|він|вона|це|наш|наша)\\s.*\\.$"_s);
+    QRegularExpression shortDateEnd = makeRegex(u"\\d{1,2}\\s+\\p{L}{2,5}\\.$"_s);
     QRegularExpression todoTxtDone = makeRegex(u"^[xх]\\s+\\d{4}-\\d{2}-\\d{2}\\s+(.*)$"_s);
     QRegularExpression todoTxtPriority = makeRegex(u"^[({\\[]([a-zабс])\\)\\s+(\\S.*)$"_s);
     QRegularExpression todoTxtDue = makeRegex(u"(?<![\\w'])due:(?=\\d)"_s);
@@ -774,7 +775,8 @@ QList<RecognizedTask> extract(const QList<TextLine> &input, const Context &conte
                 break;
             const int words = wordCount(e.text);
             // A sentence ends with a full stop; an abbreviated date ("14 бер.") does not make one.
-            const bool sentence = DeadlineParser::parse(e.text, today).remainder.trimmed().endsWith(u'.');
+            const bool sentence = (e.text.endsWith(u'.') && !r.shortDateEnd.match(e.text).hasMatch())
+                || r.statement.match(e.text).hasMatch();
             if (list && words <= (kind == ListKind::Todo ? 14 : 8) && !sentence)
                 candidate = true;
             else if (shortImperative(e)) {

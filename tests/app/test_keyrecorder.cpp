@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
+#include "hotkeycenter.h"
 #include "keyrecorder.h"
 #include "translations.h"
 
@@ -168,27 +169,49 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 4);
     }
 
-    // A real key press under X11: scan code, modifiers and the layout's text as the server sends them.
-    void recordsARealPressOnX11()
+    // Real presses under X11: the recorder gets the current hot key instead of the grab, and
+    // the grab works again once recording ends.
+    void grabsAreSuspendedWhileRecording()
     {
         if (QGuiApplication::platformName() != u"xcb")
             QSKIP("needs an X server");
         if (QStandardPaths::findExecutable(u"xdotool"_qs).isEmpty())
             QSKIP("needs xdotool");
+        HotkeyCenter hotkeys;
+        int fired = 0;
+        hotkeys.registerKeys({ { Hotkey::defaultCapture(), [&fired] { ++fired; }, u"Capture"_qs } });
+        const auto active = [&hotkeys] {
+            const auto registration = hotkeys.registration(Hotkey::defaultCapture());
+            return registration && registration->state == HotkeyCenter::State::Active;
+        };
+        QTRY_VERIFY(active());
+        const auto press = [] {
+            QProcess xdotool;
+            xdotool.start(u"xdotool"_qs, { u"key"_qs, u"ctrl+alt+super+t"_qs });
+            QVERIFY(xdotool.waitForFinished());
+        };
+        press();
+        QTRY_COMPARE(fired, 1);
+
         Window window;
         window.resize(100, 100);
         window.show();
         window.requestActivate();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         KeyRecorder recorder;
+        recorder.setHotkey(Hotkey::defaultList());
+        connect(&recorder, &KeyRecorder::recordingChanged, &hotkeys, &HotkeyCenter::setSuspended);
         QSignalSpy recorded(&recorder, &KeyRecorder::recorded);
         recorder.start();
-        QProcess xdotool;
-        xdotool.start(u"xdotool"_qs, { u"key"_qs, u"ctrl+alt+super+t"_qs });
+        press();
         QTRY_COMPARE(recorded.size(), 1);
         QCOMPARE(recorded.first().first().value<Hotkey>(), Hotkey::defaultCapture());
         QCOMPARE(window.presses, 0);
-        QVERIFY(xdotool.waitForFinished());
+        QCOMPARE(fired, 1);
+
+        QTRY_VERIFY(active());
+        press();
+        QTRY_COMPARE(fired, 2);
     }
 };
 

@@ -4,7 +4,8 @@
 #include "autostart.h"
 #include "defaults.h"
 #include "fakeservice.h"
-#include "iconclick.h"
+#include "hotkeycenter.h"
+#include "platform/hotkeybackend.h"
 #include "settingsform.h"
 #include "settingskey.h"
 #include "translations.h"
@@ -16,9 +17,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 using Reply = FakeService::Reply;
+
+namespace {
+/*! Hot keys whose desktop answers the test gives. */
+class ScriptedHotkeys : public HotkeyBackend
+{
+public:
+    bool suspended = false;
+    QString name() const override { return u"scripted"_qs; }
+    void bind(const QList<Key> &) override { }
+    void setSuspended(bool on) override { suspended = on; }
+};
+} // namespace
 using Connection = SettingsForm::Connection;
 
 class SettingsFormTest : public QObject
@@ -39,18 +50,10 @@ private:
         m_form = std::make_unique<SettingsForm>(SettingsForm::Setup {
             m_defaults.get(), keyFile(), nullptr, std::chrono::milliseconds(50), std::chrono::milliseconds(3000) });
     }
-    bool stored(const QString &key) const { return QSettings(settingsFile(), QSettings::IniFormat).contains(key); }
     QByteArray keyOnDisk() const
     {
         QFile file(keyFile());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    int keyMode() const
-    {
-        struct stat st
-        {
-        };
-        return ::stat(QFile::encodeName(keyFile()).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
     }
 
 private Q_SLOTS:
@@ -73,55 +76,6 @@ private Q_SLOTS:
         m_defaults.reset();
     }
 
-    void defaultLanguageIsShownNotWritten_data()
-    {
-        QTest::addColumn<QStringList>("preferred");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("uk") << QStringList { u"uk-UA"_qs, u"en-US"_qs } << u"uk"_qs;
-        QTest::newRow("en") << QStringList { u"en-GB"_qs } << u"en"_qs;
-        QTest::newRow("de") << QStringList { u"de-DE"_qs, u"uk-UA"_qs } << u"en"_qs;
-        QTest::newRow("none") << QStringList {} << u"en"_qs;
-    }
-    void defaultLanguageIsShownNotWritten()
-    {
-        QFETCH(QStringList, preferred);
-        QFETCH(QString, shown);
-        makeForm(preferred);
-        QCOMPARE(m_form->taskLanguage(), shown);
-        QCOMPARE(m_form->leftClick(), u"list"_qs);
-        // Choosing what is already shown is no change either.
-        m_form->setTaskLanguage(shown);
-        m_form->setLeftClick(u"list"_qs);
-        QVERIFY(!stored(SettingsKey::taskLanguage));
-        QVERIFY(!stored(SettingsKey::leftClick));
-        const QString other = shown == u"uk" ? u"en"_qs : u"uk"_qs;
-        QSignalSpy changed(m_form.get(), &SettingsForm::taskLanguageChanged);
-        m_form->setTaskLanguage(other);
-        QCOMPARE(m_defaults->taskLanguage(), other);
-        QCOMPARE(changed.size(), 1);
-    }
-
-    void leftClickDecidesWhatTheIconDoes()
-    {
-        m_form->setLeftClick(u"capture"_qs);
-        QCOMPARE(IconClickRule::action(false, m_defaults->leftClick()), IconClick::Capture);
-        QCOMPARE(IconClickRule::action(true, m_defaults->leftClick()), IconClick::List);
-        m_form->setLeftClick(u"list"_qs);
-        QCOMPARE(IconClickRule::action(false, m_defaults->leftClick()), IconClick::List);
-    }
-
-    void serverUrlIsStoredAsTypedOnEveryEdit()
-    {
-        const QString url = u"https://h.example/api"_qs;
-        for (qsizetype i = 1; i <= url.size(); ++i) {
-            m_form->setServerUrl(url.left(i));
-            QCOMPARE(m_defaults->serverURL(), std::optional<QString>(url.left(i)));
-        }
-        m_form->setServerUrl(QString());
-        QCOMPARE(m_defaults->serverURL(), std::optional<QString>(QString()));
-        QCOMPARE(m_form->connection(), Connection::Unknown);
-    }
-
     void badServerUrlIsStoredAndExplained_data()
     {
         QTest::addColumn<QString>("url");
@@ -141,20 +95,6 @@ private Q_SLOTS:
         QCOMPARE(m_defaults->serverURL(), std::optional<QString>(url));
         QTRY_COMPARE(m_form->connectionText(), qtTrId(text.constData()));
         QCOMPARE(m_form->connection(), Connection::Failed);
-    }
-
-    void accessKeyIsWrittenAfterEveryKeystroke()
-    {
-        const QString key = u"sk-12345"_qs;
-        for (qsizetype i = 1; i <= key.size(); ++i) {
-            m_form->setAccessKey(key.left(i));
-            QCOMPARE(keyOnDisk(), key.left(i).toUtf8());
-            QCOMPARE(keyMode(), 0600);
-        }
-        QVERIFY(m_form->hasAccessKey());
-        m_form->setAccessKey(QString());
-        QVERIFY(!QFile::exists(keyFile()));
-        QVERIFY(!m_form->hasAccessKey());
     }
 
     void pastedLineBreaksAreNoPartOfTheKey()
@@ -258,14 +198,6 @@ private Q_SLOTS:
         QCOMPARE(m_form->connection(), Connection::Connected);
     }
 
-    void undecodableStoredHotkeyShowsTheDefault()
-    {
-        QSettings(settingsFile(), QSettings::IniFormat).setValue(SettingsKey::captureHotkey, QByteArray("{nonsense"));
-        makeForm();
-        QCOMPARE(m_form->captureRecorder()->hotkey(), Hotkey::defaultCapture());
-        QCOMPARE(m_form->listRecorder()->hotkey(), Hotkey::defaultList());
-    }
-
     void recordersAreIndependentAndSuspendTheGrabsOnce()
     {
         QSignalSpy recording(m_form.get(), &SettingsForm::recordingChanged);
@@ -279,6 +211,27 @@ private Q_SLOTS:
         QCOMPARE(recording.size(), 2);
         QCOMPARE(recording.at(0).first().toBool(), true);
         QCOMPARE(recording.at(1).first().toBool(), false);
+    }
+
+    void followsWhatTheDesktopMadeOfTheHotkeys()
+    {
+        auto owned = std::make_unique<ScriptedHotkeys>();
+        ScriptedHotkeys *backend = owned.get();
+        HotkeyCenter hotkeys(std::move(owned));
+        hotkeys.registerKeys({ { Hotkey::defaultCapture(), [] {}, {} }, { Hotkey::defaultList(), [] {}, {} } });
+        m_form->followHotkeys(&hotkeys);
+        Q_EMIT backend->stateChanged(1, HotkeyCenter::State::Refused, {});
+        Q_EMIT backend->stateChanged(2, HotkeyCenter::State::Active, u"Ctrl+Alt+Y"_qs);
+        QCOMPARE(m_form->captureRecorder()->note(), qtTrId("settings.hotkey_refused"));
+        QVERIFY(m_form->listRecorder()->note().contains(u"Ctrl+Alt+Y"_qs));
+        // The desktop taking the combination as asked leaves nothing to say.
+        Q_EMIT backend->stateChanged(2, HotkeyCenter::State::Active, u"Ctrl+Alt+Super+L"_qs);
+        QCOMPARE(m_form->listRecorder()->note(), QString());
+
+        m_form->captureRecorder()->start();
+        QVERIFY(backend->suspended);
+        m_form->captureRecorder()->stop();
+        QVERIFY(!backend->suspended);
     }
 
     void recordedHotkeyIsStored()

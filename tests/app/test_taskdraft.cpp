@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
+#include "quiblytest.h"
 #include "taskdraft.h"
 
 #include <QJsonDocument>
@@ -37,6 +38,8 @@ class TaskDraftTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void init() { QuiblyTest::failOnUnexpectedWarnings(); }
+
     void draftOfUntouchedTask()
     {
         const QDateTime at(QDate(2025, 3, 4), QTime(15, 0), QTimeZone::utc());

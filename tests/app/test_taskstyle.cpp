@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
+#include "quiblytest.h"
 #include "taskstyle.h"
 #include "translations.h"
 
@@ -36,6 +37,8 @@ class TaskStyleTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void init() { QuiblyTest::failOnUnexpectedWarnings(); }
+
     void deadline_data()
     {
         QTest::addColumn<QString>("language");

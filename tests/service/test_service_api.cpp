@@ -1,6 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
-// quibly-service's endpoints as a client sees them, over real sockets.
+// quibly-service's endpoints as a client sees them, over real sockets: on SQLite, and
+// on PostgreSQL when QUIBLY_TEST_POSTGRES names a throw-away cluster's directory
+// (tests/service/throwaway-postgres, started by ctest).
 
 #include "database.h"
 #include "service.h"
@@ -11,10 +13,16 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSslConfiguration>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 
 #include <thread>
 #include <unistd.h>
@@ -28,10 +36,10 @@ const QByteArray BorisKey = "key of boris with spaces";
 const QByteArray RevokedKey = "key-of-revoked";
 const QByteArray Png = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray("image bytes \0\r\n--x", 18);
 
-void addUsers(const QString &dataDir)
+void addUsers(const QString &location)
 {
     QString error;
-    auto db = Database::open(dataDir, &error);
+    auto db = Database::open(location, &error);
     QVERIFY2(db, qPrintable(error));
     const auto hash = [](const QByteArray &key) { return QCryptographicHash::hash(key, QCryptographicHash::Sha256); };
     QVERIFY(db->createUser(u"anna"_s, hash(AnnaKey), &error));
@@ -63,13 +71,51 @@ private:
     QTemporaryDir m_dir;
     std::shared_ptr<ScriptedRecognizer> m_recognizer;
     std::unique_ptr<Service> m_service;
+    Service *m_target = nullptr; //!< where calls go when not to m_service
     QNetworkAccessManager m_nam;
     QString m_scheme = u"http"_s;
+    QString m_postgres; //!< the cluster's URL; empty: SQLite
+    QString m_postgresDir;
+
+    QString location() const { return m_postgres.isEmpty() ? m_dir.path() : m_postgres; }
+
+    // Back to an empty database.
+    void resetPostgres()
+    {
+        const QString name = u"reset"_s;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
+            const QUrl url(m_postgres);
+            db.setHostName(QUrlQuery(url).queryItemValue(u"host"_s));
+            db.setUserName(url.userName());
+            db.setDatabaseName(url.path().sliced(1));
+            QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+            // Emptied rather than dropped: the schema is made once per cluster (the first test
+            // migrates from nothing), and emptying is many times faster.
+            QSqlQuery q(db);
+            const bool exists = q.exec(u"SELECT 1 FROM pg_tables WHERE tablename = 'users'"_s) && q.next();
+            q.finish();
+            if (exists)
+                QVERIFY2(q.exec(u"TRUNCATE users, captures, images, tasks RESTART IDENTITY CASCADE"_s),
+                         qPrintable(q.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    // Stops or starts the cluster's server.
+    void postgres(const QString &command)
+    {
+        QProcess script;
+        script.start(qEnvironmentVariable("QUIBLY_TEST_POSTGRES_SCRIPT"), { command, m_postgresDir });
+        QVERIFY(script.waitForFinished(60000));
+        QVERIFY2(script.exitCode() == 0, script.readAllStandardError().constData());
+    }
 
     void startService(const ServiceConfig &extra = {})
     {
         ServiceConfig config = extra;
         config.dataDir = m_dir.path();
+        config.database = m_postgres;
         config.port = 0;
         m_service = std::make_unique<Service>(config, m_recognizer);
         QString error;
@@ -81,7 +127,7 @@ private:
         QUrl url;
         url.setScheme(m_scheme);
         url.setHost(u"127.0.0.1"_s);
-        url.setPort(m_service->port());
+        url.setPort((m_target ? m_target : m_service.get())->port());
         url.setPath(path);
         QNetworkRequest request(url);
         if (!key.isNull())
@@ -123,13 +169,28 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_postgresDir = qEnvironmentVariable("QUIBLY_TEST_POSTGRES");
+        if (m_postgresDir.isEmpty())
+            return;
+        QFile missing(m_postgresDir + u"/missing"_s);
+        if (missing.open(QIODevice::ReadOnly))
+            QSKIP(qPrintable(u"no PostgreSQL to test against: "_s + QString::fromUtf8(missing.readAll()).trimmed()));
+        QFile url(m_postgresDir + u"/url"_s);
+        QVERIFY2(url.open(QIODevice::ReadOnly), "the throw-away PostgreSQL cluster did not start");
+        m_postgres = QString::fromUtf8(url.readAll()).trimmed();
+    }
+
     void init()
     {
         QVERIFY(m_dir.isValid());
         for (const QString &entry : QDir(m_dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
             QVERIFY(QFileInfo(m_dir.filePath(entry)).isDir() ? QDir(m_dir.filePath(entry)).removeRecursively()
                                                              : QFile::remove(m_dir.filePath(entry)));
-        addUsers(m_dir.path());
+        if (!m_postgres.isEmpty())
+            resetPostgres();
+        addUsers(location());
         m_recognizer = std::make_shared<ScriptedRecognizer>([](const RecognitionRequest &) {
             return RecognitionResult { true, {}, sampleTasks() };
         });
@@ -141,6 +202,7 @@ private Q_SLOTS:
     {
         if (m_recognizer)
             m_recognizer->release(100);
+        m_target = nullptr;
         m_service.reset();
     }
 
@@ -428,7 +490,8 @@ private Q_SLOTS:
             QCOMPARE(answer.status, 404);
             QCOMPARE(answer.code(), "not_found");
         }
-        QCOMPARE(QDir(m_dir.filePath(u"images"_s)).entryList(QDir::Files), QStringList());
+        if (m_postgres.isEmpty())
+            QCOMPARE(QDir(m_dir.filePath(u"images"_s)).entryList(QDir::Files), QStringList());
         // The tasks read from it stay, no longer pointing at a capture.
         const QJsonArray tasks = call("GET", u"/tasks"_s).json().array();
         QCOMPARE(tasks.size(), 2);
@@ -815,6 +878,134 @@ private Q_SLOTS:
         QVERIFY2(small.endsWith("\r\n\r\n[]") && !small.contains("Content-Encoding"), small.constData());
     }
 
+    void migrationRunsOnce()
+    {
+        QString error;
+        QByteArray version;
+        for (int i = 0; i < 2; ++i) {
+            auto db = Database::open(location(), &error);
+            QVERIFY2(db, qPrintable(error));
+            const auto users = db->users();
+            QCOMPARE(users.size(), 3);
+            // The same version (and so the same validators) after the schema was looked at again.
+            if (i == 0)
+                version = db->userVersion(users.first().id);
+            QCOMPARE(db->userVersion(users.first().id), version);
+        }
+    }
+
+    void twoInstancesShareOneStore()
+    {
+        if (m_postgres.isEmpty())
+            QSKIP("several instances need a shared PostgreSQL store");
+        ServiceConfig config;
+        config.dataDir = m_dir.path();
+        config.database = m_postgres;
+        config.port = 0;
+        config.leaseMs = 600;
+        auto otherRecognizer = std::make_shared<ScriptedRecognizer>([](const RecognitionRequest &) {
+            return RecognitionResult { true, {}, sampleTasks() };
+        });
+        Service other(config, otherRecognizer);
+        QString error;
+        QVERIFY2(other.start(&error), qPrintable(error));
+
+        // One capture id uploaded to both instances at once: one capture, one recognition.
+        m_recognizer->hold();
+        otherRecognizer->hold();
+        QList<QNetworkReply *> replies;
+        for (int i = 0; i < 6; ++i) {
+            m_target = i % 2 ? &other : nullptr;
+            const QByteArray boundary = "b" + QByteArray::number(i);
+            QNetworkRequest r = request(u"/captures"_s, AnnaKey);
+            r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("multipart/form-data; boundary=" + boundary));
+            replies.append(m_nam.post(r,
+                                      multipartBody(boundary,
+                                                    { { "id", "twice" },
+                                                      { "local_time", "2026-12-06T10:00:00Z" },
+                                                      { "time_zone", "UTC" },
+                                                      { "language", "en" } },
+                                                    Png)));
+        }
+        int created = 0;
+        QSet<QByteArray> bodies;
+        for (QNetworkReply *reply : replies) {
+            const Answer answer = waitForAnswer(reply);
+            QVERIFY2(answer.status == 200 || answer.status == 201, answer.body.constData());
+            created += answer.status == 201;
+            bodies.insert(answer.body);
+        }
+        QCOMPARE(created, 1);
+        QCOMPARE(bodies.size(), 1);
+        m_recognizer->release(10);
+        otherRecognizer->release(10);
+        QCOMPARE(waitUntilFinished("twice").value(u"tasks"_s).toArray().size(), 2);
+        QCOMPARE(m_recognizer->started() + otherRecognizer->started(), 1);
+
+        // Either instance serves the user, with the same validators.
+        m_target = &other;
+        QCOMPARE(call("POST", u"/tasks"_s, AnnaKey, R"({"title":"From the other"})").status, 201);
+        const QByteArray there = call("GET", u"/tasks"_s).body;
+        m_target = nullptr;
+        QCOMPARE(call("GET", u"/tasks"_s).body, there);
+        const auto tagAt = [&](Service &service) {
+            const QByteArray raw = rawExchange(service.port(),
+                                               "GET /tasks HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey
+                                                   + "\r\nConnection: close\r\n\r\n");
+            const qsizetype at = raw.indexOf("\r\nETag: ") + 8;
+            return raw.mid(at, raw.indexOf('\r', at) - at);
+        };
+        QCOMPARE(tagAt(other), tagAt(*m_service));
+
+        // A job held by an instance that died: taken over once its lease has run out, and
+        // the dead instance's late outcome is dropped.
+        auto db = Database::open(m_postgres, &error);
+        QVERIFY2(db, qPrintable(error));
+        bool added = false;
+        CaptureRecord orphan;
+        orphan.userId = db->users().first().id;
+        orphan.id = u"orphan"_s;
+        orphan.timeZone = u"UTC"_s;
+        orphan.language = u"en"_s;
+        m_recognizer->hold();
+        otherRecognizer->hold();
+        const int startedBefore = m_recognizer->started() + otherRecognizer->started();
+        // Taken by the "dead" instance right away; a live one may race it, which the hold shows.
+        db->addCapture(orphan, Png, &added);
+        QVERIFY(added);
+        const auto dead = db->claimJob(u"dead"_s, 1500);
+        m_recognizer->release(10);
+        otherRecognizer->release(10);
+        if (!dead)
+            QSKIP("a live instance took the job first");
+        QTest::qWait(500);
+        QCOMPARE(m_recognizer->started() + otherRecognizer->started(), startedBefore);
+        QCOMPARE(waitUntilFinished("orphan").value(u"capture"_s).toObject().value(u"status"_s).toString(), u"done"_s);
+        QCOMPARE(m_recognizer->started() + otherRecognizer->started(), startedBefore + 1);
+        QVERIFY(!db->finishCapture(dead->row, dead->attempt, false, u"late"_s, {}));
+        QCOMPARE(waitUntilFinished("orphan").value(u"tasks"_s).toArray().size(), 2);
+    }
+
+    void databaseOutageAnswers503()
+    {
+        if (m_postgres.isEmpty())
+            QSKIP("a SQLite store does not go away");
+        QCOMPARE(call("POST", u"/tasks"_s, AnnaKey, R"({"title":"Before"})").status, 201);
+        postgres(u"pause"_s);
+        auto resume = qScopeGuard([this] { postgres(u"resume"_s); });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"database unavailable"_s));
+        for (int i = 0; i < 2; ++i) { // the first meets the broken connection, the second a refused one
+            const Answer answer = call("POST", u"/tasks"_s, AnnaKey, R"({"title":"Lost"})");
+            QCOMPARE(answer.status, 503);
+            QCOMPARE(answer.code(), "unavailable");
+        }
+        resume.dismiss();
+        postgres(u"resume"_s);
+        const QJsonArray tasks = call("GET", u"/tasks"_s).json().array();
+        QCOMPARE(tasks.size(), 1);
+        QCOMPARE(tasks[0].toObject().value(u"title"_s).toString(), u"Before"_s);
+    }
+
     void speaksTls()
     {
         if (QStandardPaths::findExecutable(u"openssl"_s).isEmpty())
@@ -851,6 +1042,8 @@ private Q_SLOTS:
 
     void startFailsClearly()
     {
+        if (!m_postgres.isEmpty())
+            QSKIP("about the files of the SQLite store");
         m_service.reset();
         QString error;
 
@@ -858,7 +1051,7 @@ private Q_SLOTS:
         QFile notADir(other.filePath(u"file"_s));
         QVERIFY(notADir.open(QIODevice::WriteOnly));
         notADir.close();
-        Service onFile({ other.filePath(u"file"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
+        Service onFile({ other.filePath(u"file"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 }, m_recognizer);
         QVERIFY(!onFile.start(&error));
         QVERIFY2(error.contains(u"not a directory"), qPrintable(error));
 
@@ -867,7 +1060,8 @@ private Q_SLOTS:
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write(QByteArray(4096, 'g'));
         garbage.close();
-        Service onGarbage({ other.filePath(u"garbage"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
+        Service onGarbage({ other.filePath(u"garbage"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 },
+                          m_recognizer);
         QVERIFY(!onGarbage.start(&error));
         QVERIFY2(error.contains(u"not usable"), qPrintable(error));
 
@@ -878,26 +1072,29 @@ private Q_SLOTS:
         QFile image(m_dir.filePath(u"images/7"_s));
         QVERIFY(image.open(QIODevice::WriteOnly));
         image.close();
-        Service onLost({ m_dir.path(), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
+        Service onLost({ m_dir.path(), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 }, m_recognizer);
         QVERIFY(!onLost.start(&error));
         QVERIFY2(error.contains(u"missing"), qPrintable(error));
 
         if (::geteuid() != 0) {
             QVERIFY(QDir(other.path()).mkpath(u"readonly"_s));
             {
-                Service once({ other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
+                Service once({ other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 },
+                             m_recognizer);
                 QVERIFY(once.start(&error));
             }
             for (const QString &name : QDir(other.filePath(u"readonly"_s)).entryList(QDir::Files))
                 QFile::setPermissions(other.filePath(u"readonly/"_s + name), QFile::ReadOwner);
-            Service readOnly({ other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
+            Service readOnly({ other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 },
+                             m_recognizer);
             QVERIFY(!readOnly.start(&error));
             QVERIFY2(error.contains(u"not usable") || error.contains(u"cannot open"), qPrintable(error));
         }
 
-        Service busy({ other.filePath(u"busy"_s), QHostAddress::LocalHost, 0, {}, {}, 1 }, m_recognizer);
+        Service busy({ other.filePath(u"busy"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 }, m_recognizer);
         QVERIFY(busy.start(&error));
-        Service samePort({ other.filePath(u"busy2"_s), QHostAddress::LocalHost, busy.port(), {}, {}, 1 }, m_recognizer);
+        Service samePort({ other.filePath(u"busy2"_s), QHostAddress::LocalHost, busy.port(), {}, {}, 1, {}, 60000 },
+                         m_recognizer);
         QVERIFY(!samePort.start(&error));
         QVERIFY2(error.contains(u"cannot listen"), qPrintable(error));
     }

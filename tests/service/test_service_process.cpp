@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: MIT
 // The quibly-service program: key sub-commands, start-up failures and a clean stop on SIGTERM.
 
+#include "quiblytest.h"
+
+#include <QDir>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -13,113 +16,85 @@
 #include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// The request log is part of what is checked: keep the caller's logging rules out.
-QProcessEnvironment serviceEnvironment()
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(u"QT_LOGGING_RULES"_s);
-    return env;
-}
-
-Run runService(const QStringList &args, const QByteArray &input = {})
-{
-    QProcess process;
-    process.setProcessEnvironment(serviceEnvironment());
-    process.start(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE), args);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000))
-        process.kill();
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-             process.readAllStandardError() };
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
-} // namespace
+using QuiblyTest::Run;
 
 class TestServiceProcess : public QObject
 {
     Q_OBJECT
 
 private:
-    int getTasks(quint16 port, const QByteArray &key)
+    QTemporaryDir m_dir;
+
+    QProcessEnvironment environment() const { return QuiblyTest::privateHome(m_dir.path()); }
+
+    Run service(const QString &data, const QStringList &arguments)
+    {
+        return QuiblyTest::run(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE), QStringList { u"--data"_s, data } + arguments,
+                               environment());
+    }
+
+    static QString freeAddress()
+    {
+        QTcpServer probe;
+        return probe.listen(QHostAddress::LocalHost, 0) ? u"127.0.0.1:%1"_s.arg(probe.serverPort()) : QString();
+    }
+
+    static int getTasks(const QString &address, const QByteArray &key)
     {
         QNetworkAccessManager nam;
-        QNetworkRequest request(QUrl(u"http://127.0.0.1:%1/tasks"_s.arg(port)));
+        QNetworkRequest request(QUrl(u"http://%1/tasks"_s.arg(address)));
         request.setRawHeader("Authorization", "Bearer " + key);
-        QNetworkReply *reply = nam.get(request);
-        QSignalSpy finished(reply, &QNetworkReply::finished);
-        if (!finished.wait(10000))
-            return -1;
-        reply->deleteLater();
-        return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        std::unique_ptr<QNetworkReply> reply(nam.get(request));
+        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+        return finished.wait(10000) ? reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : -1;
     }
 
 private Q_SLOTS:
+    void init() { QuiblyTest::failOnUnexpectedWarnings(); }
+
     void keysAreCreatedListedAndRevoked()
     {
-        QTemporaryDir dir;
-        const QStringList data = { u"--data"_s, dir.path() };
-        const Run created = runService(data + QStringList { u"keys"_s, u"create"_s, u"anna"_s });
-        QCOMPARE(created.exitCode, 0);
-        const QByteArray key = created.out.trimmed();
+        QTemporaryDir data;
+        const Run created = service(data.path(), { u"keys"_s, u"create"_s, u"anna"_s });
+        QCOMPARE(created.code, 0);
+        const QByteArray key = created.out.trimmed().toUtf8();
         QVERIFY(key.size() >= 40);
         QVERIFY(!key.contains(' '));
-        const Run second = runService(data + QStringList { u"keys"_s, u"create"_s, u"boris"_s });
-        QVERIFY(second.out.trimmed() != key);
-        QCOMPARE(runService(data + QStringList { u"keys"_s, u"create"_s, u"anna"_s }).exitCode, 1);
+        QVERIFY(service(data.path(), { u"keys"_s, u"create"_s, u"boris"_s }).out.trimmed().toUtf8() != key);
+        QCOMPARE(service(data.path(), { u"keys"_s, u"create"_s, u"anna"_s }).code, 1);
 
         // Only a hash is stored: the key itself appears nowhere in the data directory.
-        for (const QString &name : QDir(dir.path()).entryList(QDir::Files)) {
-            QFile file(dir.filePath(name));
+        for (const QString &name : QDir(data.path()).entryList(QDir::Files)) {
+            QFile file(data.filePath(name));
             QVERIFY(file.open(QIODevice::ReadOnly));
             QVERIFY2(!file.readAll().contains(key), qPrintable(name));
         }
+        Run list = service(data.path(), { u"keys"_s, u"list"_s });
+        QCOMPARE(list.code, 0);
+        QVERIFY(list.out.contains(u"anna\t"_s) && list.out.contains(u"active"_s));
+        QVERIFY(!list.out.contains(QString::fromUtf8(key)));
 
-        Run list = runService(data + QStringList { u"keys"_s, u"list"_s });
-        QCOMPARE(list.exitCode, 0);
-        QVERIFY(list.out.contains("anna\t"));
-        QVERIFY(list.out.contains("active"));
-        QVERIFY(!list.out.contains(key));
+        const QString address = freeAddress();
+        QProcess running;
+        running.setProcessEnvironment(environment());
+        running.start(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE),
+                      { u"--data"_s, data.path(), u"--listen"_s, address, u"--workers"_s, u"1"_s });
+        QVERIFY(running.waitForStarted());
+        QByteArray log;
+        QVERIFY(QTest::qWaitFor([&] { return (log += running.readAllStandardError()).contains("listening"); }, 10000));
+        QCOMPARE(getTasks(address, key), 200);
 
-        const quint16 port = freePort();
-        QProcess service;
-        service.setProcessEnvironment(serviceEnvironment());
-        service.start(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE),
-                      data + QStringList { u"--listen"_s, u"127.0.0.1:%1"_s.arg(port), u"--workers"_s, u"1"_s });
-        QVERIFY(service.waitForStarted());
-        QVERIFY(QTest::qWaitFor([&] { return service.readAllStandardError().contains("listening"); }, 10000));
-        QCOMPARE(getTasks(port, key), 200);
-
-        QCOMPARE(runService(data + QStringList { u"keys"_s, u"revoke"_s, u"anna"_s }).exitCode, 0);
-        QCOMPARE(getTasks(port, key), 401); // takes effect without a restart
-        QCOMPARE(runService(data + QStringList { u"keys"_s, u"revoke"_s, u"anna"_s }).exitCode, 1);
-        list = runService(data + QStringList { u"keys"_s, u"list"_s });
-        QVERIFY(list.out.contains("revoked"));
+        QCOMPARE(service(data.path(), { u"keys"_s, u"revoke"_s, u"anna"_s }).code, 0);
+        QCOMPARE(getTasks(address, key), 401); // takes effect without a restart
+        QCOMPARE(service(data.path(), { u"keys"_s, u"revoke"_s, u"anna"_s }).code, 1);
+        QVERIFY(service(data.path(), { u"keys"_s, u"list"_s }).out.contains(u"revoked"_s));
 
         // SIGTERM ends it cleanly, and its log never shows a key.
-        ::kill(pid_t(service.processId()), SIGTERM);
-        QVERIFY(service.waitForFinished(10000));
-        QCOMPARE(service.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(service.exitCode(), 0);
-        const QByteArray log = service.readAllStandardError();
+        ::kill(pid_t(running.processId()), SIGTERM);
+        QVERIFY(running.waitForFinished(10000));
+        QCOMPARE(running.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(running.exitCode(), 0);
+        log += running.readAllStandardError();
         QVERIFY(log.contains("GET /tasks 200"));
         QVERIFY(log.contains("GET /tasks 401"));
         QVERIFY(!log.contains(key));
@@ -129,40 +104,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("message");
-        QTest::addRow("listen without port") << QStringList { u"--listen"_s, u"127.0.0.1"_s } << 2 << "--listen"_ba;
-        QTest::addRow("listen on a name") << QStringList { u"--listen"_s, u"example.org:1"_s } << 2 << "--listen"_ba;
-        QTest::addRow("no workers") << QStringList { u"--workers"_s, u"0"_s } << 2 << "--workers"_ba;
+        QTest::addColumn<QString>("message");
+        QTest::addRow("listen without port") << QStringList { u"--listen"_s, u"127.0.0.1"_s } << 2 << u"--listen"_s;
+        QTest::addRow("listen on a name") << QStringList { u"--listen"_s, u"example.org:1"_s } << 2 << u"--listen"_s;
+        QTest::addRow("no workers") << QStringList { u"--workers"_s, u"0"_s } << 2 << u"--workers"_s;
         QTest::addRow("cert without key")
-            << QStringList { u"--tls-cert"_s, u"/nonexistent"_s } << 1 << "go together"_ba;
+            << QStringList { u"--tls-cert"_s, u"/nonexistent"_s } << 1 << u"go together"_s;
         QTest::addRow("missing cert") << QStringList { u"--tls-cert"_s, u"/nonexistent"_s, u"--tls-key"_s, u"/x"_s }
-                                      << 1 << "certificate"_ba;
-        QTest::addRow("unknown command") << QStringList { u"serve"_s } << 2 << "unknown command"_ba;
-        QTest::addRow("keys without verb") << QStringList { u"keys"_s } << 2 << "usage"_ba;
+                                      << 1 << u"certificate"_s;
+        QTest::addRow("unknown command") << QStringList { u"serve"_s } << 2 << u"unknown command"_s;
+        QTest::addRow("keys without verb") << QStringList { u"keys"_s } << 2 << u"usage"_s;
+        QTest::addRow("unusable database") << QStringList { u"DAMAGED"_s } << 1 << u"quibly-service.sqlite"_s;
     }
-
     void badStartsExitWithAReason()
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
-        QFETCH(QByteArray, message);
-        QTemporaryDir dir;
-        const Run run = runService(
-            QStringList { u"--data"_s, dir.path(), u"--listen"_s, u"127.0.0.1:%1"_s.arg(freePort()) } + args);
-        QCOMPARE(run.exitCode, exitCode);
-        QVERIFY2(run.err.contains(message), run.err.constData());
-    }
-
-    void unusableDatabaseStopsTheStart()
-    {
-        QTemporaryDir dir;
-        QFile db(dir.filePath(u"quibly-service.sqlite"_s));
-        QVERIFY(db.open(QIODevice::WriteOnly));
-        db.write(QByteArray(8192, '\x42'));
-        db.close();
-        const Run run = runService({ u"--data"_s, dir.path(), u"--listen"_s, u"127.0.0.1:%1"_s.arg(freePort()) });
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains("quibly-service.sqlite"), run.err.constData());
+        QFETCH(QString, message);
+        QTemporaryDir data;
+        if (args.removeAll(u"DAMAGED"_s)) {
+            QFile db(data.filePath(u"quibly-service.sqlite"_s));
+            QVERIFY(db.open(QIODevice::WriteOnly));
+            db.write(QByteArray(8192, '\x42'));
+        }
+        const Run run = service(data.path(), QStringList { u"--listen"_s, freeAddress() } + args);
+        QCOMPARE(run.code, exitCode);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
     }
 };
 

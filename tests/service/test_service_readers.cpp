@@ -7,6 +7,7 @@
 #include "httprequestparser.h"
 #include "jsonwriter.h"
 #include "multipart.h"
+#include "quiblytest.h"
 #include "taskbody.h"
 #include "timeformat.h"
 
@@ -24,6 +25,8 @@ class TestServiceReaders : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { QuiblyTest::failOnUnexpectedWarnings(); }
+
     void boundary_data()
     {
         QTest::addColumn<QByteArray>("contentType");

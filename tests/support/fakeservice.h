@@ -27,10 +27,6 @@ class QTcpSocket;
  * lines as sent, body) and answers as the test scripted it: status, body, extra headers,
  * a delay, or a dropped connection before, during or after the upload.
  *
- * It is written on QTcpServer rather than QHttpServer because the tests need what
- * QHttpServer hides: the exact header bytes, answers held back on a timer, and resets in
- * the middle of a request body.
- *
  * Qt sends a request again on a fresh connection when the first one closes before any
  * answer (Drop::BeforeAnswer, and Drop::DuringBody early in a body): to make such a
  * failure stick, queue the drop several times.
@@ -67,13 +63,10 @@ public:
         QByteArray body; //!< empty when bodies are not recorded (see setRecordBodies)
         qint64 bodySize = 0; //!< bytes of body received, recorded or not
         bool complete = false; //!< false when the connection was dropped before the whole body arrived
-        int connection = 0; //!< which connection it came on, counting from 1 (see connectionCount())
 
         /*! The first value of header \a name (case-insensitive), or a null array. */
         QByteArray header(QByteArrayView name) const;
         bool hasHeader(QByteArrayView name) const;
-        /*! Header names in lower case, in the order sent. */
-        QList<QByteArray> headerNames() const;
     };
 
     /*! What to do with one request. */
@@ -121,7 +114,7 @@ public:
     /*! Answers whatever no route answers. */
     void setHandler(Handler handler);
     /*! Keep request bodies (default) or only count their bytes. */
-    void setRecordBodies(bool record);
+    void setRecordBodies(bool record) { m_recordBodies = record; }
 
     /*! Every request so far, in order of arrival of its head. */
     const QList<Request> &requests() const { return m_requests; }

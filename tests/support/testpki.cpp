@@ -42,7 +42,7 @@ QString TestPki::generate()
     if (!m_dir.isValid())
         return u"no temporary directory"_s;
     const QString dir = m_dir.path();
-    const QStringList ecKey { u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s, u"ec_paramgen_curve:prime256v1"_s, u"-nodes"_s };
+    const QString ecKey = u" -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes"_s;
     const QString names = u"subjectAltName=IP:127.0.0.1,DNS:localhost"_s;
 
     QFile extensions(dir + u"/server.ext"_s);
@@ -51,22 +51,17 @@ QString TestPki::generate()
     extensions.write(names.toUtf8() + "\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
     extensions.close();
 
-    const QList<QStringList> steps {
-        QStringList { u"req"_s, u"-x509"_s } + ecKey
-            + QStringList { u"-keyout"_s, u"ca.key"_s, u"-out"_s, u"ca.crt"_s, u"-days"_s, u"2"_s, u"-subj"_s,
-                            u"/CN=Quibly Test Authority"_s, u"-addext"_s, u"basicConstraints=critical,CA:TRUE"_s,
-                            u"-addext"_s, u"keyUsage=critical,keyCertSign,cRLSign"_s },
-        QStringList { u"req"_s } + ecKey
-            + QStringList { u"-keyout"_s, u"server.key"_s, u"-out"_s, u"server.csr"_s, u"-subj"_s, u"/CN=127.0.0.1"_s },
-        QStringList { u"x509"_s, u"-req"_s, u"-in"_s, u"server.csr"_s, u"-CA"_s, u"ca.crt"_s, u"-CAkey"_s, u"ca.key"_s,
-                      u"-CAcreateserial"_s, u"-out"_s, u"server.crt"_s, u"-days"_s, u"2"_s, u"-extfile"_s,
-                      u"server.ext"_s },
-        QStringList { u"req"_s, u"-x509"_s } + ecKey
-            + QStringList { u"-keyout"_s, u"rogue.key"_s, u"-out"_s, u"rogue.crt"_s, u"-days"_s, u"2"_s, u"-subj"_s,
-                            u"/CN=127.0.0.1"_s, u"-addext"_s, names },
+    const QStringList steps {
+        u"req -x509"_s + ecKey
+            + u" -keyout ca.key -out ca.crt -days 2 -subj /CN=Quibly-Test-Authority"
+              " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign"_s,
+        u"req"_s + ecKey + u" -keyout server.key -out server.csr -subj /CN=127.0.0.1"_s,
+        u"x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt -days 2"
+        " -extfile server.ext"_s,
+        u"req -x509"_s + ecKey + u" -keyout rogue.key -out rogue.crt -days 2 -subj /CN=127.0.0.1 -addext "_s + names,
     };
-    for (const QStringList &step : steps) {
-        if (QString error = runOpenssl(dir, step); !error.isEmpty())
+    for (const QString &step : steps) {
+        if (QString error = runOpenssl(dir, step.split(u' ')); !error.isEmpty())
             return error;
     }
 

@@ -204,11 +204,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("failed");
-        QTest::newRow("pending") << u"pending"_s << u""_s << u"Reading the screenshot…"_s << false;
+        QTest::newRow("pending") << u"pending"_s << u""_s << qtTrId("list.recognising") << false;
         QTest::newRow("pending, sign-in")
-            << u"pending"_s << u"claude_auth"_s << u"Waiting for the service to sign in…"_s << false;
-        QTest::newRow("failed whatever the error")
-            << u"failed"_s << u"claude_auth"_s << u"Could not read the screenshot"_s << true;
+            << u"pending"_s << u"claude_auth"_s << qtTrId("list.waiting_sign_in") << false;
+        QTest::newRow("failed whatever the error") << u"failed"_s << u"claude_auth"_s << qtTrId("list.failed") << true;
     }
 
     void captureRowsSayWhatTheServiceDoes()

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 // Runs one tst_*.qml file (ctest passes it with -input) against the real views, with the
 // Store over the fake service in this process.
+#include "maskedaccessible.h"
+#include "settingsfixture.h"
 #include "storeforeign.h"
 #include "translations.h"
 #include "viewfixture.h"
@@ -26,6 +28,7 @@ public Q_SLOTS:
         QStandardPaths::setTestModeEnabled(true);
         QQuickStyle::setStyle(u"Fusion"_s);
         Translations::install({ u"en"_s });
+        MaskedAccessible::install();
     }
 
     void qmlEngineAvailable(QQmlEngine *engine)
@@ -34,6 +37,7 @@ public Q_SLOTS:
         auto *fixture = new ViewFixture(engine);
         StoreForeign::provide(engine, fixture->store());
         qmlRegisterSingletonInstance("Quibly.Test", 1, 0, "Fixture", fixture);
+        qmlRegisterSingletonInstance("Quibly.Test", 1, 0, "SettingsFixture", new SettingsFixture(engine));
     }
 };
 
