@@ -24,6 +24,7 @@ ColumnLayout {
         objectName: "recorderButton"
         Layout.alignment: Qt.AlignRight
         Layout.preferredWidth: Math.max(implicitWidth, 132)
+        Layout.minimumWidth: implicitWidth
         text: root.recorder.recording ? qsTrId("settings.press_keys") : root.recorder.text
         highlighted: root.recorder.recording
         focusPolicy: Qt.StrongFocus
