@@ -123,7 +123,7 @@ private Q_SLOTS:
         QQuickWindow *window = m_delegate->settingsWindow();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        QCOMPARE(window->title(), u"Settings"_s);
+        QCOMPARE(window->title(), qtTrId("settings.title"));
         const QPoint centred = window->position();
         window->setPosition(5, 5);
         window->close();
