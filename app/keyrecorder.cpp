@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "keyrecorder.h"
 
+#include "hotkeycenter.h"
 #include "keycodes.h"
 
 #include <QCoreApplication>
@@ -33,17 +34,7 @@ void KeyRecorder::setHotkey(const Hotkey &hotkey)
 
 QString KeyRecorder::desktopText(const Hotkey &hotkey)
 {
-    QStringList parts;
-    if (hotkey.modifiers & Hotkey::control)
-        parts.append(QStringLiteral("Ctrl"));
-    if (hotkey.modifiers & Hotkey::option)
-        parts.append(QStringLiteral("Alt"));
-    if (hotkey.modifiers & Hotkey::shift)
-        parts.append(QStringLiteral("Shift"));
-    if (hotkey.modifiers & Hotkey::command)
-        parts.append(QStringLiteral("Super"));
-    parts.append(hotkey.key.toUpper());
-    return parts.join(u'+');
+    return HotkeyCenter::spelling(hotkey);
 }
 
 void KeyRecorder::setRefused(bool refused)

@@ -41,7 +41,6 @@ Pane {
     palette.buttonText: Style.system.buttonText
     palette.highlight: Style.system.highlight
     palette.highlightedText: Style.system.highlightedText
-    palette.placeholderText: Style.system.placeholderText
     palette.light: Style.system.light
     palette.midlight: Style.system.midlight
     palette.mid: Style.system.mid

@@ -106,19 +106,6 @@ private Q_SLOTS:
         QCOMPARE(window.presses, 1);
     }
 
-    void escapeCancelsAndKeepsTheHotkey()
-    {
-        Window window;
-        KeyRecorder recorder;
-        QSignalSpy recorded(&recorder, &KeyRecorder::recorded);
-        recorder.start();
-        press(&window, Qt::Key_Escape, xkb(1), Qt::ControlModifier);
-        QVERIFY(!recorder.recording());
-        QCOMPARE(recorded.size(), 0);
-        QCOMPARE(recorder.hotkey(), Hotkey::defaultCapture());
-        QCOMPARE(window.presses, 0);
-    }
-
     void closingOrHidingAnyWindowStopsRecording_data()
     {
         QTest::addColumn<bool>("close");
@@ -137,21 +124,6 @@ private Q_SLOTS:
         else
             other.hide();
         QVERIFY(!recorder.recording());
-    }
-
-    void desktopSpelling_data()
-    {
-        QTest::addColumn<Hotkey>("hotkey");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("default capture") << Hotkey::defaultCapture() << u"Ctrl+Alt+Super+T"_qs;
-        QTest::newRow("all four") << Hotkey { 40, 0x1B00, u"k"_qs } << u"Ctrl+Alt+Shift+Super+K"_qs;
-        QTest::newRow("Super+F5") << Hotkey { 96, 0x0100, u"F5"_qs } << u"Super+F5"_qs;
-    }
-    void desktopSpelling()
-    {
-        QFETCH(Hotkey, hotkey);
-        QFETCH(QString, text);
-        QCOMPARE(KeyRecorder::desktopText(hotkey), text);
     }
 
     void noteSaysWhatTheDesktopMadeOfIt()

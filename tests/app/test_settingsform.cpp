@@ -108,24 +108,6 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 2);
     }
 
-    void storedKeyIsShownOnce()
-    {
-        AccessKey::write(u"stored-key"_qs, keyFile());
-        makeForm();
-        QCOMPARE(m_form->accessKey(), u"stored-key"_qs);
-    }
-
-    void startAtLoginSwitch()
-    {
-        QVERIFY(!m_form->startAtLogin());
-        m_form->setStartAtLogin(true);
-        QVERIFY(m_form->startAtLogin());
-        QVERIFY(Autostart::isEnabled());
-        m_form->setStartAtLogin(false);
-        QVERIFY(!Autostart::isEnabled());
-        QCOMPARE(m_form->startAtLoginError(), QString());
-    }
-
     void failedSwitchTurnsBackAndSaysWhy()
     {
         // A file where the autostart folder belongs: the entry cannot be written, even as root.
@@ -232,17 +214,6 @@ private Q_SLOTS:
         QVERIFY(backend->suspended);
         m_form->captureRecorder()->stop();
         QVERIFY(!backend->suspended);
-    }
-
-    void recordedHotkeyIsStored()
-    {
-        const Hotkey hotkey { 40, 0x0300, u"K"_qs };
-        Q_EMIT m_form->listRecorder()->recorded(hotkey);
-        QCOMPARE(m_defaults->listHotkey(), hotkey);
-        QCOMPARE(m_defaults->captureHotkey(), Hotkey::defaultCapture());
-        // And a hot key written elsewhere in the application shows at once.
-        m_defaults->setCaptureHotkey(Hotkey { 0, 0x1000, u"A"_qs });
-        QCOMPARE(m_form->captureRecorder()->text(), u"⌃A"_qs);
     }
 };
 
