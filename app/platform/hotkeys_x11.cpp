@@ -107,6 +107,8 @@ QList<quint16> X11Hotkeys::lockCombinations() const
 void X11Hotkeys::bind(const QList<Key> &keys)
 {
     releaseAll();
+    // The lock keys may have moved since (a layout set after login): grab with today's map.
+    readModifierMap();
     m_keys = keys;
     m_grabs.clear();
     for (const Key &key : keys) {

@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -31,6 +32,14 @@ private:
     {
         return QuiblyTest::run(QStringLiteral(QUIBLY_SERVICE_EXECUTABLE), QStringList { u"--data"_s, data } + arguments,
                                environment());
+    }
+
+    // One line of standard error, the service's own.
+    static void expectError(const Run &run, int code, const QString &message)
+    {
+        QCOMPARE(run.code, code);
+        QCOMPARE(run.errLines().size(), 1);
+        QVERIFY2(run.err.startsWith(u"quibly-service: "_s) && run.err.contains(message), qPrintable(run.err));
     }
 
     static QString freeAddress()
@@ -57,11 +66,12 @@ private Q_SLOTS:
         QTemporaryDir data;
         const Run created = service(data.path(), { u"keys"_s, u"create"_s, u"anna"_s });
         QCOMPARE(created.code, 0);
+        QCOMPARE(created.err, QString());
         const QByteArray key = created.out.trimmed().toUtf8();
         QVERIFY(key.size() >= 40);
         QVERIFY(!key.contains(' '));
         QVERIFY(service(data.path(), { u"keys"_s, u"create"_s, u"boris"_s }).out.trimmed().toUtf8() != key);
-        QCOMPARE(service(data.path(), { u"keys"_s, u"create"_s, u"anna"_s }).code, 1);
+        expectError(service(data.path(), { u"keys"_s, u"create"_s, u"anna"_s }), 1, u"exists already"_s);
 
         // Only a hash is stored: the key itself appears nowhere in the data directory.
         for (const QString &name : QDir(data.path()).entryList(QDir::Files)) {
@@ -86,7 +96,7 @@ private Q_SLOTS:
 
         QCOMPARE(service(data.path(), { u"keys"_s, u"revoke"_s, u"anna"_s }).code, 0);
         QCOMPARE(getTasks(address, key), 401); // takes effect without a restart
-        QCOMPARE(service(data.path(), { u"keys"_s, u"revoke"_s, u"anna"_s }).code, 1);
+        expectError(service(data.path(), { u"keys"_s, u"revoke"_s, u"anna"_s }), 1, u"no active key named anna"_s);
         QVERIFY(service(data.path(), { u"keys"_s, u"list"_s }).out.contains(u"revoked"_s));
 
         // SIGTERM ends it cleanly, and its log never shows a key.
@@ -98,6 +108,10 @@ private Q_SLOTS:
         QVERIFY(log.contains("GET /tasks 200"));
         QVERIFY(log.contains("GET /tasks 401"));
         QVERIFY(!log.contains(key));
+        // Its own lines only: notes, and one line per request.
+        static const QRegularExpression own(u"^(quibly-service: |\\d{4}-\\d\\d-\\d\\dT[\\d:.]+ [A-Z]+ /)"_s);
+        for (const QString &line : QString::fromUtf8(log).split(u'\n', Qt::SkipEmptyParts))
+            QVERIFY2(own.match(line).hasMatch(), qPrintable(line));
     }
 
     void badStartsExitWithAReason_data()
@@ -128,8 +142,7 @@ private Q_SLOTS:
             db.write(QByteArray(8192, '\x42'));
         }
         const Run run = service(data.path(), QStringList { u"--listen"_s, freeAddress() } + args);
-        QCOMPARE(run.code, exitCode);
-        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        expectError(run, exitCode, message);
     }
 };
 
