@@ -614,14 +614,17 @@ QCoro::Task<int> QuiblyCtl::run(QStringList arguments)
 
     // A capture may wait long: say what goes wrong as it happens, not only at the end. A refused
     // key ends the wait at once: nothing can change until the user stores another one.
-    const auto refused = [&store, &lastError] {
-        const auto *api = lastError ? std::get_if<APIError>(&*lastError) : nullptr;
-        return store.problem() && api && api->kind == APIError::Kind::Unauthorized;
-    };
-    connect(&store, &Store::failed, this, [&showProblem, &refused, &done] {
+    // It stays refused even when a later request passes (a service may take the key for its
+    // lists and still refuse uploads with it).
+    bool keyRefused = false;
+    const auto refused = [&keyRefused] { return keyRefused; };
+    connect(&store, &Store::failed, this, [&showProblem, &keyRefused, &done](const ServiceError &error) {
         showProblem();
-        if (refused())
+        const auto *api = std::get_if<APIError>(&error);
+        if (api && api->kind == APIError::Kind::Unauthorized) {
+            keyRefused = true;
             done.start(0);
+        }
     });
     const auto stillOnDisk = [&store, &captureId] {
         const auto items = store.queue().pending();
