@@ -64,6 +64,14 @@ QCoro::Task<DesktopBus::Claim> DesktopBus::claim(std::chrono::milliseconds timeo
     co_return Claim::Alone;
 }
 
+QCoro::Task<> DesktopBus::release()
+{
+    auto message = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
+                                                  u"org.freedesktop.DBus"_s, u"ReleaseName"_s);
+    message << serviceName();
+    co_await m_bus.asyncCall(message);
+}
+
 void DesktopBus::Capture()
 {
     Q_EMIT captureRequested();

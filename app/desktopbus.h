@@ -39,6 +39,9 @@ public:
      */
     QCoro::Task<Claim> claim(std::chrono::milliseconds timeout = std::chrono::seconds(2));
 
+    /*! Gives the name up, for a successor process. */
+    QCoro::Task<> release();
+
 public Q_SLOTS:
     Q_SCRIPTABLE void Capture();
     Q_SCRIPTABLE void ToggleList();

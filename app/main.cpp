@@ -1,14 +1,52 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
+#include "appdelegate.h"
 #include "appidentity.h"
+#include "desktopbus.h"
+#include "translations.h"
 
 #include <QApplication>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <QTimer>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+QCoro::Task<> start(DesktopBus &bus, std::unique_ptr<AppDelegate> &delegate)
+{
+    // A second launch hands the first instance its list and leaves.
+    const DesktopBus::Claim claim = co_await bus.claim();
+    if (claim == DesktopBus::Claim::Forwarded) {
+        QCoreApplication::exit(0);
+        co_return;
+    }
+    delegate = std::make_unique<AppDelegate>();
+    delegate->serve(&bus);
+    delegate->launch();
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // The software scene graph needs half the memory of OpenGL through a software rasteriser
+    // and draws these views as well; QT_QUICK_BACKEND still picks another.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     AppIdentity::apply();
     QApplication::setQuitOnLastWindowClosed(false);
-    // The tray shell has not been built yet: with nothing to show, leave cleanly.
-    return 0;
+    Translations::install();
+    // The views are laid out for Fusion, which follows the desktop's palette.
+    QQuickStyle::setStyle(u"Fusion"_s);
+
+    DesktopBus bus;
+    std::unique_ptr<AppDelegate> delegate;
+    QTimer::singleShot(0, &bus, [&] { start(bus, delegate); });
+    const int status = QApplication::exec();
+    delegate.reset();
+    return status;
 }

@@ -172,22 +172,26 @@ void PopoverWindow::dismiss()
     Q_EMIT dismissed();
 }
 
-void PopoverWindow::dismissFromOutside()
+void PopoverWindow::dismissFromOutside(std::optional<QPoint> press)
 {
     m_dismissedAt.start();
+    m_dismissPress = press;
     dismiss();
 }
 
-bool PopoverWindow::justDismissed() const
+bool PopoverWindow::justDismissed(const QRect &icon) const
 {
-    return m_dismissedAt.isValid() && m_dismissedAt.elapsed() < reopenGuardMs;
+    if (!m_dismissedAt.isValid() || m_dismissedAt.elapsed() >= reopenGuardMs)
+        return false;
+    // A press elsewhere followed by a quick click on the icon is a real second click.
+    return !m_dismissPress || !icon.isValid() || icon.contains(*m_dismissPress);
 }
 
 void PopoverWindow::mousePressEvent(QMouseEvent *event)
 {
     if (m_kind == Kind::Popup && !QRectF(QPointF(0, 0), QSizeF(size())).contains(event->position())) {
         event->accept();
-        dismissFromOutside();
+        dismissFromOutside(event->globalPosition().toPoint());
         return;
     }
     QQuickWindow::mousePressEvent(event);

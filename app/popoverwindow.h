@@ -8,6 +8,8 @@
 #include <QQuickWindow>
 #include <QRect>
 
+#include <optional>
+
 /*!
  * \brief The frameless window that holds the list under the tray icon.
  *
@@ -45,8 +47,11 @@ public:
     /*! Hides the window if shown. */
     void dismiss();
 
-    /*! Whether the window was dismissed by a press outside or a loss of focus within the last few moments. */
-    bool justDismissed() const;
+    /*!
+     * Whether a press outside or a loss of activation dismissed the window a moment ago, at
+     * \a icon when the press position is known: the tray click that follows is that same press.
+     */
+    bool justDismissed(const QRect &icon = {}) const;
 
 Q_SIGNALS:
     void opened();
@@ -60,10 +65,11 @@ protected:
 private:
     void fitContent();
     void applyFlags();
-    void dismissFromOutside();
+    void dismissFromOutside(std::optional<QPoint> press = std::nullopt);
 
     Kind m_kind;
     QPointer<QQuickItem> m_content;
     QElapsedTimer m_dismissedAt;
+    std::optional<QPoint> m_dismissPress;
     bool m_grabbing = false;
 };

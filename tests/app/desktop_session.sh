@@ -167,7 +167,7 @@ if command -v status-notifier-watcher >/dev/null; then
   "$snihost" call Activate 700 300
   check "Activate again closes it" session_wait 5 list_hidden
   check "a host that sends nothing on a right click gets the menu" \
-    sh -c "'$snihost' get Menu | grep -q '/'"
+    sh -c "'$snihost' get Menu | grep -v NO_DBUSMENU | grep -q '^/'"
   stop_app
   check "no warnings on standard error (SNI)" test ! -s "$root/app.stderr"
   [ -s "$root/app.stderr" ] && cat "$root/app.stderr"
@@ -181,12 +181,15 @@ if command -v weston >/dev/null && command -v status-notifier-watcher >/dev/null
   session_start weston weston --backend=headless-backend.so --socket=wayland-quibly --idle-time=0
   session_wait 10 test -S "$XDG_RUNTIME_DIR/wayland-quibly"
   session_sni "$snihost"
-  WAYLAND_DISPLAY=wayland-quibly QT_QPA_PLATFORM=wayland start_app
+  # The headless compositor has no seat, and Qt 6.4's Wayland text input dereferences the missing one.
+  WAYLAND_DISPLAY=wayland-quibly QT_QPA_PLATFORM=wayland QT_IM_MODULE=none start_app
   check "Wayland: the item registers with the watcher" session_wait 10 sh -c "test -n \"\$('$snihost' items)\""
   "$snihost" call Activate 0 0
   sleep 1
   check "Wayland: the application runs after opening its list" kill -0 "$app_pid"
   stop_app
+  # No notification server in this session: the one line that says so is expected.
+  sed -i '/^quibly: notifications unavailable, using the toast: /d' "$root/app.stderr"
   check "Wayland: no warnings on standard error" test ! -s "$root/app.stderr"
   [ -s "$root/app.stderr" ] && cat "$root/app.stderr"
   session_stop

@@ -102,8 +102,12 @@ private Q_SLOTS:
         QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(-30, 20));
         QVERIFY(!window.isVisible());
         QCOMPARE(dismissed.size(), 2);
-        // The tray click that caused this press must not reopen the list.
+        // The tray click that caused this press must not reopen the list; a click on the icon
+        // after a press elsewhere must.
+        const QPoint press = window.mapToGlobal(QPoint(-30, 20));
         QVERIFY(window.justDismissed());
+        QVERIFY(window.justDismissed(QRect(press - QPoint(5, 5), QSize(10, 10))));
+        QVERIFY(!window.justDismissed(QRect(press + QPoint(50, 50), QSize(10, 10))));
         QTRY_VERIFY(!window.justDismissed());
     }
 

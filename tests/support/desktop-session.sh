@@ -119,4 +119,5 @@ session_stop() {
   done
   session_pids=()
   rm -rf "$session_dir"
+  session_dir=$(mktemp -d)
 }

@@ -12,6 +12,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QTextStream>
@@ -127,7 +128,10 @@ int main(int argc, char *argv[])
                 return 0;
             }
         }
-        out << value.toString() << '\n';
+        if (value.userType() == qMetaTypeId<QDBusObjectPath>())
+            out << value.value<QDBusObjectPath>().path() << '\n';
+        else
+            out << value.toString() << '\n';
         return 0;
     }
     err << "snihost: unknown command\n";
