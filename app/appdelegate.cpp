@@ -295,9 +295,9 @@ void AppDelegate::openSettings()
         SettingsForm::Setup setup;
         setup.defaults = m_store->defaults();
         m_settingsForm = std::make_unique<SettingsForm>(setup);
-        // Recording a hot key must not fire the hot keys being recorded.
-        connect(m_settingsForm.get(), &SettingsForm::recordingChanged, this,
-                [this] { m_hotkeys->setSuspended(m_settingsForm->recording()); });
+        // Recording a hot key must not fire the hot keys being recorded; the recorders also show
+        // what the desktop refused or chose instead.
+        m_settingsForm->followHotkeys(m_hotkeys.get());
         QQmlComponent component(m_engine.get(), settingsUrl);
         std::unique_ptr<QObject> created(component.isReady() ? component.createWithInitialProperties(
                                              { { u"form"_s, QVariant::fromValue(m_settingsForm.get()) } })

@@ -3,6 +3,7 @@
 #include "appdelegate.h"
 #include "appidentity.h"
 #include "desktopbus.h"
+#include "maskedaccessible.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ int main(int argc, char *argv[])
     AppIdentity::apply();
     QApplication::setQuitOnLastWindowClosed(false);
     Translations::install();
+    // Before the first Qt Quick window: screen readers get the access key's mask, never the key.
+    MaskedAccessible::install();
     // The views are laid out for Fusion, which follows the desktop's palette.
     QQuickStyle::setStyle(u"Fusion"_s);
 
