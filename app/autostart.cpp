@@ -88,7 +88,7 @@ bool Autostart::isEnabled()
 
 QString Autostart::execValue(const QString &program)
 {
-    // Quoting rules of the Desktop Entry Specification: reserved characters need double
+    // Quoting rules of the freedesktop desktop-entry format: reserved characters need double
     // quotes, inside which " ` $ \ are escaped; then the string type escapes \ once more.
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
     QString arg = program;

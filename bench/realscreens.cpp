@@ -164,7 +164,7 @@ QImage render(const Look &l, const QString &body, int width, int minHeight, doub
 // Kyiv is UTC+2 until 29 March 2026: the screens are captured on Wednesday 11 March 2026 at 10:00 there.
 const QString kyiv = u"Europe/Kyiv"_s;
 
-struct Spec
+struct ScreenPlan
 {
     QString name, kind, language;
     Look look;
@@ -175,7 +175,7 @@ struct Spec
     int minHeight = 900;
 };
 
-Screen make(const Spec &s, double scale = 1.0, const QString &suffix = {})
+Screen make(const ScreenPlan &s, double scale = 1.0, const QString &suffix = {})
 {
     Screen out;
     out.name = s.name + suffix;
@@ -444,100 +444,102 @@ QString code(const Look &l, const QStringList &rows)
 
 QList<Screen> all()
 {
-    QList<Spec> specs;
+    QList<ScreenPlan> plans;
     const Look light = lightLook;
     const Look dark = darkLook();
 
-    specs << Spec { u"chat-team-browser"_s,
-                    u"chat"_s,
-                    u"en"_s,
-                    light,
-                    browser(light, u"design (Channel) - Acme"_s, u"https://acme.chat.example/client/design"_s,
-                            teamChat(light)),
-                    teamChatTasks,
-                    teamChatFurniture };
-    specs << Spec { u"chat-team-region"_s, u"chat"_s,         u"en"_s, light, teamChat(light),
-                    teamChatTasks,         teamChatFurniture, 1000,    0 };
-    specs << Spec { u"chat-family-uk"_s,
-                    u"messenger"_s,
-                    u"uk"_s,
-                    light,
-                    window(light, u"Родина – Месенджер"_s, {}, familyChat(light)),
-                    familyChatTasks,
-                    familyChatFurniture };
-    specs << Spec { u"chat-family-uk-dark"_s,
-                    u"messenger"_s,
-                    u"uk"_s,
-                    dark,
-                    window(dark, u"Родина – Месенджер"_s, {}, familyChat(dark)),
-                    familyChatTasks,
-                    familyChatFurniture };
-    specs << Spec { u"mail-action-items"_s,
-                    u"mail"_s,
-                    u"en"_s,
-                    light,
-                    browser(light, u"Inbox (24) - priya.shah@example.com - Mail"_s, u"https://mail.example.com/inbox"_s,
-                            mailEn(light)),
-                    { task(u"Update the onboarding guide"_s, u"2026-03-13"_s), task(u"Send the budget draft to Lena"_s),
-                      task(u"Book a room for the retro"_s) },
-                    { u"Compose"_s, u"Inbox 24"_s, u"Reply"_s, u"Forward"_s, u"Mark as unread"_s } };
-    specs << Spec { u"mail-uk"_s,
-                    u"mail"_s,
-                    u"uk"_s,
-                    light,
-                    browser(light, u"Вхідні (8) - Пошта"_s, u"https://mail.example.com/inbox"_s, mailUk(light)),
-                    { task(u"Оновити кошторис"_s, u"2026-03-13"_s), task(u"Надіслати фото кухні Андрію"_s),
-                      task(u"Замовити плитку для ванної"_s) },
-                    { u"Написати"_s, u"Відповісти"_s, u"Переслати"_s } };
-    specs << Spec { u"board-en"_s,
-                    u"board"_s,
-                    u"en"_s,
-                    light,
-                    browser(light, u"Website relaunch | Boards"_s, u"https://boards.example.com/b/relaunch"_s,
-                            u"<p style=\"margin:10px;font-size:18px\"><b>Website relaunch</b> &nbsp; %1</p>"_s.arg(
-                                span(light.muted, u"Board   Timeline   Calendar   Filter   Share"_s, 14))
-                                + boardEn(light)),
-                    boardEnTasks,
-                    { u"Choose a font pairing"_s, u"Set up analytics"_s, u"Content"_s, u"Timeline"_s } };
-    specs << Spec { u"board-en-region"_s,
-                    u"board"_s,
-                    u"en"_s,
-                    light,
-                    boardEn(light),
-                    boardEnTasks,
-                    { u"Choose a font pairing"_s, u"Content"_s },
-                    1100,
-                    0 };
-    specs << Spec { u"board-uk"_s,
-                    u"board"_s,
-                    u"uk"_s,
-                    light,
-                    browser(light, u"Ремонт квартири | Дошки"_s, u"https://boards.example.com/b/remont"_s,
-                            u"<p style=\"margin:10px;font-size:18px\"><b>Ремонт квартири</b></p>"_s + boardUk(light)),
-                    { task(u"Купити фарбу для стін"_s), task(u"Викликати електрика"_s, u"2026-03-14"_s),
-                      task(u"Замовити міжкімнатні двері"_s), task(u"Поклеїти шпалери у спальні"_s) },
-                    { u"Демонтувати стару плитку"_s, u"Вивезти сміття"_s, u"Покупки"_s } };
-    specs << Spec { u"issue-checklist"_s,
-                    u"issue"_s,
-                    u"en"_s,
-                    light,
-                    browser(light, u"Release checklist for 2.4 · Issue #1234"_s,
-                            u"https://code.example.org/quibly/quibly/issues/1234"_s, issue(light)),
-                    { task(u"Update the changelog"_s), task(u"Run the migration on staging"_s),
-                      task(u"Announce the release on the forum"_s) },
-                    { u"Bump the version number"_s, u"Close issue"_s, u"Comment"_s, u"Leave a comment"_s,
-                      u"Pull requests 7"_s } };
-    specs << Spec { u"issue-checklist-dark"_s,
-                    u"issue"_s,
-                    u"en"_s,
-                    dark,
-                    issue(dark),
-                    { task(u"Update the changelog"_s), task(u"Run the migration on staging"_s),
-                      task(u"Announce the release on the forum"_s) },
-                    { u"Bump the version number"_s, u"Close issue"_s },
-                    1200,
-                    0 };
-    specs << Spec {
+    plans << ScreenPlan { u"chat-team-browser"_s,
+                          u"chat"_s,
+                          u"en"_s,
+                          light,
+                          browser(light, u"design (Channel) - Acme"_s, u"https://acme.chat.example/client/design"_s,
+                                  teamChat(light)),
+                          teamChatTasks,
+                          teamChatFurniture };
+    plans << ScreenPlan { u"chat-team-region"_s, u"chat"_s,         u"en"_s, light, teamChat(light),
+                          teamChatTasks,         teamChatFurniture, 1000,    0 };
+    plans << ScreenPlan { u"chat-family-uk"_s,
+                          u"messenger"_s,
+                          u"uk"_s,
+                          light,
+                          window(light, u"Родина – Месенджер"_s, {}, familyChat(light)),
+                          familyChatTasks,
+                          familyChatFurniture };
+    plans << ScreenPlan { u"chat-family-uk-dark"_s,
+                          u"messenger"_s,
+                          u"uk"_s,
+                          dark,
+                          window(dark, u"Родина – Месенджер"_s, {}, familyChat(dark)),
+                          familyChatTasks,
+                          familyChatFurniture };
+    plans << ScreenPlan { u"mail-action-items"_s,
+                          u"mail"_s,
+                          u"en"_s,
+                          light,
+                          browser(light, u"Inbox (24) - priya.shah@example.com - Mail"_s,
+                                  u"https://mail.example.com/inbox"_s, mailEn(light)),
+                          { task(u"Update the onboarding guide"_s, u"2026-03-13"_s),
+                            task(u"Send the budget draft to Lena"_s), task(u"Book a room for the retro"_s) },
+                          { u"Compose"_s, u"Inbox 24"_s, u"Reply"_s, u"Forward"_s, u"Mark as unread"_s } };
+    plans << ScreenPlan { u"mail-uk"_s,
+                          u"mail"_s,
+                          u"uk"_s,
+                          light,
+                          browser(light, u"Вхідні (8) - Пошта"_s, u"https://mail.example.com/inbox"_s, mailUk(light)),
+                          { task(u"Оновити кошторис"_s, u"2026-03-13"_s), task(u"Надіслати фото кухні Андрію"_s),
+                            task(u"Замовити плитку для ванної"_s) },
+                          { u"Написати"_s, u"Відповісти"_s, u"Переслати"_s } };
+    plans << ScreenPlan { u"board-en"_s,
+                          u"board"_s,
+                          u"en"_s,
+                          light,
+                          browser(
+                              light, u"Website relaunch | Boards"_s, u"https://boards.example.com/b/relaunch"_s,
+                              u"<p style=\"margin:10px;font-size:18px\"><b>Website relaunch</b> &nbsp; %1</p>"_s.arg(
+                                  span(light.muted, u"Board   Timeline   Calendar   Filter   Share"_s, 14))
+                                  + boardEn(light)),
+                          boardEnTasks,
+                          { u"Choose a font pairing"_s, u"Set up analytics"_s, u"Content"_s, u"Timeline"_s } };
+    plans << ScreenPlan { u"board-en-region"_s,
+                          u"board"_s,
+                          u"en"_s,
+                          light,
+                          boardEn(light),
+                          boardEnTasks,
+                          { u"Choose a font pairing"_s, u"Content"_s },
+                          1100,
+                          0 };
+    plans << ScreenPlan { u"board-uk"_s,
+                          u"board"_s,
+                          u"uk"_s,
+                          light,
+                          browser(light, u"Ремонт квартири | Дошки"_s, u"https://boards.example.com/b/remont"_s,
+                                  u"<p style=\"margin:10px;font-size:18px\"><b>Ремонт квартири</b></p>"_s
+                                      + boardUk(light)),
+                          { task(u"Купити фарбу для стін"_s), task(u"Викликати електрика"_s, u"2026-03-14"_s),
+                            task(u"Замовити міжкімнатні двері"_s), task(u"Поклеїти шпалери у спальні"_s) },
+                          { u"Демонтувати стару плитку"_s, u"Вивезти сміття"_s, u"Покупки"_s } };
+    plans << ScreenPlan { u"issue-checklist"_s,
+                          u"issue"_s,
+                          u"en"_s,
+                          light,
+                          browser(light, u"Release checklist for 2.4 · Issue #1234"_s,
+                                  u"https://code.example.org/quibly/quibly/issues/1234"_s, issue(light)),
+                          { task(u"Update the changelog"_s), task(u"Run the migration on staging"_s),
+                            task(u"Announce the release on the forum"_s) },
+                          { u"Bump the version number"_s, u"Close issue"_s, u"Comment"_s, u"Leave a comment"_s,
+                            u"Pull requests 7"_s } };
+    plans << ScreenPlan { u"issue-checklist-dark"_s,
+                          u"issue"_s,
+                          u"en"_s,
+                          dark,
+                          issue(dark),
+                          { task(u"Update the changelog"_s), task(u"Run the migration on staging"_s),
+                            task(u"Announce the release on the forum"_s) },
+                          { u"Bump the version number"_s, u"Close issue"_s },
+                          1200,
+                          0 };
+    plans << ScreenPlan {
         u"notes-dark-en"_s,
         u"notes"_s,
         u"en"_s,
@@ -551,135 +553,138 @@ QList<Screen> all()
           task(u"Buy a birthday card for Sam"_s) },
         { u"Renew the parking permit"_s, u"Call the dentist"_s, u"Trip ideas"_s }
     };
-    specs << Spec { u"notes-dark-uk"_s,
-                    u"notes"_s,
-                    u"uk"_s,
-                    dark,
-                    window(dark, u"Нотатки"_s, {},
-                           notes(dark, { u"!Нотатки"_s, u"Справи"_s, u"Ідеї для відпустки"_s, u"Рецепти"_s },
-                                 u"Справи"_s, u"Зробити:"_s,
-                                 { u"Купити лампочки"_s, u"Записатися до перукаря"_s, u"Полити квіти"_s },
-                                 u"Зроблено:"_s, { u"Оплатити інтернет"_s, u"Віднести куртку в ремонт"_s })),
-                    { task(u"Купити лампочки"_s), task(u"Записатися до перукаря"_s), task(u"Полити квіти"_s) },
-                    { u"Оплатити інтернет"_s, u"Віднести куртку в ремонт"_s } };
+    plans << ScreenPlan { u"notes-dark-uk"_s,
+                          u"notes"_s,
+                          u"uk"_s,
+                          dark,
+                          window(dark, u"Нотатки"_s, {},
+                                 notes(dark, { u"!Нотатки"_s, u"Справи"_s, u"Ідеї для відпустки"_s, u"Рецепти"_s },
+                                       u"Справи"_s, u"Зробити:"_s,
+                                       { u"Купити лампочки"_s, u"Записатися до перукаря"_s, u"Полити квіти"_s },
+                                       u"Зроблено:"_s, { u"Оплатити інтернет"_s, u"Віднести куртку в ремонт"_s })),
+                          { task(u"Купити лампочки"_s), task(u"Записатися до перукаря"_s), task(u"Полити квіти"_s) },
+                          { u"Оплатити інтернет"_s, u"Віднести куртку в ремонт"_s } };
     Look mono = dark;
     mono.size = 12;
     mono.font = u"DejaVu Sans Mono"_s;
-    specs << Spec { u"terminal-todotxt"_s,
-                    u"terminal"_s,
-                    u"en"_s,
-                    mono,
-                    terminal(mono, u"anna@laptop: ~"_s,
-                             { u"anna@laptop:~$ ls"_s, u"Documents  Downloads  notes.md  todo.txt"_s,
-                               u"anna@laptop:~$ cat todo.txt"_s,
-                               u"(A) Call the plumber about the leak due:2026-03-12"_s,
-                               u"(B) Renew the car insurance +car"_s, u"x 2026-03-09 Pay the electricity bill"_s,
-                               u"Email the landlord about the heating @home"_s, u"x 2026-03-10 Buy printer ink"_s,
-                               u"anna@laptop:~$ "_s }),
-                    { task(u"Call the plumber about the leak"_s, u"2026-03-12"_s, u"high"_s),
-                      task(u"Renew the car insurance"_s), task(u"Email the landlord about the heating"_s) },
-                    { u"Documents Downloads notes.md todo.txt"_s, u"Pay the electricity bill"_s, u"Buy printer ink"_s },
-                    900,
-                    0 };
-    specs << Spec { u"terminal-todotxt-uk"_s,
-                    u"terminal"_s,
-                    u"uk"_s,
-                    mono,
-                    terminal(mono, u"olia@desktop: ~"_s,
-                             { u"olia@desktop:~$ cat todo.txt"_s, u"(A) Подати декларацію due:2026-03-13"_s,
-                               u"Записати дитину до лікаря @телефон"_s, u"x 2026-03-08 Купити квитки на потяг"_s,
-                               u"Повернути борг Максиму"_s, u"olia@desktop:~$ "_s }),
-                    { task(u"Подати декларацію"_s, u"2026-03-13"_s, u"high"_s), task(u"Записати дитину до лікаря"_s),
-                      task(u"Повернути борг Максиму"_s) },
-                    { u"Купити квитки на потяг"_s },
-                    900,
-                    0 };
+    plans << ScreenPlan {
+        u"terminal-todotxt"_s,
+        u"terminal"_s,
+        u"en"_s,
+        mono,
+        terminal(mono, u"anna@laptop: ~"_s,
+                 { u"anna@laptop:~$ ls"_s, u"Documents  Downloads  notes.md  todo.txt"_s,
+                   u"anna@laptop:~$ cat todo.txt"_s, u"(A) Call the plumber about the leak due:2026-03-12"_s,
+                   u"(B) Renew the car insurance +car"_s, u"x 2026-03-09 Pay the electricity bill"_s,
+                   u"Email the landlord about the heating @home"_s, u"x 2026-03-10 Buy printer ink"_s,
+                   u"anna@laptop:~$ "_s }),
+        { task(u"Call the plumber about the leak"_s, u"2026-03-12"_s, u"high"_s), task(u"Renew the car insurance"_s),
+          task(u"Email the landlord about the heating"_s) },
+        { u"Documents Downloads notes.md todo.txt"_s, u"Pay the electricity bill"_s, u"Buy printer ink"_s },
+        900,
+        0
+    };
+    plans << ScreenPlan { u"terminal-todotxt-uk"_s,
+                          u"terminal"_s,
+                          u"uk"_s,
+                          mono,
+                          terminal(mono, u"olia@desktop: ~"_s,
+                                   { u"olia@desktop:~$ cat todo.txt"_s, u"(A) Подати декларацію due:2026-03-13"_s,
+                                     u"Записати дитину до лікаря @телефон"_s, u"x 2026-03-08 Купити квитки на потяг"_s,
+                                     u"Повернути борг Максиму"_s, u"olia@desktop:~$ "_s }),
+                          { task(u"Подати декларацію"_s, u"2026-03-13"_s, u"high"_s),
+                            task(u"Записати дитину до лікаря"_s), task(u"Повернути борг Максиму"_s) },
+                          { u"Купити квитки на потяг"_s },
+                          900,
+                          0 };
     Look monoLight = light;
     monoLight.size = 14;
-    specs << Spec { u"editor-errands"_s,
-                    u"editor"_s,
-                    u"en"_s,
-                    light,
-                    editor(light, u"errands.txt"_s,
-                           { u"Errands"_s, u"- pick up the parcel from the post office"_s, u"- buy stamps"_s,
-                             u"- get the bike fixed before Saturday"_s, QString(), u"Done:"_s,
-                             u"- pay the water bill"_s, u"- return the drill to Tom"_s },
-                           u"Plain Text ▾   Tab Width: 8 ▾   Ln 9, Col 1   INS"_s),
-                    { task(u"Pick up the parcel from the post office"_s), task(u"Buy stamps"_s),
-                      task(u"Get the bike fixed"_s, u"2026-03-14"_s) },
-                    { u"Pay the water bill"_s, u"Return the drill to Tom"_s, u"Save"_s } };
-    specs << Spec { u"editor-errands-uk"_s,
-                    u"editor"_s,
-                    u"uk"_s,
-                    light,
-                    editor(light, u"справи.txt"_s,
-                           { u"Справи на тиждень"_s, u"- забрати довідку з поліклініки"_s,
-                             u"- купити подарунок для Олі"_s, u"- поміняти шини до суботи"_s, QString(), u"Зроблено:"_s,
-                             u"- сплатити за газ"_s, u"- віддати ключі сусідці"_s },
-                           u"Звичайний текст ▾   Рд 9, Стп 1"_s),
-                    { task(u"Забрати довідку з поліклініки"_s), task(u"Купити подарунок для Олі"_s),
-                      task(u"Поміняти шини"_s, u"2026-03-14"_s) },
-                    { u"Сплатити за газ"_s, u"Віддати ключі сусідці"_s } };
-    specs << Spec { u"sheet-tasks"_s,
-                    u"sheet"_s,
-                    u"en"_s,
-                    light,
-                    window(light, u"Office move.xlsx - Spreadsheet"_s, {},
-                           sheet(light, { u"Task"_s, u"Owner"_s, u"Due"_s, u"Status"_s },
-                                 { { u"Order new laptops"_s, u"Dmytro"_s, u"2026-03-13"_s, u"Open"_s },
-                                   { u"Renew the domain"_s, u"Anna"_s, u"Mar 16"_s, u"In progress"_s },
-                                   { u"Update the price list"_s, u"Olha"_s, u""_s, u"Done"_s },
-                                   { u"Plan the team offsite"_s, u"Taras"_s, u""_s, u"Open"_s },
-                                   { u"Sign the lease"_s, u"Anna"_s, u"2026-03-02"_s, u"Done"_s } },
-                                 u"Sheet1   Sheet2   +"_s)),
-                    { task(u"Order new laptops"_s, u"2026-03-13"_s), task(u"Renew the domain"_s, u"2026-03-16"_s),
-                      task(u"Plan the team offsite"_s) },
-                    { u"Update the price list"_s, u"Sign the lease"_s, u"Owner"_s, u"Sheet1 Sheet2"_s } };
-    specs << Spec { u"sheet-tasks-uk"_s,
-                    u"sheet"_s,
-                    u"uk"_s,
-                    light,
-                    window(light, u"Дача.ods - Таблиця"_s, {},
-                           sheet(light, { u"Завдання"_s, u"Хто"_s, u"Термін"_s, u"Статус"_s },
-                                 { { u"Полагодити паркан"_s, u"Тато"_s, u"14.03"_s, u"Відкрито"_s },
-                                   { u"Купити насіння томатів"_s, u"Мама"_s, u""_s, u"Відкрито"_s },
-                                   { u"Прибрати в сараї"_s, u"Ігор"_s, u""_s, u"Зроблено"_s } },
-                                 u"Аркуш1   +"_s)),
-                    { task(u"Полагодити паркан"_s, u"2026-03-14"_s), task(u"Купити насіння томатів"_s) },
-                    { u"Прибрати в сараї"_s } };
-    specs << Spec { u"code-todos"_s,
-                    u"code"_s,
-                    u"en"_s,
-                    dark,
-                    code(dark,
-                         { u"void Upload::start()"_s, u"{"_s,
-                           u"    // TODO: retry the upload when the network comes back"_s,
-                           u"    int attempts = 0; // TODO handle timeouts"_s, u"    m_reply = send(m_file);"_s,
-                           u"    // FIXME: remove the legacy parser"_s, u"    connect(m_reply, &Reply::done,"_s,
-                           u"            this, &Upload::finish);"_s, u"}"_s }),
-                    { task(u"Retry the upload when the network comes back"_s), task(u"Handle timeouts"_s),
-                      task(u"Remove the legacy parser"_s) },
-                    { u"upload.cpp"_s, u"README.md"_s, u"EXPLORER"_s } };
-    specs << Spec { u"calendar-tasks"_s,
-                    u"calendar"_s,
-                    u"en"_s,
-                    light,
-                    window(light, u"Calendar"_s, {},
-                           u"<table width=\"100%\" cellspacing=\"0\" cellpadding=\"12\"><tr><td valign=\"top\">"
-                           u"<p style=\"font-size:20px\"><b>March 2026</b> &nbsp; %1</p>"
-                           u"<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"8\" "
-                           u"style=\"border-color:#d0d3d8\"><tr><td>Mon 9</td><td>Tue 10</td><td>Wed 11</td>"
-                           u"<td>Thu 12</td><td>Fri 13</td></tr><tr><td>Standup 9:30</td><td>Lunch with Ira</td>"
-                           u"<td>Dentist 16:00</td><td>Design review</td><td>Team drinks</td></tr>"
-                           u"<tr><td height=\"300\"></td><td></td><td></td><td></td><td></td></tr></table></td>"
-                           u"<td width=\"300\" valign=\"top\" bgcolor=\"%2\"><p><b>Tasks</b></p>%3</td></tr></table>"_s
-                               .arg(span(light.muted, u"Today   Week   Month"_s), light.side,
-                                    checkList({ { false, u"Submit the expense report by Friday"_s },
-                                                { false, u"Buy a gift for Olya"_s },
-                                                { true, u"Call the bank"_s } }))),
-                    { task(u"Submit the expense report"_s, u"2026-03-13"_s), task(u"Buy a gift for Olya"_s) },
-                    { u"Standup"_s, u"Lunch with Ira"_s, u"Dentist"_s, u"Call the bank"_s } };
-    specs << Spec {
+    plans << ScreenPlan { u"editor-errands"_s,
+                          u"editor"_s,
+                          u"en"_s,
+                          light,
+                          editor(light, u"errands.txt"_s,
+                                 { u"Errands"_s, u"- pick up the parcel from the post office"_s, u"- buy stamps"_s,
+                                   u"- get the bike fixed before Saturday"_s, QString(), u"Done:"_s,
+                                   u"- pay the water bill"_s, u"- return the drill to Tom"_s },
+                                 u"Plain Text ▾   Tab Width: 8 ▾   Ln 9, Col 1   INS"_s),
+                          { task(u"Pick up the parcel from the post office"_s), task(u"Buy stamps"_s),
+                            task(u"Get the bike fixed"_s, u"2026-03-14"_s) },
+                          { u"Pay the water bill"_s, u"Return the drill to Tom"_s, u"Save"_s } };
+    plans << ScreenPlan { u"editor-errands-uk"_s,
+                          u"editor"_s,
+                          u"uk"_s,
+                          light,
+                          editor(light, u"справи.txt"_s,
+                                 { u"Справи на тиждень"_s, u"- забрати довідку з поліклініки"_s,
+                                   u"- купити подарунок для Олі"_s, u"- поміняти шини до суботи"_s, QString(),
+                                   u"Зроблено:"_s, u"- сплатити за газ"_s, u"- віддати ключі сусідці"_s },
+                                 u"Звичайний текст ▾   Рд 9, Стп 1"_s),
+                          { task(u"Забрати довідку з поліклініки"_s), task(u"Купити подарунок для Олі"_s),
+                            task(u"Поміняти шини"_s, u"2026-03-14"_s) },
+                          { u"Сплатити за газ"_s, u"Віддати ключі сусідці"_s } };
+    plans << ScreenPlan { u"sheet-tasks"_s,
+                          u"sheet"_s,
+                          u"en"_s,
+                          light,
+                          window(light, u"Office move.xlsx - Spreadsheet"_s, {},
+                                 sheet(light, { u"Task"_s, u"Owner"_s, u"Due"_s, u"Status"_s },
+                                       { { u"Order new laptops"_s, u"Dmytro"_s, u"2026-03-13"_s, u"Open"_s },
+                                         { u"Renew the domain"_s, u"Anna"_s, u"Mar 16"_s, u"In progress"_s },
+                                         { u"Update the price list"_s, u"Olha"_s, u""_s, u"Done"_s },
+                                         { u"Plan the team offsite"_s, u"Taras"_s, u""_s, u"Open"_s },
+                                         { u"Sign the lease"_s, u"Anna"_s, u"2026-03-02"_s, u"Done"_s } },
+                                       u"Sheet1   Sheet2   +"_s)),
+                          { task(u"Order new laptops"_s, u"2026-03-13"_s), task(u"Renew the domain"_s, u"2026-03-16"_s),
+                            task(u"Plan the team offsite"_s) },
+                          { u"Update the price list"_s, u"Sign the lease"_s, u"Owner"_s, u"Sheet1 Sheet2"_s } };
+    plans << ScreenPlan { u"sheet-tasks-uk"_s,
+                          u"sheet"_s,
+                          u"uk"_s,
+                          light,
+                          window(light, u"Дача.ods - Таблиця"_s, {},
+                                 sheet(light, { u"Завдання"_s, u"Хто"_s, u"Термін"_s, u"Статус"_s },
+                                       { { u"Полагодити паркан"_s, u"Тато"_s, u"14.03"_s, u"Відкрито"_s },
+                                         { u"Купити насіння томатів"_s, u"Мама"_s, u""_s, u"Відкрито"_s },
+                                         { u"Прибрати в сараї"_s, u"Ігор"_s, u""_s, u"Зроблено"_s } },
+                                       u"Аркуш1   +"_s)),
+                          { task(u"Полагодити паркан"_s, u"2026-03-14"_s), task(u"Купити насіння томатів"_s) },
+                          { u"Прибрати в сараї"_s } };
+    plans << ScreenPlan { u"code-todos"_s,
+                          u"code"_s,
+                          u"en"_s,
+                          dark,
+                          code(dark,
+                               { u"void Upload::start()"_s, u"{"_s,
+                                 u"    // TODO: retry the upload when the network comes back"_s,
+                                 u"    int attempts = 0; // TODO handle timeouts"_s, u"    m_reply = send(m_file);"_s,
+                                 u"    // FIXME: remove the legacy parser"_s, u"    connect(m_reply, &Reply::done,"_s,
+                                 u"            this, &Upload::finish);"_s, u"}"_s }),
+                          { task(u"Retry the upload when the network comes back"_s), task(u"Handle timeouts"_s),
+                            task(u"Remove the legacy parser"_s) },
+                          { u"upload.cpp"_s, u"README.md"_s, u"EXPLORER"_s } };
+    plans << ScreenPlan {
+        u"calendar-tasks"_s,
+        u"calendar"_s,
+        u"en"_s,
+        light,
+        window(light, u"Calendar"_s, {},
+               u"<table width=\"100%\" cellspacing=\"0\" cellpadding=\"12\"><tr><td valign=\"top\">"
+               u"<p style=\"font-size:20px\"><b>March 2026</b> &nbsp; %1</p>"
+               u"<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"8\" "
+               u"style=\"border-color:#d0d3d8\"><tr><td>Mon 9</td><td>Tue 10</td><td>Wed 11</td>"
+               u"<td>Thu 12</td><td>Fri 13</td></tr><tr><td>Standup 9:30</td><td>Lunch with Ira</td>"
+               u"<td>Dentist 16:00</td><td>Design review</td><td>Team drinks</td></tr>"
+               u"<tr><td height=\"300\"></td><td></td><td></td><td></td><td></td></tr></table></td>"
+               u"<td width=\"300\" valign=\"top\" bgcolor=\"%2\"><p><b>Tasks</b></p>%3</td></tr></table>"_s.arg(
+                   span(light.muted, u"Today   Week   Month"_s), light.side,
+                   checkList({ { false, u"Submit the expense report by Friday"_s },
+                               { false, u"Buy a gift for Olya"_s },
+                               { true, u"Call the bank"_s } }))),
+        { task(u"Submit the expense report"_s, u"2026-03-13"_s), task(u"Buy a gift for Olya"_s) },
+        { u"Standup"_s, u"Lunch with Ira"_s, u"Dentist"_s, u"Call the bank"_s }
+    };
+    plans << ScreenPlan {
         u"form-signup"_s,
         u"form"_s,
         u"en"_s,
@@ -700,23 +705,23 @@ QList<Screen> all()
         {},
         { u"Send me the newsletter"_s, u"I have read the privacy notice"_s, u"Create account"_s, u"Full name"_s }
     };
-    specs << Spec { u"form-uk"_s,
-                    u"form"_s,
-                    u"uk"_s,
-                    light,
-                    browser(light, u"Реєстрація"_s, u"https://shop.example.ua/register"_s,
-                            u"<table width=\"520\" align=\"center\" cellpadding=\"8\"><tr><td>"
-                            u"<p style=\"font-size:24px\"><b>Реєстрація</b></p><p>Ім'я та прізвище</p>"
-                            u"<table width=\"100%\" border=\"1\" cellpadding=\"6\" cellspacing=\"0\"><tr><td>"
-                            u"Олена Бондар</td></tr></table><p>Телефон</p><table width=\"100%\" border=\"1\" "
-                            u"cellpadding=\"6\" cellspacing=\"0\"><tr><td>+380 67 123 45 67</td></tr></table>"_s
-                                + checkList({ { false, u"Надсилати мені новини та знижки"_s },
-                                              { true, u"Погоджуюся з умовами використання"_s } })
-                                + u"<table cellpadding=\"10\" bgcolor=\"#2f6feb\"><tr><td style=\"color:#fff\">"
-                                  u"Зареєструватися</td></tr></table></td></tr></table>"_s),
-                    {},
-                    { u"Надсилати мені новини та знижки"_s, u"Зареєструватися"_s } };
-    specs << Spec {
+    plans << ScreenPlan { u"form-uk"_s,
+                          u"form"_s,
+                          u"uk"_s,
+                          light,
+                          browser(light, u"Реєстрація"_s, u"https://shop.example.ua/register"_s,
+                                  u"<table width=\"520\" align=\"center\" cellpadding=\"8\"><tr><td>"
+                                  u"<p style=\"font-size:24px\"><b>Реєстрація</b></p><p>Ім'я та прізвище</p>"
+                                  u"<table width=\"100%\" border=\"1\" cellpadding=\"6\" cellspacing=\"0\"><tr><td>"
+                                  u"Олена Бондар</td></tr></table><p>Телефон</p><table width=\"100%\" border=\"1\" "
+                                  u"cellpadding=\"6\" cellspacing=\"0\"><tr><td>+380 67 123 45 67</td></tr></table>"_s
+                                      + checkList({ { false, u"Надсилати мені новини та знижки"_s },
+                                                    { true, u"Погоджуюся з умовами використання"_s } })
+                                      + u"<table cellpadding=\"10\" bgcolor=\"#2f6feb\"><tr><td style=\"color:#fff\">"
+                                        u"Зареєструватися</td></tr></table></td></tr></table>"_s),
+                          {},
+                          { u"Надсилати мені новини та знижки"_s, u"Зареєструватися"_s } };
+    plans << ScreenPlan {
         u"meeting-notes"_s,
         u"notes"_s,
         u"en"_s,
@@ -733,43 +738,44 @@ QList<Screen> all()
         { task(u"Draft the Q2 roadmap"_s, u"2026-03-13"_s), task(u"Collect feedback from the pilot users"_s) },
         { u"We will move the standup to 9:30"_s, u"The budget stays as it is"_s, u"Attendees"_s }
     };
-    specs << Spec { u"numbered-doc"_s,
-                    u"notes"_s,
-                    u"en"_s,
-                    light,
-                    window(
-                        light, u"Moving checklist - Docs"_s, {},
-                        u"<table width=\"800\" align=\"center\" cellpadding=\"30\"><tr><td>"
-                        u"<p style=\"font-size:24px\"><b>Checklist for the move</b></p>"_s
-                            + bullets({ u"Cancel the internet contract"_s, u"Order packing boxes"_s,
-                                        u"Forward the mail to the new address"_s, u"Book the movers for Saturday"_s },
-                                      u"ol"_s)
-                            + u"<p>The new flat is ready from 20 March.</p></td></tr></table>"_s),
-                    { task(u"Cancel the internet contract"_s), task(u"Order packing boxes"_s),
-                      task(u"Forward the mail to the new address"_s), task(u"Book the movers"_s, u"2026-03-14"_s) },
-                    { u"The new flat is ready"_s } };
-    specs << Spec { u"announcement"_s,
-                    u"chat"_s,
-                    u"en"_s,
-                    light,
-                    sided(light, { u"!Channels"_s, u"# announcements"_s, u"# random"_s },
-                          message(light, u"Office Team"_s, u"9:02 AM"_s,
-                                  u"The office will be closed on Friday 13 March for maintenance."_s)
-                              + message(light, u"Office Team"_s, u"9:03 AM"_s,
-                                        u"Parking passes for April are now available at the front desk."_s)),
-                    {},
-                    { u"The office will be closed"_s },
-                    1100,
-                    500 };
+    plans << ScreenPlan {
+        u"numbered-doc"_s,
+        u"notes"_s,
+        u"en"_s,
+        light,
+        window(light, u"Moving checklist - Docs"_s, {},
+               u"<table width=\"800\" align=\"center\" cellpadding=\"30\"><tr><td>"
+               u"<p style=\"font-size:24px\"><b>Checklist for the move</b></p>"_s
+                   + bullets({ u"Cancel the internet contract"_s, u"Order packing boxes"_s,
+                               u"Forward the mail to the new address"_s, u"Book the movers for Saturday"_s },
+                             u"ol"_s)
+                   + u"<p>The new flat is ready from 20 March.</p></td></tr></table>"_s),
+        { task(u"Cancel the internet contract"_s), task(u"Order packing boxes"_s),
+          task(u"Forward the mail to the new address"_s), task(u"Book the movers"_s, u"2026-03-14"_s) },
+        { u"The new flat is ready"_s }
+    };
+    plans << ScreenPlan { u"announcement"_s,
+                          u"chat"_s,
+                          u"en"_s,
+                          light,
+                          sided(light, { u"!Channels"_s, u"# announcements"_s, u"# random"_s },
+                                message(light, u"Office Team"_s, u"9:02 AM"_s,
+                                        u"The office will be closed on Friday 13 March for maintenance."_s)
+                                    + message(light, u"Office Team"_s, u"9:03 AM"_s,
+                                              u"Parking passes for April are now available at the front desk."_s)),
+                          {},
+                          { u"The office will be closed"_s },
+                          1100,
+                          500 };
 
     QList<Screen> screens;
-    for (const Spec &s : specs)
+    for (const ScreenPlan &s : plans)
         screens << make(s);
     // The same windows on high-density screens.
     for (const QString &name :
          { u"chat-team-browser"_s, u"chat-family-uk"_s, u"mail-action-items"_s, u"board-en"_s, u"issue-checklist"_s,
            u"notes-dark-en"_s, u"terminal-todotxt"_s, u"sheet-tasks"_s, u"code-todos"_s, u"editor-errands"_s }) {
-        for (const Spec &s : specs) {
+        for (const ScreenPlan &s : plans) {
             if (s.name == name)
                 screens << make(s, 2.0, u"@2x"_s);
         }
