@@ -20,6 +20,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSslKey>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
