@@ -47,10 +47,11 @@ void detach(QCoro::Task<> task)
 const QUrl popoverUrl { u"qrc:/qt/qml/Quibly/Views/Popover.qml"_s };
 const QUrl settingsUrl { u"qrc:/qt/qml/Quibly/Views/SettingsView.qml"_s };
 
-Store::Setup storeSetup(Notifier *notifier)
+Store::Setup storeSetup(Notifier *notifier, QNetworkAccessManager *session)
 {
     Store::Setup setup;
     setup.notifier = notifier;
+    setup.session = session;
     return setup;
 }
 
@@ -61,13 +62,15 @@ constexpr auto trayPollInterval = std::chrono::seconds(2);
 constexpr auto relaunchDelay = std::chrono::seconds(2);
 } // namespace
 
-AppDelegate::AppDelegate(QObject *parent)
+AppDelegate::AppDelegate(Setup setup, QObject *parent)
     : QObject(parent)
     , m_notifier(std::make_unique<DesktopNotifier>())
-    , m_store(std::make_unique<Store>(storeSetup(m_notifier.get())))
+    , m_store(std::make_unique<Store>(storeSetup(m_notifier.get(), setup.session)))
     , m_capturer(std::make_unique<Capturer>(m_notifier.get()))
-    , m_hotkeys(std::make_unique<HotkeyCenter>())
+    , m_hotkeys(setup.hotkeys ? std::make_unique<HotkeyCenter>(std::move(setup.hotkeys))
+                              : std::make_unique<HotkeyCenter>())
     , m_trayHost(std::make_unique<TrayHost>())
+    , m_session(setup.session)
 {
     m_midnight.setSingleShot(true);
     m_midnight.setTimerType(Qt::VeryCoarseTimer);
@@ -81,6 +84,10 @@ AppDelegate::AppDelegate(QObject *parent)
             trayChanged();
     });
 }
+
+AppDelegate::AppDelegate(QObject *parent)
+    : AppDelegate(Setup {}, parent)
+{ }
 
 AppDelegate::~AppDelegate()
 {
@@ -294,6 +301,7 @@ void AppDelegate::openSettings()
         ensurePopover(); // the engine and the Store singleton
         SettingsForm::Setup setup;
         setup.defaults = m_store->defaults();
+        setup.session = m_session;
         m_settingsForm = std::make_unique<SettingsForm>(setup);
         // Recording a hot key must not fire the hot keys being recorded; the recorders also show
         // what the desktop refused or chose instead.

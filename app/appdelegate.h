@@ -3,6 +3,7 @@
 #pragma once
 
 #include "hotkey.h"
+#include "platform/hotkeybackend.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -24,6 +25,7 @@ class ListActions;
 class SettingsForm;
 class PopoverWindow;
 class QMenu;
+class QNetworkAccessManager;
 class QQmlEngine;
 class QQuickWindow;
 class QWindow;
@@ -41,7 +43,16 @@ class AppDelegate : public QObject
 {
     Q_OBJECT
 public:
+    /*! What the application works with. Empty members mean the real thing. */
+    struct Setup
+    {
+        /*! The network session of the Store and the settings' check; the owner ends its requests at quit. */
+        QNetworkAccessManager *session = nullptr;
+        std::unique_ptr<HotkeyBackend> hotkeys; //!< the mechanism of this session
+    };
+
     explicit AppDelegate(QObject *parent = nullptr);
+    explicit AppDelegate(Setup setup, QObject *parent = nullptr);
     ~AppDelegate() override;
 
     /*! Builds the icon and the list, subscribes to the tasks, starts the Store and the hot keys. Call once. */
@@ -110,6 +121,7 @@ private:
     std::unique_ptr<QQuickWindow> m_settingsWindow;
     QPointer<ListActions> m_listActions;
     QPointer<DesktopBus> m_bus;
+    QNetworkAccessManager *m_session = nullptr;
     std::optional<std::pair<Hotkey, Hotkey>> m_registered;
     std::vector<std::unique_ptr<ImageWindow>> m_imageWindows;
     QTimer m_midnight;
