@@ -189,35 +189,6 @@ private Q_SLOTS:
         QCOMPARE(ids(queue.pending()), list("c b a x y"));
     }
 
-    // Files in the queue that are no capture are skipped and left alone; a record whose id is not
-    // its file name (or names a place outside the queue) is never uploaded nor deleted.
-    void notACapture()
-    {
-        const CaptureQueue queue(m_dir);
-        QVERIFY(queue.enqueue("png", item(u"good"_s, 0)).ok());
-        QVERIFY(writeFile(m_dir + u"/broken.json"_s, "{\"id\":"));
-        QVERIFY(writeFile(m_dir + u"/partial.json"_s, R"({"id":"partial","timeZone":"UTC","language":"en"})"));
-        QVERIFY(writeFile(m_dir + u"/tmp.json.a1b2c3"_s, item(u"tmp"_s, 0).toFileJson()));
-        QVERIFY(writeFile(m_dir + u"/.json"_s, item(u"hidden"_s, 0).toFileJson()));
-        QVERIFY(QDir(m_dir).mkdir(u"folder.json"_s));
-        QVERIFY(writeFile(m_dir + u"/.dot.json"_s, item(u"dot"_s, 1).toFileJson()));
-        QVERIFY(writeFile(m_dir + u"/outer.json"_s, item(u"inner"_s, 0).toFileJson()));
-        QVERIFY(writeFile(m_dir + u"/outer.png"_s, "png"));
-        QVERIFY(writeFile(m_dir + u"/evil.json"_s, item(u"../victim"_s, 1).toFileJson()));
-        QVERIFY(writeFile(m_root->filePath(u"Quibly/victim.json"_s), item(u"victim"_s, 1).toFileJson()));
-        QVERIFY(writeFile(m_root->filePath(u"Quibly/victim.png"_s), "secret"));
-        QCOMPARE(ids(queue.pending()), (QStringList { u"good"_s, u"inner"_s, u"dot"_s, u"../victim"_s }));
-
-        ScriptedUpload upload { list("ok ok ok ok") };
-        const CaptureQueue::Drained drained = drain(queue, upload.function());
-        QCOMPARE(upload.calls, QStringList { u"good"_s });
-        QVERIFY(drained.rejected.isEmpty());
-        for (const QString &name :
-             { u"broken.json"_s, u".dot.json"_s, u"evil.json"_s, u"outer.json"_s, u"outer.png"_s })
-            QVERIFY2(QFile::exists(m_dir + u'/' + name), qPrintable(name)); // left for a person to look at
-        QVERIFY(QFile::exists(m_root->filePath(u"Quibly/victim.png"_s)));
-    }
-
     void drainOutcomes_data()
     {
         // Each upload's answer in turn, by name (see answer()).
@@ -386,37 +357,63 @@ private Q_SLOTS:
         QCOMPARE(calls, first.uploaded); // no capture went up twice
     }
 
-    void leftovers_data()
+    // Files in the queue beside a capture. The drain uploads the capture and sweeps what a killed
+    // enqueue, write or lock left once no writer holds it; the rest stays for a person to look at.
+    // A record whose id is not its file name (or names a place outside the queue) is listed, but
+    // never uploaded nor deleted.
+    void strayFiles_data()
     {
-        // A file beside a capture, with no record of its own, and whether a writer still holds it.
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("held");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("held"); // by a writer
         QTest::addColumn<bool>("kept");
-        QTest::newRow("image of a killed enqueue, a moment old") << u"c1.png"_s << false << false;
-        QTest::newRow("image still being enqueued") << u"c1.png"_s << true << true;
-        QTest::newRow("temporary file of a killed write") << u"c1.json.Ab12Cd"_s << false << false;
-        QTest::newRow("temporary file being written") << u"c1.png.Ab12Cd"_s << true << true;
-        QTest::newRow("left by the pid-file lock") << u"drain.lock.rmlock"_s << false << false;
-        QTest::newRow("not ours") << u"notes.txt"_s << false << true;
+        QTest::addColumn<QString>("listed"); // by pending(), after the capture
+        const auto row = [](const char *name, const QStringList &names, const QByteArray &bytes, bool held, bool kept,
+                            const char *listed = "") {
+            QTest::newRow(name) << names << bytes << held << kept << QString::fromUtf8(listed);
+        };
+        const auto record = [](const char *id) { return item(QString::fromUtf8(id), 1).toFileJson(); };
+        row("image of a killed enqueue", { u"c1.png"_s }, "png", false, false);
+        row("image still being enqueued", { u"c1.png"_s }, "png", true, true);
+        row("temporary file of a killed write", { u"c1.json.Ab12Cd"_s }, record("c1"), false, false);
+        row("temporary file being written", { u"c1.png.Ab12Cd"_s }, "png", true, true);
+        row("left by the pid-file lock", { u"drain.lock.rmlock"_s }, "1", false, false);
+        row("not ours", { u"notes.txt"_s }, "notes", false, true);
+        row("broken record", { u"broken.json"_s }, "{\"id\":", false, true);
+        row("record without a time", { u"partial.json"_s }, R"({"id":"partial","timeZone":"UTC","language":"en"})",
+            false, true);
+        row("record named by its suffix only", { u".json"_s }, record("hidden"), false, true);
+        row("hidden record", { u".dot.json"_s }, record("dot"), false, true, "dot");
+        row("record and image of another id", { u"outer.json"_s, u"outer.png"_s }, record("inner"), false, true,
+            "inner");
+        row("record naming a parent", { u"evil.json"_s }, record("../victim"), false, true, "../victim");
     }
-
-    void leftovers()
+    void strayFiles()
     {
-        QFETCH(QString, name);
+        QFETCH(QStringList, names);
+        QFETCH(QByteArray, bytes);
         QFETCH(bool, held);
         QFETCH(bool, kept);
+        QFETCH(QString, listed);
         const CaptureQueue queue(m_dir);
-        QVERIFY(queue.enqueue("png", item(u"other"_s, 0)).ok());
-        const QString path = m_dir + u'/' + name;
-        QVERIFY(writeFile(path, "png"));
+        QVERIFY(queue.enqueue("png", item(u"good"_s, 0)).ok());
+        QVERIFY(QDir(m_dir).mkdir(u"folder.json"_s));
+        QVERIFY(writeFile(m_root->filePath(u"Quibly/victim.json"_s), item(u"victim"_s, 1).toFileJson()));
+        QVERIFY(writeFile(m_root->filePath(u"Quibly/victim.png"_s), "secret"));
         FileLock writer;
-        if (held) {
-            writer = FileLock::tryLock(path, FileLock::Open::ExistingOnly);
-            QVERIFY(writer.isLocked());
+        for (const QString &name : names) {
+            QVERIFY(writeFile(m_dir + u'/' + name, bytes));
+            if (held)
+                writer = FileLock::tryLock(m_dir + u'/' + name, FileLock::Open::ExistingOnly);
         }
-        ScriptedUpload upload { list("ok") };
-        QCOMPARE(drain(queue, upload.function()).uploaded, QStringList { u"other"_s });
-        QCOMPARE(entries(m_dir), kept ? QStringList { name } : QStringList());
+        QCOMPARE(writer.isLocked(), held);
+        QCOMPARE(ids(queue.pending()),
+                 QStringList { u"good"_s } + (listed.isEmpty() ? QStringList() : QStringList { listed }));
+
+        ScriptedUpload upload { list("ok ok") };
+        QCOMPARE(drain(queue, upload.function()), (CaptureQueue::Drained { { u"good"_s }, {} }));
+        QCOMPARE(entries(m_dir), kept ? names : QStringList());
+        QVERIFY(QFile::exists(m_root->filePath(u"Quibly/victim.png"_s)));
     }
 
     void killedAtEveryStep_data()

@@ -16,8 +16,6 @@
 #include <QJsonDocument>
 #include <QTest>
 
-#include <zlib.h>
-
 using namespace Qt::Literals::StringLiterals;
 
 class TestServiceReaders : public QObject
@@ -37,6 +35,7 @@ private Q_SLOTS:
                                 << "a b:c"_ba;
         QTest::addRow("case and spaces") << "Multipart/Form-Data ;  charset=utf-8; BOUNDARY=x"_ba
                                          << "x"_ba;
+        QTest::addRow("longest") << "multipart/form-data; boundary=" + QByteArray(70, 'a') << QByteArray(70, 'a');
         QTest::addRow("missing") << "multipart/form-data"_ba << QByteArray();
         QTest::addRow("empty") << "multipart/form-data; boundary="_ba << QByteArray();
         QTest::addRow("mixed") << "multipart/mixed; boundary=x"_ba << QByteArray();
@@ -239,8 +238,6 @@ private Q_SLOTS:
         QCOMPARE(fits.takeRequest().body, "0123456789");
     }
 
-    // Every file under tests/fuzz/regressions/service-* once failed a fuzzer: the readers
-    // must now take it without crashing (the sanitizer build checks the rest).
     void acceptEncoding_data()
     {
         QTest::addColumn<QList<QByteArray>>("lines");
@@ -264,24 +261,8 @@ private Q_SLOTS:
         QCOMPARE(HttpContent::acceptsGzip(lines), gzip);
     }
 
-    void gzipRoundTrips()
-    {
-        const QByteArray data = QByteArray("[{\"title\":\"x\"}]").repeated(500);
-        const QByteArray packed = HttpContent::gzip(data);
-        QVERIFY(packed.startsWith("\x1f\x8b"));
-        QByteArray unpacked(data.size() + 1, Qt::Uninitialized);
-        z_stream stream {};
-        QCOMPARE(inflateInit2(&stream, 15 + 16), Z_OK);
-        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(packed.constData()));
-        stream.avail_in = uInt(packed.size());
-        stream.next_out = reinterpret_cast<Bytef *>(unpacked.data());
-        stream.avail_out = uInt(unpacked.size());
-        QCOMPARE(inflate(&stream, Z_FINISH), Z_STREAM_END);
-        unpacked.resize(qsizetype(stream.total_out));
-        inflateEnd(&stream);
-        QCOMPARE(unpacked, data);
-    }
-
+    // Every file under tests/fuzz/regressions/service-* once failed a fuzzer: the readers
+    // must now take it without crashing (the sanitizer build checks the rest).
     void fuzzRegressions()
     {
         const QDir root(QStringLiteral(QUIBLY_TEST_DATA "/../fuzz/regressions"));
