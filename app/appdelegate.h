@@ -6,6 +6,7 @@
 #include "platform/hotkeybackend.h"
 
 #include <QCoroTask>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -104,6 +105,7 @@ private:
     PopoverWindow *ensurePopover();
     QRect iconGeometry() const;
     void warnIfSettingsUnwritable();
+    void traceFirstFrame();
 
     QCoro::Task<> capture();
     QCoro::Task<> fetchImage(QString id);
@@ -126,6 +128,11 @@ private:
     std::vector<std::unique_ptr<ImageWindow>> m_imageWindows;
     QTimer m_midnight;
     QTimer m_trayPoll;
+    // QUIBLY_TRACE_TIMING: from a click on the icon to the list's first frame, on standard error.
+    const bool m_traceTiming = qEnvironmentVariableIsSet("QUIBLY_TRACE_TIMING");
+    QElapsedTimer m_clickClock;
+    qint64 m_clickAt = 0;
+    qint64 m_createNs = 0;
     int m_urgent = -1;
     QColor m_ink;
     bool m_sni = false;

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,13 +45,6 @@ private:
 
 private Q_SLOTS:
     void init() { QDir(folder()).removeRecursively(); }
-
-    void defaultLocationIsUnderTheDataFolder()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QCOMPARE(AccessKey::defaultPath(),
-                 QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Quibly/access-key"_qs);
-    }
 
     void read_data()
     {
