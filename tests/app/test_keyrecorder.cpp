@@ -62,7 +62,6 @@ private Q_SLOTS:
         row("de Z key writes Y", "de", 0, 44, Qt::AltModifier, 6, 2048, u"Y"_qs);
         row("de Ö", "de", 0, 39, Qt::ControlModifier, 41, 4096, u"Ö"_qs);
         row("de dead circumflex", "de", 0, 41, Qt::ControlModifier, 50, 4096, u"^"_qs);
-        row("ua shift+super K writes Л", "ua", 0, 37, Qt::ShiftModifier | Qt::MetaModifier, 40, 768, u"Л"_qs);
         row("ua digit ignores shift", "ua", 0, 2, Qt::ShiftModifier | Qt::ControlModifier, 18, 4608, u"1"_qs);
         row("us,ua in the first group", "us,ua", 0, 20, hyper, 17, 6400, u"T"_qs);
         row("us,ua in the second group", "us,ua", 1, 20, hyper, 17, 6400, u"Е"_qs);

@@ -91,33 +91,41 @@ const QVariantList captures {
     QVariantMap { { u"id"_s, u"a2"_s }, { u"status"_s, u"failed"_s }, { u"error"_s, u"unreadable"_s } },
 };
 
+// The palette roles the views take, by their names in QML, with their colours on a dark desktop.
+struct PaletteRole
+{
+    const char *name;
+    QPalette::ColorRole role;
+    QColor dark;
+};
+const QColor darkWindow(0x2b, 0x2b, 0x2e), darkBase(0x1f, 0x1f, 0x22), darkText(0xec, 0xec, 0xee);
+const PaletteRole paletteRoles[] = {
+    { "window", QPalette::Window, darkWindow },
+    { "windowText", QPalette::WindowText, darkText },
+    { "base", QPalette::Base, darkBase },
+    { "alternateBase", QPalette::AlternateBase, darkWindow },
+    { "text", QPalette::Text, darkText },
+    { "button", QPalette::Button, QColor(0x3a, 0x3a, 0x3e) },
+    { "buttonText", QPalette::ButtonText, darkText },
+    { "highlight", QPalette::Highlight, QColor(0x3d, 0x8b, 0xf5) },
+    { "highlightedText", QPalette::HighlightedText, Qt::white },
+    { "placeholderText", QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93) },
+    { "toolTipBase", QPalette::ToolTipBase, darkBase },
+    { "toolTipText", QPalette::ToolTipText, darkText },
+    { "light", QPalette::Light, QColor(0x48, 0x48, 0x4c) },
+    { "midlight", QPalette::Midlight, QColor(0x40, 0x40, 0x44) },
+    { "mid", QPalette::Mid, QColor(0x30, 0x30, 0x33) },
+    { "dark", QPalette::Dark, QColor(0x18, 0x18, 0x1a) },
+    { "shadow", QPalette::Shadow, Qt::black },
+};
+
 QPalette darkPalette()
 {
     QPalette palette;
-    const QColor window(0x2b, 0x2b, 0x2e), base(0x1f, 0x1f, 0x22), text(0xec, 0xec, 0xee), off(0x7a, 0x7a, 0x7e);
-    const std::pair<QPalette::ColorRole, QColor> roles[] = {
-        { QPalette::Window, window },
-        { QPalette::WindowText, text },
-        { QPalette::Base, base },
-        { QPalette::AlternateBase, window },
-        { QPalette::Text, text },
-        { QPalette::Button, QColor(0x3a, 0x3a, 0x3e) },
-        { QPalette::ButtonText, text },
-        { QPalette::Highlight, QColor(0x3d, 0x8b, 0xf5) },
-        { QPalette::HighlightedText, Qt::white },
-        { QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93) },
-        { QPalette::ToolTipBase, base },
-        { QPalette::ToolTipText, text },
-        { QPalette::Light, QColor(0x48, 0x48, 0x4c) },
-        { QPalette::Midlight, QColor(0x40, 0x40, 0x44) },
-        { QPalette::Mid, QColor(0x30, 0x30, 0x33) },
-        { QPalette::Dark, QColor(0x18, 0x18, 0x1a) },
-        { QPalette::Shadow, Qt::black },
-    };
-    for (const auto &[role, color] : roles)
-        palette.setColor(role, color);
+    for (const PaletteRole &role : paletteRoles)
+        palette.setColor(role.role, role.dark);
     for (const auto role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
-        palette.setColor(QPalette::Disabled, role, off);
+        palette.setColor(QPalette::Disabled, role, QColor(0x7a, 0x7a, 0x7e));
     return palette;
 }
 
@@ -261,26 +269,10 @@ QCoro::Task<bool> shoot(const SettingsScene &scene, const QString &path)
     const auto root = create(engine, "SettingsView", { { u"form"_s, QVariant::fromValue(form) } });
     // Qt Quick Controls take their palette from the style's theme, not from the application:
     // hand it to the view's root, from which every control inherits.
-    const std::pair<const char *, QPalette::ColorRole> roles[] = {
-        { "window", QPalette::Window },
-        { "windowText", QPalette::WindowText },
-        { "base", QPalette::Base },
-        { "alternateBase", QPalette::AlternateBase },
-        { "text", QPalette::Text },
-        { "button", QPalette::Button },
-        { "buttonText", QPalette::ButtonText },
-        { "highlight", QPalette::Highlight },
-        { "highlightedText", QPalette::HighlightedText },
-        { "placeholderText", QPalette::PlaceholderText },
-        { "light", QPalette::Light },
-        { "midlight", QPalette::Midlight },
-        { "mid", QPalette::Mid },
-        { "dark", QPalette::Dark },
-        { "shadow", QPalette::Shadow },
-    };
-    for (const auto &[name, role] : roles)
+    for (const PaletteRole &role : paletteRoles)
         if (root)
-            QQmlProperty(root.get(), u"palette."_s + QLatin1String(name)).write(QGuiApplication::palette().color(role));
+            QQmlProperty(root.get(), u"palette."_s + QLatin1String(role.name))
+                .write(QGuiApplication::palette().color(role.role));
     const bool saved = co_await grab(root.get(), path);
     form->stopRecording();
     co_return saved;
