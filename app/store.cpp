@@ -255,6 +255,12 @@ QCoro::Task<> Store::syncOnce()
     co_await refresh();
     if (!self)
         co_return;
+    // A service may take the key for its lists and still refuse uploads with it, or fail only
+    // on uploads: the reload's success must not hide why the queue does not empty. An offline
+    // upload needs no word: the reload has said so, or the connection is back.
+    const auto *uploadError = drained.stoppedBy ? std::get_if<APIError>(&*drained.stoppedBy) : nullptr;
+    if (drained.stoppedBy && !m_problem && !(uploadError && uploadError->kind == APIError::Kind::Offline))
+        report(*drained.stoppedBy);
     startFollowing();
 }
 

@@ -421,13 +421,22 @@ private Q_SLOTS:
         QVERIFY(queueEmpty());
     }
 
+    void refusedKeyEndsTheCaptureAtOnce_data()
+    {
+        QTest::addColumn<bool>("listsRefused");
+        QTest::newRow("everything refused") << true;
+        // The lists still load: the refused upload alone must end the wait.
+        QTest::newRow("only the upload refused") << false;
+    }
     void refusedKeyEndsTheCaptureAtOnce()
     {
         // Nothing changes until the user stores another key: no following for the default
         // 120 s (which this runner, waiting 60 s, would report as no exit at all).
+        QFETCH(bool, listsRefused);
         configure();
         m_service->on("POST", "/captures", Reply::json(401, R"({"code":"unauthorized"})"));
-        m_service->on("GET", "/tasks", Reply::json(401, R"({"code":"unauthorized"})"));
+        if (listsRefused)
+            m_service->on("GET", "/tasks", Reply::json(401, R"({"code":"unauthorized"})"));
         const Run run = ctl({ u"capture"_s, png() });
         QCOMPARE(run.code, 1);
         compareErr(run,

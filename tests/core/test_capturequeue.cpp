@@ -225,6 +225,10 @@ private Q_SLOTS:
         QCOMPARE(upload.images.first(), "png-a"_ba);
         QCOMPARE(drained.uploaded, uploaded);
         QCOMPARE(drained.rejected, rejected);
+        // A stop names the answer that caused it, so that the caller can say why captures wait.
+        const std::optional<ServiceError> stop
+            = left.isEmpty() ? std::nullopt : std::optional(answer(answers.at(calls.size() - 1)).error());
+        QCOMPARE(drained.stoppedBy, stop);
 
         QStringList files;
         for (const QString &id : left)
@@ -321,7 +325,7 @@ private Q_SLOTS:
         enqueueThree(queue);
         QStringList calls;
         bool secondDone = false;
-        CaptureQueue::Drained second { { u"not run"_s }, {} };
+        CaptureQueue::Drained second { { u"not run"_s }, {}, {} };
         auto secondDrain = [&]() -> QCoro::Task<> {
             auto draining
                 = queue.drain([&](QueuedCapture capture, QByteArray) -> QCoro::Task<ServiceResult<std::monostate>> {
@@ -402,7 +406,7 @@ private Q_SLOTS:
                  QStringList { u"good"_s } + (listed.isEmpty() ? QStringList() : QStringList { listed }));
 
         ScriptedUpload upload { list("ok ok") };
-        QCOMPARE(drain(queue, upload.function()), (CaptureQueue::Drained { { u"good"_s }, {} }));
+        QCOMPARE(drain(queue, upload.function()), (CaptureQueue::Drained { { u"good"_s }, {}, {} }));
         QCOMPARE(entries(m_dir), kept ? names : QStringList());
         QVERIFY(QFile::exists(m_root->filePath(u"Quibly/victim.png"_s)));
     }
