@@ -52,8 +52,7 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
     const QColor ink = sheet.dark ? QColor(0xe6, 0xe6, 0xe6) : QColor(0x22, 0x22, 0x22);
     image.fill(paper);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     QFont font(sheet.family);
     font.setPixelSize(sheet.pixelSize);
     const int lineStep = sheet.pixelSize * 2;
@@ -69,20 +68,17 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
         y += lineStep * 2;
     }
     p.setFont(font);
-    int number = 0;
-    int row = 0;
-    for (QString item : sheet.items) {
+    for (qsizetype row = 0, number = 0; row < sheet.items.size(); ++row) {
+        QString item = sheet.items.at(row);
         const bool checked = item.startsWith(u"[x]"_s);
         if (checked)
             item = item.mid(3).trimmed();
         const bool struck = item.startsWith(u'~');
         if (struck)
             item = item.mid(1);
-        if (row < sheet.sidebar.size()) {
-            p.setPen(ink);
+        p.setPen(ink);
+        if (row < sheet.sidebar.size())
             p.drawText(20, y + sheet.pixelSize, sheet.sidebar.at(row));
-        }
-        ++row;
         const int box = sheet.pixelSize;
         const int baseline = y + sheet.pixelSize;
         const int boxTop = baseline - box + sheet.pixelSize / 8;

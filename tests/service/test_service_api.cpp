@@ -141,26 +141,23 @@ private:
         QVERIFY2(m_service->start(&error), qPrintable(error));
     }
 
-    QNetworkRequest request(const QString &path, const QByteArray &key)
+    QNetworkReply *send(const QByteArray &method, const QString &path, const QByteArray &key = AnnaKey,
+                        const QByteArray &body = {}, const QByteArray &contentType = "application/json")
     {
-        QUrl url;
-        url.setScheme(m_scheme);
-        url.setHost(u"127.0.0.1"_s);
-        url.setPort((m_target ? m_target : m_service.get())->port());
-        url.setPath(path);
-        QNetworkRequest request(url);
+        const quint16 port = (m_target ? m_target : m_service.get())->port();
+        QNetworkRequest request(QUrl(u"%1://127.0.0.1:%2%3"_s.arg(m_scheme).arg(port).arg(path)));
         if (!key.isNull())
             request.setRawHeader("Authorization", "Bearer " + key);
-        return request;
+        if (!body.isNull())
+            request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+        request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false); // one connection each
+        return m_nam.sendCustomRequest(request, method, body);
     }
 
     Answer call(const QByteArray &method, const QString &path, const QByteArray &key = AnnaKey,
                 const QByteArray &body = {}, const QByteArray &contentType = "application/json")
     {
-        QNetworkRequest r = request(path, key);
-        if (!body.isNull())
-            r.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-        return waitForAnswer(m_nam.sendCustomRequest(r, method, body));
+        return waitForAnswer(send(method, path, key, body, contentType));
     }
 
     // Raw: the answer's own bytes, with its headers and validators as sent.
@@ -184,10 +181,8 @@ private:
         for (int i = 0; i < 6; ++i) {
             m_target = services.at(i % services.size());
             const QByteArray boundary = "b" + QByteArray::number(i);
-            QNetworkRequest r = request(u"/captures"_s, AnnaKey);
-            r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("multipart/form-data; boundary=" + boundary));
-            r.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-            replies.append(m_nam.post(r, form(id, Png, boundary)));
+            replies.append(send("POST", u"/captures"_s, AnnaKey, form(id, Png, boundary),
+                                "multipart/form-data; boundary=" + boundary));
         }
         m_target = nullptr;
         QSet<QByteArray> bodies;
