@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(std::optional<QString>)
 using Reply = FakeService::Reply;
 
@@ -31,10 +33,34 @@ public:
     void bind(const QList<Key> &) override { }
     void setSuspended(bool on) override { suspended = on; }
 };
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st = {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The permission bits of every entry in \a folder, including hidden ones.
+QMap<QString, mode_t> modes(const QString &folder)
+{
+    QMap<QString, mode_t> result;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        result.insert(name, modeOf(QDir(folder).filePath(name)));
+    return result;
+}
+
+void writeRaw(const QString &path, const QByteArray &bytes, mode_t mode = 0600)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
 } // namespace
 using Connection = SettingsForm::Connection;
 
-// The settings file, the autostart entry and the settings window's form over both.
+// The settings file, the autostart entry, the access key file and the settings window's form over them.
 class SettingsFormTest : public QObject
 {
     Q_OBJECT
@@ -45,6 +71,7 @@ private:
 
     QString settingsFile() const { return m_dir.filePath(u"Quibly.conf"_qs); }
     QString keyFile() const { return m_dir.filePath(u"data/Quibly/access-key"_qs); }
+    QString keyFolder() const { return m_dir.filePath(u"data/Quibly"_qs); }
     QString userEntry() const { return m_dir.filePath(u"config/autostart/org.quibly.Quibly.desktop"_qs); }
     QString systemEntry() const { return m_dir.filePath(u"system/autostart/org.quibly.Quibly.desktop"_qs); }
 
@@ -81,7 +108,7 @@ private Q_SLOTS:
     {
         QuiblyTest::failOnUnexpectedWarnings();
         QFile::remove(settingsFile());
-        QFile::remove(keyFile());
+        QDir(keyFolder()).removeRecursively();
         QDir(m_dir.filePath(u"config"_qs)).removeRecursively();
         QDir(m_dir.filePath(u"system"_qs)).removeRecursively();
         makeForm();
@@ -218,6 +245,92 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QString, exec);
         QCOMPARE(Autostart::execValue(program), exec);
+    }
+
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<std::optional<QString>>("expected");
+        QTest::newRow("trailing line break") << QByteArray("k-123\n") << std::optional<QString>(u"k-123"_qs);
+        QTest::newRow("spaces around") << QByteArray("  k 1 \r\n") << std::optional<QString>(u"k 1"_qs);
+        QTest::newRow("white space only") << QByteArray(" \n\t ") << std::optional<QString>();
+        QTest::newRow("not UTF-8") << QByteArray("k\xff\xfe") << std::optional<QString>();
+        QTest::newRow("non-ASCII") << QByteArray("ключ") << std::optional<QString>(u"ключ"_qs);
+    }
+    void read()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(AccessKey::read(keyFile()), std::nullopt); // missing file
+        writeRaw(keyFile(), contents);
+        QCOMPARE(AccessKey::read(keyFile()), expected);
+    }
+
+    void writeThenBlankRemoves()
+    {
+        AccessKey::write(QString(), keyFile()); // nothing there yet: silent
+        QVERIFY(!QFile::exists(keyFile()));
+        AccessKey::write(u"  secret-key\n"_qs, keyFile());
+        QFile file(keyFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("secret-key"));
+        QCOMPARE(modes(keyFolder()).keys(), QStringList { u"access-key"_qs });
+        AccessKey::write(u"  \n \r\n"_qs, keyFile());
+        QVERIFY(!QFile::exists(keyFile()));
+    }
+
+    // The key must never be readable by others, not even between the steps of a write,
+    // and a file or folder whose mode was widened by hand is narrowed again.
+    void neverWiderThanOwnerOnly_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<mode_t>("umask");
+        QTest::newRow("first write, permissive umask") << false << mode_t(0);
+        QTest::newRow("over a 0644 file, permissive umask") << true << mode_t(0);
+        QTest::newRow("over a 0644 file, usual umask") << true << mode_t(022);
+    }
+    void neverWiderThanOwnerOnly()
+    {
+        QFETCH(bool, existing);
+        QFETCH(mode_t, umask);
+        if (existing)
+            writeRaw(keyFile(), "old", 0644);
+        const mode_t previous = ::umask(umask);
+        int steps = 0;
+        QStringList seen;
+        AccessKey::write(u"new-key"_qs, keyFile(), [&] {
+            ++steps;
+            const auto now = modes(keyFolder());
+            for (auto it = now.cbegin(); it != now.cend(); ++it) {
+                if (!seen.contains(it.key()))
+                    seen.append(it.key());
+                QCOMPARE(it.value() & 0077, mode_t(0));
+            }
+        });
+        ::umask(previous);
+        QVERIFY(steps >= 5);
+        QVERIFY2(seen.size() >= 2, "the temporary file was never observed");
+        QCOMPARE(modes(keyFolder()), (QMap<QString, mode_t> { { u"access-key"_qs, mode_t(0600) } }));
+        QCOMPARE(modeOf(keyFolder()), mode_t(0700)); // created so, or narrowed from 0755
+        QCOMPARE(AccessKey::read(keyFile()), std::optional<QString>(u"new-key"_qs));
+
+        QVERIFY(::chmod(QFile::encodeName(keyFolder()).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(keyFile()).constData(), 0644) == 0);
+        AccessKey::makePrivate(keyFile());
+        QCOMPARE(modeOf(keyFolder()), mode_t(0700));
+        QCOMPARE(modeOf(keyFile()), mode_t(0600));
+    }
+
+    void unwritableFolderLeavesNoKeyAndDoesNotThrow()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QDir().mkpath(keyFolder());
+        QFile::setPermissions(keyFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        AccessKey::write(u"k"_qs, keyFile());
+        QFile::setPermissions(keyFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(AccessKey::read(keyFile()), std::nullopt);
+        QCOMPARE(modes(keyFolder()).size(), 0);
     }
 
     void badServerUrlIsStoredAndExplained_data()
