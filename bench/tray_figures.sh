@@ -157,7 +157,7 @@ click_to_list() {
   median() { printf '%s\n' "$@" | sort -n | sed -n 3p; }
   # The first click also creates the view where a program builds it on first use.
   local created
-  created=$(grep -m1 'timing:' "$trace" | sed -nE 's/.*view created in ([0-9.]+) ms.*/, first view created in \1 ms/p')
+  created=$(grep -m1 'timing:' "$trace" | sed -nE 's/.*view created in ([0-9.]+) ms.*/, first view created in \1 ms/p' || true)
   printf '%-28s click to first frame: median %s ms, of which in the program %s ms (clicks: %s%s); to window seen mapped: median %s ms\n' \
     "$name" "$(median "${drawn[@]}")" "$(median "${inside[@]}")" "${drawn[*]}" "$created" "$(median "${mapped[@]}")"
   kill "$pid"
