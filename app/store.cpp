@@ -255,11 +255,11 @@ QCoro::Task<> Store::syncOnce()
     co_await refresh();
     if (!self)
         co_return;
-    // A service may take the key for its lists and still refuse uploads with it, or fail only
-    // on uploads: the reload's success must not hide why the queue does not empty. An offline
-    // upload needs no word: the reload has said so, or the connection is back.
+    // A service may take the key for its lists and still refuse uploads with it: the reload's
+    // success must not hide that nothing leaves the queue until another key is stored. Other
+    // upload failures stay the queue's business: the next pass tries again.
     const auto *uploadError = drained.stoppedBy ? std::get_if<APIError>(&*drained.stoppedBy) : nullptr;
-    if (drained.stoppedBy && !m_problem && !(uploadError && uploadError->kind == APIError::Kind::Offline))
+    if (uploadError && uploadError->kind == APIError::Kind::Unauthorized && !m_problem)
         report(*drained.stoppedBy);
     startFollowing();
 }
