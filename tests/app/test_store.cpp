@@ -131,7 +131,10 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        // Let running passes end before their Store goes; a loop asleep for an hour just stops.
+        // Let running passes end before their Store goes (and start no more); a loop asleep for
+        // an hour just stops.
+        if (m_store->m_timer)
+            m_store->m_timer->stop();
         m_store->m_watching.clear();
         QTRY_VERIFY(!m_store->m_syncing);
         m_store.reset();

@@ -4,9 +4,12 @@
 #include "capturelistmodel.h"
 #include "listactions.h"
 #include "ordering.h"
+#include "quiblytest.h"
 #include "rowlistmodel.h"
+#include "taskdraft.h"
 #include "taskeditorstate.h"
 #include "tasklistmodel.h"
+#include "taskstyle.h"
 #include "translations.h"
 #include "viewfixture.h"
 
@@ -21,11 +24,41 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 using Edit = std::function<void(TaskEditorState &)>;
+using DraftEdit = std::function<void(TaskDraft &)>;
 Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(DraftEdit)
 Q_DECLARE_METATYPE(std::optional<QString>)
 
 namespace {
 const QTimeZone kyiv("Europe/Kyiv");
+const QDateTime draftNow(QDate(2025, 3, 1), QTime(9, 30), QTimeZone::utc());
+// Monday 10 March 2025, noon in Kyiv.
+const QDateTime styleNow = QDateTime::fromString(u"2025-03-10T12:00:00+02:00"_s, Qt::ISODate);
+
+QDateTime utc(const char *iso)
+{
+    return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODate).toUTC();
+}
+
+// A task record as the service sends it, with a day or a time as its deadline.
+TaskItem item(std::optional<QString> dueDate = {}, std::optional<QDateTime> dueAt = {})
+{
+    TaskItem t;
+    t.id = 7;
+    t.title = u"Call Olena"_s;
+    t.description = u"about the invoice"_s;
+    t.priority = Priority::Medium;
+    t.dueDate = std::move(dueDate);
+    t.dueAt = std::move(dueAt);
+    t.createdAt = draftNow;
+    t.updatedAt = draftNow;
+    return t;
+}
+
+QByteArray json(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
 
 QVariantMap task(qint64 id, const QString &title, QVariantMap extra = {})
 {
@@ -85,7 +118,8 @@ struct Operations
 };
 } // namespace
 
-// The C++ side of the list: the row diffing, the task and capture models, the editor's state.
+// The C++ side of the list: the row diffing, the task and capture models, the editor's state and
+// its working copy (TaskDraft), the texts a task row shows (TaskStyle).
 class ListModelsTest : public QObject
 {
     Q_OBJECT
@@ -115,10 +149,10 @@ class ListModelsTest : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { Translations::install({ u"en"_s }); }
-
     void init()
     {
+        QuiblyTest::failOnUnexpectedWarnings();
+        Translations::install({ u"en"_s });
         m_fixture = std::make_unique<ViewFixture>();
         // Monday 10 March 2025, 21:00 in Kyiv.
         m_now = QDateTime::fromString(u"2025-03-10T19:00:00Z"_s, Qt::ISODate);
@@ -451,6 +485,152 @@ private Q_SLOTS:
         state.reset();
         // The answer comes to an editor that is gone: nothing happens, nothing crashes.
         QTest::qWait(400);
+    }
+
+    void draftOfUntouchedTask()
+    {
+        const QDateTime at(QDate(2025, 3, 4), QTime(15, 0), QTimeZone::utc());
+        auto d = TaskDraft::from(item(std::nullopt, at), kyiv, draftNow);
+        QVERIFY(d.hasDeadline && d.hasTime);
+        QCOMPARE(d.deadline, at);
+
+        d = TaskDraft::from(item(u"2025-03-05"_s), kyiv, draftNow);
+        QVERIFY(d.hasDeadline && !d.hasTime);
+        QCOMPARE(d.deadline, QDate(2025, 3, 5).startOfDay(kyiv));
+
+        d = TaskDraft::from(item(), kyiv, draftNow);
+        QVERIFY(!d.hasDeadline && !d.hasTime);
+        QCOMPARE(d.deadline, draftNow);
+        QCOMPARE(d.title, u"Call Olena"_s);
+        QCOMPARE(d.details, u"about the invoice"_s);
+    }
+
+    void changes_data()
+    {
+        QTest::addColumn<TaskItem>("original");
+        QTest::addColumn<DraftEdit>("edit");
+        QTest::addColumn<TaskItem>("newest");
+        QTest::addColumn<QByteArray>("expected");
+
+        const QDateTime at(QDate(2025, 3, 4), QTime(15, 0), QTimeZone::utc()); // 17:00 in Kyiv
+        const auto none = [](TaskDraft &) {};
+        auto renamed = item();
+        renamed.title = u"Call Olena back"_s;
+
+        QTest::newRow("nothing changed") << item() << DraftEdit(none) << item() << QByteArray("{}");
+        QTest::newRow("title blank keeps the old") << item() << DraftEdit([](TaskDraft &d) {
+            d.title = u"   "_s;
+            d.priority = Priority::High;
+        }) << item() << QByteArray(R"({"priority":"high"})");
+        QTest::newRow("title only padded")
+            << item() << DraftEdit([](TaskDraft &d) { d.title = u"  Call Olena \n"_s; }) << item() << QByteArray("{}");
+        QTest::newRow("title changed, trimmed") << item() << DraftEdit([](TaskDraft &d) { d.title = u" Call Ivan "_s; })
+                                                << item() << QByteArray(R"({"title":"Call Ivan"})");
+        QTest::newRow("description keeps a trailing space")
+            << item() << DraftEdit([](TaskDraft &d) { d.details += u' '; }) << item()
+            << QByteArray(R"({"description":"about the invoice "})");
+        QTest::newRow("day untouched") << item(u"2025-03-05"_s) << DraftEdit(none) << item(u"2025-03-05"_s)
+                                       << QByteArray("{}");
+        QTest::newRow("time switched off, same day")
+            << item(std::nullopt, at) << DraftEdit([](TaskDraft &d) { d.hasTime = false; }) << item(std::nullopt, at)
+            << QByteArray(R"({"due_date":"2025-03-04"})");
+        QTest::newRow("local day differs from UTC day")
+            << item(std::nullopt, QDateTime(QDate(2025, 3, 4), QTime(22, 30), QTimeZone::utc()))
+            << DraftEdit([](TaskDraft &d) { d.hasTime = false; })
+            << item(std::nullopt, QDateTime(QDate(2025, 3, 4), QTime(22, 30), QTimeZone::utc()))
+            << QByteArray(R"({"due_date":"2025-03-05"})");
+        QTest::newRow("time switched on") << item(u"2025-03-05"_s) << DraftEdit([](TaskDraft &d) {
+            d.hasTime = true;
+            d.deadline = QDateTime(QDate(2025, 3, 5), QTime(14, 15, 30, 500), QTimeZone("Europe/Kyiv"));
+        }) << item(u"2025-03-05"_s) << QByteArray(R"({"due_at":"2025-03-05T12:15:30Z"})");
+        QTest::newRow("timed deadline untouched")
+            << item(std::nullopt, at) << DraftEdit(none) << item(std::nullopt, at) << QByteArray("{}");
+        QTest::newRow("deadline switched off")
+            << item(u"2025-03-05"_s) << DraftEdit([](TaskDraft &d) { d.hasDeadline = false; }) << item(u"2025-03-05"_s)
+            << QByteArray(R"({"due_at":null,"due_date":null})");
+        QTest::newRow("no deadline stays none") << item() << DraftEdit(none) << item() << QByteArray("{}");
+        QTest::newRow("deadline added to a task without one")
+            << item() << DraftEdit([](TaskDraft &d) { d.hasDeadline = true; }) << item()
+            << QByteArray(R"({"due_date":"2025-03-01"})");
+        QTest::newRow("newest record renamed meanwhile")
+            << item() << DraftEdit(none) << renamed << QByteArray(R"({"title":"Call Olena"})");
+    }
+    void changes()
+    {
+        QFETCH(TaskItem, original);
+        QFETCH(DraftEdit, edit);
+        QFETCH(TaskItem, newest);
+        QFETCH(QByteArray, expected);
+        TaskDraft draft = TaskDraft::from(original, kyiv, draftNow);
+        edit(draft);
+        QCOMPARE(json(draft.changes(newest, kyiv)), expected);
+    }
+
+    void deadline_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<TaskItem>("task");
+        QTest::addColumn<QString>("label");
+
+        const auto date = [](const char *text) { return item(QString::fromLatin1(text), std::nullopt); };
+        const auto time = [](const char *iso) { return item(std::nullopt, utc(iso)); };
+
+        QTest::newRow("en today") << u"en"_s << date("2025-03-10") << u"Today"_s;
+        QTest::newRow("uk today") << u"uk"_s << date("2025-03-10") << u"Сьогодні"_s;
+        QTest::newRow("uk today with time") << u"uk"_s << time("2025-03-10T18:30:00+02:00") << u"Сьогодні, 18:30"_s;
+        // ICU 72 puts a narrow no-break space before the day period.
+        QTest::newRow("en today with time") << u"en"_s << time("2025-03-10T18:30:00+02:00") << u"Today, 6:30\u202FPM"_s;
+        QTest::newRow("uk yesterday") << u"uk"_s << date("2025-03-09") << u"Учора"_s;
+        QTest::newRow("en tomorrow early")
+            << u"en"_s << time("2025-03-11T09:05:00+02:00") << u"Tomorrow, 9:05\u202FAM"_s;
+        QTest::newRow("en in five days") << u"en"_s << date("2025-03-15") << u"March 15"_s;
+        QTest::newRow("uk in five days") << u"uk"_s << date("2025-03-15") << u"15 березня"_s;
+        QTest::newRow("uk long overdue") << u"uk"_s << date("2025-02-01") << u"1 лютого"_s;
+        // 22:30 UTC is already the next day in Kyiv: both the day and the time are Kyiv's.
+        QTest::newRow("uk day and time in the user's zone")
+            << u"uk"_s << time("2025-03-12T22:30:00Z") << u"13 березня, 00:30"_s;
+        QTest::newRow("en no deadline") << u"en"_s << item(std::nullopt, std::nullopt) << u"No deadline"_s;
+        QTest::newRow("uk unreadable date") << u"uk"_s << date("2025/03/15") << u"Без терміну"_s;
+    }
+    void deadline()
+    {
+        QFETCH(QString, language);
+        QFETCH(TaskItem, task);
+        QFETCH(QString, label);
+        QCOMPARE(Translations::install({ language }), language);
+        QCOMPARE(TaskStyle::deadline(task, styleNow, kyiv), label);
+    }
+
+    void source_data()
+    {
+        QTest::addColumn<std::optional<QString>>("app");
+        QTest::addColumn<std::optional<QString>>("person");
+        QTest::addColumn<std::optional<QString>>("label");
+        QTest::newRow("neither") << std::optional<QString>() << std::optional<QString>() << std::optional<QString>();
+        QTest::newRow("person only") << std::optional<QString>() << std::optional(u"Anna"_s)
+                                     << std::optional(u"Anna"_s);
+        QTest::newRow("both") << std::optional(u"Slack"_s) << std::optional(u"Anna"_s)
+                              << std::optional(u"Slack, Anna"_s);
+        QTest::newRow("empty app still counts")
+            << std::optional(QString()) << std::optional(u"Anna"_s) << std::optional(u", Anna"_s);
+    }
+    void source()
+    {
+        QFETCH(std::optional<QString>, app);
+        QFETCH(std::optional<QString>, person);
+        QFETCH(std::optional<QString>, label);
+        TaskItem t = item(std::nullopt, std::nullopt);
+        t.sourceApp = app;
+        t.sourcePerson = person;
+        QCOMPARE(TaskStyle::source(t), label);
+    }
+
+    void priorityNames()
+    {
+        QCOMPARE(Translations::install({ u"uk"_s }), u"uk"_s);
+        QCOMPARE(TaskStyle::name(Priority::High), u"Високий"_s);
+        QCOMPARE(Translations::install({ u"en"_s }), u"en"_s);
+        QCOMPARE(TaskStyle::name(Priority::Low), u"Low"_s);
     }
 };
 
