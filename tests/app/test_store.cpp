@@ -407,6 +407,20 @@ private Q_SLOTS:
         QCOMPARE(count("POST", "/captures"), 2);
     }
 
+    // An idle pass leaves the queue alone; what another program queued still goes within two.
+    void capturesQueuedElsewhereAreUploaded()
+    {
+        configure();
+        m_service->setHandler(WireJson::acceptUploads());
+        QCoro::waitFor(m_store->sync());
+        const QueuedCapture elsewhere { u"elsewhere"_s, QDateTime::currentDateTimeUtc(), u"UTC"_s, u"en"_s };
+        QVERIFY(m_store->queue().enqueue("png", elsewhere).ok());
+        QCoro::waitFor(m_store->sync());
+        QCoro::waitFor(m_store->sync());
+        QCOMPARE(count("POST", "/captures"), 1);
+        QCOMPARE(m_store->queued(), 0);
+    }
+
     void unwritableQueueIsAnnouncedOnceAndNothingElse()
     {
         configure();
