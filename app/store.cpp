@@ -240,6 +240,7 @@ QCoro::Task<> Store::syncOnce()
     // Most passes (the idle tick) find the queue empty, and the last count says so without
     // waking a worker thread. The first pass always drains, sweeping what a killed writer
     // left; what another program queues meanwhile shows in the count and goes next pass.
+    std::optional<ServiceError> uploadStopped;
     if (!m_drainedOnce || m_queued > 0) {
         m_drainedOnce = true;
         // Awaited tasks are named locals throughout: GCC 12 may destroy temporaries of a
@@ -256,6 +257,7 @@ QCoro::Task<> Store::syncOnce()
             m_watching.remove(id);
             announce(id, Outcome::failed());
         }
+        uploadStopped = drained.stoppedBy;
     }
     recount();
 
@@ -265,9 +267,9 @@ QCoro::Task<> Store::syncOnce()
     // A service may take the key for its lists and still refuse uploads with it: the reload's
     // success must not hide that nothing leaves the queue until another key is stored. Other
     // upload failures stay the queue's business: the next pass tries again.
-    const auto *uploadError = drained.stoppedBy ? std::get_if<APIError>(&*drained.stoppedBy) : nullptr;
+    const auto *uploadError = uploadStopped ? std::get_if<APIError>(&*uploadStopped) : nullptr;
     if (uploadError && uploadError->kind == APIError::Kind::Unauthorized && !m_problem)
-        report(*drained.stoppedBy);
+        report(*uploadStopped);
     startFollowing();
 }
 
