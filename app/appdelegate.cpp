@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
@@ -32,6 +33,8 @@
 #include <QQuickWindow>
 #include <QScreen>
 #include <QTimeZone>
+
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -47,10 +50,11 @@ void detach(QCoro::Task<> task)
 const QUrl popoverUrl { u"qrc:/qt/qml/Quibly/Views/Popover.qml"_s };
 const QUrl settingsUrl { u"qrc:/qt/qml/Quibly/Views/SettingsView.qml"_s };
 
-Store::Setup storeSetup(Notifier *notifier)
+Store::Setup storeSetup(Notifier *notifier, QNetworkAccessManager *session)
 {
     Store::Setup setup;
     setup.notifier = notifier;
+    setup.session = session;
     return setup;
 }
 
@@ -61,13 +65,15 @@ constexpr auto trayPollInterval = std::chrono::seconds(2);
 constexpr auto relaunchDelay = std::chrono::seconds(2);
 } // namespace
 
-AppDelegate::AppDelegate(QObject *parent)
+AppDelegate::AppDelegate(Setup setup, QObject *parent)
     : QObject(parent)
     , m_notifier(std::make_unique<DesktopNotifier>())
-    , m_store(std::make_unique<Store>(storeSetup(m_notifier.get())))
+    , m_store(std::make_unique<Store>(storeSetup(m_notifier.get(), setup.session)))
     , m_capturer(std::make_unique<Capturer>(m_notifier.get()))
-    , m_hotkeys(std::make_unique<HotkeyCenter>())
+    , m_hotkeys(setup.hotkeys ? std::make_unique<HotkeyCenter>(std::move(setup.hotkeys))
+                              : std::make_unique<HotkeyCenter>())
     , m_trayHost(std::make_unique<TrayHost>())
+    , m_session(setup.session)
 {
     m_midnight.setSingleShot(true);
     m_midnight.setTimerType(Qt::VeryCoarseTimer);
@@ -81,6 +87,10 @@ AppDelegate::AppDelegate(QObject *parent)
             trayChanged();
     });
 }
+
+AppDelegate::AppDelegate(QObject *parent)
+    : AppDelegate(Setup {}, parent)
+{ }
 
 AppDelegate::~AppDelegate()
 {
@@ -207,6 +217,11 @@ void AppDelegate::relaunch()
 
 void AppDelegate::activated(QSystemTrayIcon::ActivationReason reason)
 {
+    if (m_traceTiming) {
+        m_clickAt = QDateTime::currentMSecsSinceEpoch();
+        m_createNs = 0;
+        m_clickClock.start();
+    }
     switch (reason) {
     case QSystemTrayIcon::Trigger:
         click(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
@@ -224,6 +239,7 @@ void AppDelegate::activated(QSystemTrayIcon::ActivationReason reason)
 void AppDelegate::click(bool secondary)
 {
     if (IconClickRule::action(secondary, m_store->defaults()->leftClick()) == IconClick::Capture) {
+        m_clickClock.invalidate();
         if (m_popover)
             m_popover->dismiss();
         captureNow();
@@ -241,6 +257,8 @@ PopoverWindow *AppDelegate::ensurePopover()
 {
     if (m_popover)
         return m_popover.get();
+    QElapsedTimer creating;
+    creating.start();
     if (!m_engine) {
         m_engine = std::make_unique<QQmlEngine>();
         m_engine->addImportPath(u"qrc:/qt/qml"_s);
@@ -270,19 +288,22 @@ PopoverWindow *AppDelegate::ensurePopover()
         connect(m_listActions, &ListActions::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
     connect(m_popover.get(), &PopoverWindow::opened, this, [this] { detach(m_store->sync()); });
+    if (m_traceTiming) {
+        m_createNs = creating.nsecsElapsed();
+        connect(m_popover.get(), &QQuickWindow::frameSwapped, this, &AppDelegate::traceFirstFrame);
+    }
     return m_popover.get();
 }
 
 void AppDelegate::togglePopover()
 {
     PopoverWindow *popover = ensurePopover();
-    if (popover->isVisible()) {
+    if (popover->isVisible() || popover->justDismissed(iconGeometry())) {
+        // The press that just closed it was the click on the icon that led here.
         popover->dismiss();
+        m_clickClock.invalidate();
         return;
     }
-    // The press that just closed it was the click on the icon that led here.
-    if (popover->justDismissed(iconGeometry()))
-        return;
     popover->open(iconGeometry(), QCursor::pos());
 }
 
@@ -294,6 +315,7 @@ void AppDelegate::openSettings()
         ensurePopover(); // the engine and the Store singleton
         SettingsForm::Setup setup;
         setup.defaults = m_store->defaults();
+        setup.session = m_session;
         m_settingsForm = std::make_unique<SettingsForm>(setup);
         // Recording a hot key must not fire the hot keys being recorded; the recorders also show
         // what the desktop refused or chose instead.
@@ -446,6 +468,16 @@ void AppDelegate::registerHotkeys()
           },
           qtTrId("app.menu_list") },
     });
+}
+
+void AppDelegate::traceFirstFrame()
+{
+    if (!m_clickClock.isValid())
+        return;
+    // The wall-clock time of the click lets a harness add what happened before it reached us.
+    std::fprintf(stderr, "quibly: timing: click at %lld ms, list drawn %.1f ms later (view created in %.1f ms)\n",
+                 m_clickAt, double(m_clickClock.nsecsElapsed()) / 1e6, double(m_createNs) / 1e6);
+    m_clickClock.invalidate();
 }
 
 void AppDelegate::warnIfSettingsUnwritable()

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "hotkey.h"
+#include "platform/hotkeybackend.h"
 
 #include <QCoroTask>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -24,6 +26,7 @@ class ListActions;
 class SettingsForm;
 class PopoverWindow;
 class QMenu;
+class QNetworkAccessManager;
 class QQmlEngine;
 class QQuickWindow;
 class QWindow;
@@ -41,7 +44,16 @@ class AppDelegate : public QObject
 {
     Q_OBJECT
 public:
+    /*! What the application works with. Empty members mean the real thing. */
+    struct Setup
+    {
+        /*! The network session of the Store and the settings' check; the owner ends its requests at quit. */
+        QNetworkAccessManager *session = nullptr;
+        std::unique_ptr<HotkeyBackend> hotkeys; //!< the mechanism of this session
+    };
+
     explicit AppDelegate(QObject *parent = nullptr);
+    explicit AppDelegate(Setup setup, QObject *parent = nullptr);
     ~AppDelegate() override;
 
     /*! Builds the icon and the list, subscribes to the tasks, starts the Store and the hot keys. Call once. */
@@ -93,6 +105,7 @@ private:
     PopoverWindow *ensurePopover();
     QRect iconGeometry() const;
     void warnIfSettingsUnwritable();
+    void traceFirstFrame();
 
     QCoro::Task<> capture();
     QCoro::Task<> fetchImage(QString id);
@@ -110,10 +123,16 @@ private:
     std::unique_ptr<QQuickWindow> m_settingsWindow;
     QPointer<ListActions> m_listActions;
     QPointer<DesktopBus> m_bus;
+    QNetworkAccessManager *m_session = nullptr;
     std::optional<std::pair<Hotkey, Hotkey>> m_registered;
     std::vector<std::unique_ptr<ImageWindow>> m_imageWindows;
     QTimer m_midnight;
     QTimer m_trayPoll;
+    // QUIBLY_TRACE_TIMING: from a click on the icon to the list's first frame, on standard error.
+    const bool m_traceTiming = qEnvironmentVariableIsSet("QUIBLY_TRACE_TIMING");
+    QElapsedTimer m_clickClock;
+    qint64 m_clickAt = 0;
+    qint64 m_createNs = 0;
     int m_urgent = -1;
     QColor m_ink;
     bool m_sni = false;

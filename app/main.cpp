@@ -7,6 +7,8 @@
 #include "translations.h"
 
 #include <QApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
@@ -17,7 +19,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-QCoro::Task<> start(DesktopBus &bus, std::unique_ptr<AppDelegate> &delegate)
+QCoro::Task<> start(DesktopBus &bus, std::unique_ptr<AppDelegate> &delegate, QNetworkAccessManager *session)
 {
     // A second launch hands the first instance its list and leaves.
     const DesktopBus::Claim claim = co_await bus.claim();
@@ -25,7 +27,9 @@ QCoro::Task<> start(DesktopBus &bus, std::unique_ptr<AppDelegate> &delegate)
         QCoreApplication::exit(0);
         co_return;
     }
-    delegate = std::make_unique<AppDelegate>();
+    AppDelegate::Setup setup;
+    setup.session = session;
+    delegate = std::make_unique<AppDelegate>(std::move(setup));
     delegate->serve(&bus);
     delegate->launch();
 }
@@ -46,10 +50,19 @@ int main(int argc, char *argv[])
     // The views are laid out for Fusion, which follows the desktop's palette.
     QQuickStyle::setStyle(u"Fusion"_s);
 
+    QNetworkAccessManager session;
     DesktopBus bus;
     std::unique_ptr<AppDelegate> delegate;
-    QTimer::singleShot(0, &bus, [&] { start(bus, delegate); });
+    QTimer::singleShot(0, &bus, [&] { start(bus, delegate, &session); });
     const int status = QApplication::exec();
+
+    // A sync or a fetch may still be on the wire at quit. Ended here, its coroutine finishes
+    // while the Store and Qt are whole; left to the teardown, the reply would outlive what it
+    // reports to.
+    const auto pending = session.findChildren<QNetworkReply *>();
+    for (QNetworkReply *reply : pending)
+        reply->abort();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delegate.reset();
     return status;
 }

@@ -237,24 +237,39 @@ QCoro::Task<> Store::syncOnce()
         notConfigured();
         co_return;
     }
-    // Awaited tasks are named locals throughout: GCC 12 may destroy temporaries of a
-    // co_await expression (lambda captures, by-value arguments) twice.
-    CaptureQueue::Upload upload
-        = [shared](QueuedCapture item, QByteArray png) { return uploadOne(shared, std::move(item), std::move(png)); };
-    auto draining = m_queue.drain(std::move(upload));
-    const CaptureQueue::Drained drained = co_await std::move(draining);
-    if (!self)
-        co_return;
+    // Most passes (the idle tick) find the queue empty, and the last count says so without
+    // waking a worker thread. The first pass always drains, sweeping what a killed writer
+    // left; what another program queues meanwhile shows in the count and goes next pass.
+    std::optional<ServiceError> uploadStopped;
+    if (!m_drainedOnce || m_queued > 0) {
+        m_drainedOnce = true;
+        // Awaited tasks are named locals throughout: GCC 12 may destroy temporaries of a
+        // co_await expression (lambda captures, by-value arguments) twice.
+        CaptureQueue::Upload upload = [shared](QueuedCapture item, QByteArray png) {
+            return uploadOne(shared, std::move(item), std::move(png));
+        };
+        auto draining = m_queue.drain(std::move(upload));
+        const CaptureQueue::Drained drained = co_await std::move(draining);
+        if (!self)
+            co_return;
 
-    for (const QString &id : drained.rejected) {
-        m_watching.remove(id);
-        announce(id, Outcome::failed());
+        for (const QString &id : drained.rejected) {
+            m_watching.remove(id);
+            announce(id, Outcome::failed());
+        }
+        uploadStopped = drained.stoppedBy;
     }
     recount();
 
     co_await refresh();
     if (!self)
         co_return;
+    // A service may take the key for its lists and still refuse uploads with it: the reload's
+    // success must not hide that nothing leaves the queue until another key is stored. Other
+    // upload failures stay the queue's business: the next pass tries again.
+    const auto *uploadError = uploadStopped ? std::get_if<APIError>(&*uploadStopped) : nullptr;
+    if (uploadError && uploadError->kind == APIError::Kind::Unauthorized && !m_problem)
+        report(*uploadStopped);
     startFollowing();
 }
 

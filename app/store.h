@@ -187,4 +187,5 @@ private:
     bool m_syncing = false;
     bool m_syncAgain = false;
     bool m_madePrivate = false; // modes left wide by older versions narrowed once
+    bool m_drainedOnce = false;
 };

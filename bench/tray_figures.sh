@@ -6,15 +6,22 @@
 # Qt Quick list of 200 rows, software scene graph), and beside Flameshot's tray daemon when it is
 # installed, all in the same virtual X session (openbox, trayer):
 #   start to icon docked; RSS and PSS after 20 s (Quibly with 200 tasks); CPU ticks and
-#   wake-ups (context switches of all threads) over 60 s of idling; click to list shown
-#   (Quibly with 2,000 open tasks). Figures only: nothing passes or fails.
+#   wake-ups (context switches of all threads, then per thread) over 60 s of idling, for Quibly
+#   also with no service set up (no sync tick); click to list (Quibly with 2,000 open tasks):
+#   to the list's first frame drawn, as the programs trace it (QUIBLY_TRACE_TIMING) plus the time
+#   xdotool's click took to reach them, and to the window seen mapped by polling xwininfo (which
+#   adds its own lag). Figures only: nothing passes or fails.
 #
 # Usage: bench/tray_figures.sh [RUNS]   (default 3 runs for the start time; BUILD_DIR as scripts/build)
+#   FIGURES="start resident click" picks the figures (default all); QUIBLY=path compares another
+#   build of the application beside this one (for before and after figures in the same run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${BUILD_DIR:-build}")
 runs=${1:-3}
 idle_seconds=${IDLE_SECONDS:-60}
+figures=${FIGURES:-start resident click}
+other=${QUIBLY:+$(realpath "$QUIBLY")}
 source tests/support/desktop-session.sh
 
 root=$(mktemp -d)
@@ -53,8 +60,17 @@ tasks_up_to() {
 }
 
 now_ms() { date +%s%3N; }
+now_us() { echo "${EPOCHREALTIME/./}"; }
+wants() { [[ " $figures " == *" $1 "* ]]; }
 docked() { session_icon "$pid" >/dev/null; }
 threads_switches() { cat /proc/"$1"/task/*/status | awk '/ctxt_switches/ { s += $2 } END { print s }'; }
+# "name switches" per thread (threads that share a name are added up).
+thread_switches() {
+  local t
+  for t in /proc/"$1"/task/*; do
+    printf '%s %s\n' "$(tr ' ' _ <"$t/comm")" "$(awk '/ctxt_switches/ { s += $2 } END { print s }' "$t/status")"
+  done | awk '{ s[$1] += $2 } END { for (n in s) print n, s[n] }' | sort
+}
 cpu_ticks() { awk '{ print $14 + $15 }' /proc/"$1"/stat; }
 rss_kb() { awk '/^VmRSS/ { print $2 }' /proc/"$1"/status; }
 pss_kb() { awk '/^Pss:/ { print $2 }' /proc/"$1"/smaps_rollup; }
@@ -92,29 +108,44 @@ resident() {
   pss=$(pss_kb "$pid")
   ticks=$(cpu_ticks "$pid")
   switches=$(threads_switches "$pid")
+  thread_switches "$pid" >"$root/threads.before"
   sleep "$idle_seconds"
   printf '%-28s after 20 s: RSS %d MB, PSS %d MB; idle %d s: %d CPU ticks, %d wake-ups\n' "$name" $((rss / 1024)) \
     $((pss / 1024)) "$idle_seconds" $(($(cpu_ticks "$pid") - ticks)) $(($(threads_switches "$pid") - switches))
+  # Threads that ended meanwhile are gone from the total; new ones count from zero.
+  thread_switches "$pid" | join -a 2 -e 0 -o 0,1.2,2.2 "$root/threads.before" - |
+    awk '$3 > $2 { printf "%s %s %d", (n++ ? "," : "    by thread:"), $1, $3 - $2 } END { print n ? "" : "    by thread: none" }' 
   kill "$pid"
   wait "$pid" 2>/dev/null || true
   pid=
   }
 
-# click_to_list NAME COMMAND...: median over 5 clicks of the time from click to the list mapped.
+# click_to_list NAME COMMAND...: over 5 clicks, the time from xdotool's click to the list's first
+# frame (the program's trace plus the click's way to it) and to the window seen mapped.
 click_to_list() {
-  local name=$1 times=()
+  local name=$1 trace=$root/trace.log drawn=() mapped=() inside=()
   shift
-  "$@" >/dev/null 2>&1 &
+  QUIBLY_TRACE_TIMING=1 "$@" >/dev/null 2>"$trace" &
   pid=$!
   session_wait 10 docked
   sleep 3
   read -r cx cy < <(icon_centre)
   for r in 1 2 3 4 5; do
-    local t0
-    t0=$(now_ms)
-    xdotool mousemove "$cx" "$cy" click 1
+    local t0 lines clickAt later
+    lines=$(grep -c 'timing:' "$trace" || true)
+    xdotool mousemove "$cx" "$cy"
+    t0=$(now_us)
+    xdotool click 1
     until list_shown; do sleep 0.002; done
-    times+=($(($(now_ms) - t0)))
+    mapped+=($((($(now_us) - t0) / 1000)))
+    # A build without the trace gives the mapped time only.
+    if session_wait 2 bash -c "[ \$(grep -c timing: '$trace') -gt $lines ]"; then
+      read -r clickAt later < <(grep 'timing:' "$trace" | tail -1 | sed -E 's/.*click at ([0-9]+) ms, list drawn ([0-9.]+) ms later.*/\1 \2/')
+      drawn+=("$(awk -v a="$clickAt" -v t="$t0" -v l="$later" 'BEGIN { printf "%.0f", a - t / 1000 + l }')")
+      inside+=("$later")
+    else
+      drawn+=(-) inside+=(-)
+    fi
     # A press elsewhere closes Quibly's list; the bare program's popup ignores it (a Qt popup
     # alone never closes on an outside click) and closes on a second click on its icon.
     xdotool mousemove 100 100 click 1
@@ -123,11 +154,16 @@ click_to_list() {
     while list_shown; do sleep 0.01; done
     sleep 0.3
   done
-  printf '%s\n' "${times[@]}" | sort -n | awk -v name="$name" '{ a[NR] = $1 } END { printf "%-28s click to list shown: median %d ms (%s…%s)\n", name, a[3], a[1], a[5] }'
+  median() { printf '%s\n' "$@" | sort -n | sed -n 3p; }
+  # The first click also creates the view where a program builds it on first use.
+  local created
+  created=$(grep -m1 'timing:' "$trace" | sed -nE 's/.*view created in ([0-9.]+) ms.*/, first view created in \1 ms/p' || true)
+  printf '%-28s click to first frame: median %s ms, of which in the program %s ms (clicks: %s%s); to window seen mapped: median %s ms\n' \
+    "$name" "$(median "${drawn[@]}")" "$(median "${inside[@]}")" "${drawn[*]}" "$created" "$(median "${mapped[@]}")"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
   pid=
-  }
+}
 
 session_x
 session_bus
@@ -135,17 +171,34 @@ session_wm
 session_trayer
 echo "tray figures, $(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)"
 tasks_up_to 200
-start_to_icon "bare Qt tray + QML list" "$build/bench/bare_tray"
-start_to_icon "Quibly (200 tasks)" "$build/app/quibly"
-resident "bare Qt tray + QML list" "$build/bench/bare_tray"
-resident "Quibly (200 tasks)" "$build/app/quibly"
-if command -v flameshot >/dev/null; then
-  mkdir -p "$XDG_CONFIG_HOME/flameshot"
-  printf '[General]\nshowStartupLaunchMessage=true\n' >"$XDG_CONFIG_HOME/flameshot/flameshot.ini"
-  resident "Flameshot (defaults)" flameshot
-  printf '[General]\nshowStartupLaunchMessage=false\n' >"$XDG_CONFIG_HOME/flameshot/flameshot.ini"
-  resident "Flameshot (no balloon)" flameshot
+quibly=("Quibly (200 tasks)" "$build/app/quibly")
+if wants start; then
+  start_to_icon "bare Qt tray + QML list" "$build/bench/bare_tray"
+  start_to_icon "${quibly[@]}"
+  [ -n "$other" ] && start_to_icon "Quibly, $QUIBLY" "$other"
 fi
-click_to_list "bare Qt tray + QML list" "$build/bench/bare_tray"
-tasks_up_to 2000
-click_to_list "Quibly (2,000 tasks)" "$build/app/quibly"
+if wants resident; then
+  resident "bare Qt tray + QML list" "$build/bench/bare_tray"
+  resident "${quibly[@]}"
+  [ -n "$other" ] && resident "Quibly, $QUIBLY" "$other"
+  # Without a service the sync tick does nothing: what idling costs apart from it.
+  mv "$XDG_CONFIG_HOME/Quibly" "$root/config.Quibly"
+  resident "Quibly (no service set up)" "$build/app/quibly"
+  rm -rf "$XDG_CONFIG_HOME/Quibly"
+  mv "$root/config.Quibly" "$XDG_CONFIG_HOME/Quibly"
+  if command -v flameshot >/dev/null; then
+    mkdir -p "$XDG_CONFIG_HOME/flameshot"
+    printf '[General]\nshowStartupLaunchMessage=true\n' >"$XDG_CONFIG_HOME/flameshot/flameshot.ini"
+    start_to_icon "Flameshot (defaults)" flameshot
+    resident "Flameshot (defaults)" flameshot
+    printf '[General]\nshowStartupLaunchMessage=false\n' >"$XDG_CONFIG_HOME/flameshot/flameshot.ini"
+    start_to_icon "Flameshot (no balloon)" flameshot
+    resident "Flameshot (no balloon)" flameshot
+  fi
+fi
+if wants click; then
+  click_to_list "bare Qt tray + QML list" "$build/bench/bare_tray"
+  tasks_up_to 2000
+  click_to_list "Quibly (2,000 tasks)" "$build/app/quibly"
+  [ -n "$other" ] && click_to_list "Quibly, $QUIBLY" "$other"
+fi

@@ -217,8 +217,10 @@ QCoro::Task<CaptureQueue::Drained> CaptureQueue::drain(Upload upload) const
         const auto *apiError = result->ok() ? nullptr : std::get_if<APIError>(&result->error());
         const bool accepted = result->ok();
         const bool refused = apiError && apiError->kind == APIError::Kind::Rejected;
-        if (!accepted && !refused)
+        if (!accepted && !refused) {
+            drained.stoppedBy = result->error();
             break;
+        }
         QFuture<void> removing = QtConcurrent::run([directory, id = item.id] { CaptureQueue(directory).remove(id); });
         co_await removing;
         (accepted ? drained.uploaded : drained.rejected).append(item.id);

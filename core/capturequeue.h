@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <variant>
 
 /*!
@@ -30,6 +31,9 @@ public:
     {
         QStringList uploaded;
         QStringList rejected;
+        //! Why the drain stopped before the end of the queue (offline, refused key, server
+        //! fault); the captures from there on stay queued.
+        std::optional<ServiceError> stoppedBy;
         bool operator==(const Drained &) const = default;
     };
     using Upload = std::function<QCoro::Task<ServiceResult<std::monostate>>(QueuedCapture, QByteArray)>;

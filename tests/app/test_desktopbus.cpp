@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktopbus.h"
 #include "quiblyctl.h"
+#include "quiblytest.h"
 #include "testawait.h"
 #include "trayhost.h"
 
@@ -29,21 +30,14 @@ DesktopBus::Claim claimNow(DesktopBus &bus, std::chrono::milliseconds timeout = 
     return QuiblyTest::await(bus.claim(timeout));
 }
 
-struct CtlRun
+// quiblyctl in this process, on the default session connection.
+QuiblyTest::Run runCtl(const QStringList &arguments)
 {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-CtlRun runCtl(const QStringList &arguments)
-{
-    CtlRun run;
+    QuiblyTest::Run run;
     QTextStream out(&run.out);
     QTextStream err(&run.err);
     QuiblyCtl ctl(out, err);
-    run.status = QuiblyTest::await(ctl.run(QStringList { u"quiblyctl"_s } + arguments));
-    out.flush();
+    run.code = QuiblyTest::await(ctl.run(QStringList { u"quiblyctl"_s } + arguments));
     err.flush();
     return run;
 }
@@ -91,23 +85,22 @@ private Q_SLOTS:
     {
         QFETCH(QString, action);
         QFETCH(QByteArray, signal);
-        // quiblyctl uses the default session connection: the instance needs another one.
+        // The instance needs a connection other than quiblyctl's.
         DesktopBus running(open(u"running"_s));
         QCOMPARE(claimNow(running), DesktopBus::Claim::Owner);
         QSignalSpy spy(&running, signal.constData());
-        const CtlRun run = runCtl({ u"app"_s, action });
-        QCOMPARE(run.status, int(QuiblyCtl::Success));
+        const auto run = runCtl({ u"app"_s, action });
+        QCOMPARE(run.code, int(QuiblyCtl::Success));
         QVERIFY(run.err.isEmpty());
         QTRY_COMPARE(spy.size(), 1);
     }
 
     void quiblyctlWithoutARunningInstance()
     {
-        const CtlRun notRunning = runCtl({ u"app"_s, u"list"_s });
-        QCOMPARE(notRunning.status, int(QuiblyCtl::NotConfigured));
+        const auto notRunning = runCtl({ u"app"_s, u"list"_s });
+        QCOMPARE(notRunning.code, int(QuiblyCtl::NotConfigured));
         QVERIFY(notRunning.err.contains(u"not running"_s));
-        const CtlRun unknown = runCtl({ u"app"_s, u"quit"_s });
-        QCOMPARE(unknown.status, int(QuiblyCtl::Usage));
+        QCOMPARE(runCtl({ u"app"_s, u"quit"_s }).code, int(QuiblyCtl::Usage));
     }
 
     // An owner that hangs delays a new launch only for the time-out, then the launch runs on

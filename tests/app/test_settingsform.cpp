@@ -6,6 +6,7 @@
 #include "fakeservice.h"
 #include "hotkeycenter.h"
 #include "platform/hotkeybackend.h"
+#include "quiblytest.h"
 #include "settingsform.h"
 #include "settingskey.h"
 #include "translations.h"
@@ -17,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
+Q_DECLARE_METATYPE(std::optional<QString>)
 using Reply = FakeService::Reply;
 
 namespace {
@@ -29,9 +33,34 @@ public:
     void bind(const QList<Key> &) override { }
     void setSuspended(bool on) override { suspended = on; }
 };
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st = {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The permission bits of every entry in \a folder, including hidden ones.
+QMap<QString, mode_t> modes(const QString &folder)
+{
+    QMap<QString, mode_t> result;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        result.insert(name, modeOf(QDir(folder).filePath(name)));
+    return result;
+}
+
+void writeRaw(const QString &path, const QByteArray &bytes, mode_t mode = 0600)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
 } // namespace
 using Connection = SettingsForm::Connection;
 
+// The settings file, the autostart entry, the access key file and the settings window's form over them.
 class SettingsFormTest : public QObject
 {
     Q_OBJECT
@@ -42,6 +71,22 @@ private:
 
     QString settingsFile() const { return m_dir.filePath(u"Quibly.conf"_qs); }
     QString keyFile() const { return m_dir.filePath(u"data/Quibly/access-key"_qs); }
+    QString keyFolder() const { return m_dir.filePath(u"data/Quibly"_qs); }
+    QString userEntry() const { return m_dir.filePath(u"config/autostart/org.quibly.Quibly.desktop"_qs); }
+    QString systemEntry() const { return m_dir.filePath(u"system/autostart/org.quibly.Quibly.desktop"_qs); }
+
+    static void put(const QString &path, const QByteArray &contents)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     void makeForm(const QStringList &preferred = { u"en-US"_qs })
     {
@@ -50,30 +95,242 @@ private:
         m_form = std::make_unique<SettingsForm>(SettingsForm::Setup {
             m_defaults.get(), keyFile(), nullptr, std::chrono::milliseconds(50), std::chrono::milliseconds(3000) });
     }
-    QByteArray keyOnDisk() const
-    {
-        QFile file(keyFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
 private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_qs)));
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir.filePath(u"system"_qs)));
+        QCOMPARE(Autostart::userEntryPath(), userEntry());
         QCOMPARE(Translations::install({ u"en"_qs }), u"en"_qs);
     }
     void init()
     {
+        QuiblyTest::failOnUnexpectedWarnings();
         QFile::remove(settingsFile());
-        QFile::remove(keyFile());
+        QDir(keyFolder()).removeRecursively();
         QDir(m_dir.filePath(u"config"_qs)).removeRecursively();
+        QDir(m_dir.filePath(u"system"_qs)).removeRecursively();
         makeForm();
     }
-    void cleanup()
+
+    // Ukrainian only when the first preferred language is; a stored choice wins, even an empty one.
+    void taskLanguage_data()
     {
-        m_form.reset();
-        m_defaults.reset();
+        QTest::addColumn<QStringList>("preferred");
+        QTest::addColumn<std::optional<QString>>("stored");
+        QTest::addColumn<QString>("expected");
+        const std::optional<QString> none;
+        QTest::newRow("uk-UA first") << QStringList { u"uk-UA"_qs, u"en-US"_qs } << none << u"uk"_qs;
+        QTest::newRow("bare uk") << QStringList { u"uk"_qs } << none << u"uk"_qs;
+        QTest::newRow("de-DE") << QStringList { u"de-DE"_qs } << none << u"en"_qs;
+        QTest::newRow("uk only second") << QStringList { u"de-DE"_qs, u"uk-UA"_qs } << none << u"en"_qs;
+        QTest::newRow("none") << QStringList {} << none << u"en"_qs;
+        QTest::newRow("stored en") << QStringList { u"uk-UA"_qs } << std::optional(u"en"_qs) << u"en"_qs;
+        QTest::newRow("stored empty") << QStringList { u"uk-UA"_qs } << std::optional(QString()) << QString();
+    }
+    void taskLanguage()
+    {
+        QFETCH(QStringList, preferred);
+        QFETCH(std::optional<QString>, stored);
+        QFETCH(QString, expected);
+        Defaults defaults(settingsFile(), preferred);
+        if (stored)
+            defaults.setTaskLanguage(*stored);
+        QCOMPARE(defaults.taskLanguage(), expected);
+    }
+
+    // Every write is announced with its key and stored under the key's text, where another
+    // instance sees it at its next read.
+    void writesAreSignalledAndShared()
+    {
+        Defaults app(settingsFile(), {});
+        Defaults other(settingsFile(), {});
+        QCOMPARE(app.serverURL(), std::nullopt);
+        QSignalSpy spy(&other, &Defaults::changed);
+        other.setServerURL(u" https://example.org\t"_qs);
+        other.setTaskLanguage(u"uk"_qs);
+        other.setCaptureHotkey(Hotkey { 17, Hotkey::control, u"t"_qs });
+        other.setListHotkey(Hotkey { 37, Hotkey::command, u"l"_qs });
+        other.setLeftClick(u"capture"_qs);
+        const QStringList keys { SettingsKey::serverURL, SettingsKey::taskLanguage, SettingsKey::captureHotkey,
+                                 SettingsKey::listHotkey, SettingsKey::leftClick };
+        QCOMPARE(spy.count(), keys.size());
+        for (int i = 0; i < keys.size(); ++i)
+            QCOMPARE(spy.at(i).at(0).toString(), keys.at(i));
+        QCOMPARE(app.serverURL(), std::optional<QString>(u" https://example.org\t"_qs));
+        QCOMPARE(app.listHotkey(), (Hotkey { 37, Hotkey::command, u"l"_qs }));
+        QSettings raw(settingsFile(), QSettings::IniFormat);
+        QCOMPARE(raw.value(u"serverURL"_qs).toString(), u" https://example.org\t"_qs);
+        QCOMPARE(raw.value(u"leftClick"_qs).toString(), u"capture"_qs);
+        other.setServerURL(std::nullopt);
+        QCOMPARE(app.serverURL(), std::nullopt);
+    }
+
+    void unreadableHotkeysFallBackToDefaults()
+    {
+        Defaults defaults(settingsFile(), {});
+        QCOMPARE(defaults.captureHotkey(), Hotkey::defaultCapture());
+        QCOMPARE(defaults.listHotkey(), Hotkey::defaultList());
+        {
+            QSettings raw(settingsFile(), QSettings::IniFormat);
+            raw.setValue(SettingsKey::captureHotkey, QByteArray("not json"));
+            raw.setValue(SettingsKey::listHotkey, QByteArray(R"({"keyCode":-1})"));
+        }
+        QCOMPARE(defaults.captureHotkey(), Hotkey::defaultCapture());
+        QCOMPARE(defaults.listHotkey(), Hotkey::defaultList());
+    }
+
+    void enabledState_data()
+    {
+        QTest::addColumn<QByteArray>("user");
+        QTest::addColumn<QByteArray>("system");
+        QTest::addColumn<bool>("enabled");
+        const QByteArray plain = "[Desktop Entry]\nType=Application\nExec=quibly\n";
+        const QByteArray hidden = "[Desktop Entry]\nType=Application\nHidden=true\n";
+        QTest::newRow("no entry") << QByteArray() << QByteArray() << false;
+        QTest::newRow("user entry") << plain << QByteArray() << true;
+        QTest::newRow("user entry hidden") << hidden << QByteArray() << false;
+        QTest::newRow("GNOME switch off") << plain + "X-GNOME-Autostart-enabled=false\n" << QByteArray() << false;
+        QTest::newRow("Hidden in another group") << plain + "[Desktop Action x]\nHidden=true\n" << QByteArray() << true;
+        QTest::newRow("system entry only") << QByteArray() << plain << true;
+        QTest::newRow("hidden user entry masks the system one") << hidden << plain << false;
+    }
+    void enabledState()
+    {
+        QFETCH(QByteArray, user);
+        QFETCH(QByteArray, system);
+        QFETCH(bool, enabled);
+        if (!user.isEmpty())
+            put(userEntry(), user);
+        if (!system.isEmpty())
+            put(systemEntry(), system);
+        QCOMPARE(Autostart::isEnabled(), enabled);
+    }
+
+    void switchingOnAndOff()
+    {
+        QCOMPARE(Autostart::setEnabled(true, u"/opt/My Apps/quibly"_qs), QString());
+        QVERIFY(Autostart::isEnabled());
+        QVERIFY(contents(userEntry()).contains("\nExec=\"/opt/My Apps/quibly\"\n"));
+        QCOMPARE(Autostart::setEnabled(false), QString());
+        QVERIFY(!QFile::exists(userEntry()));
+        QVERIFY(!Autostart::isEnabled());
+        // Switching off what is already off succeeds.
+        QCOMPARE(Autostart::setEnabled(false), QString());
+    }
+
+    void switchingOffMasksASystemEntry()
+    {
+        put(systemEntry(), "[Desktop Entry]\nType=Application\nExec=quibly\n");
+        QCOMPARE(Autostart::setEnabled(false), QString());
+        QVERIFY(!Autostart::isEnabled());
+        QVERIFY(QFile::exists(systemEntry()));
+        QCOMPARE(Autostart::setEnabled(true, u"quibly"_qs), QString());
+        QVERIFY(Autostart::isEnabled());
+    }
+
+    void execQuoting_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << u"/usr/bin/quibly"_qs << u"/usr/bin/quibly"_qs;
+        QTest::newRow("space") << u"/a b/quibly"_qs << u"\"/a b/quibly\""_qs;
+        QTest::newRow("dollar and quote") << u"/a$\"b"_qs << u"\"/a\\\\$\\\\\"b\""_qs;
+        QTest::newRow("backslash") << u"/a\\b"_qs << u"\"/a\\\\\\\\b\""_qs;
+        QTest::newRow("percent") << u"/100%/q"_qs << u"/100%%/q"_qs;
+    }
+    void execQuoting()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        QCOMPARE(Autostart::execValue(program), exec);
+    }
+
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<std::optional<QString>>("expected");
+        QTest::newRow("trailing line break") << QByteArray("k-123\n") << std::optional<QString>(u"k-123"_qs);
+        QTest::newRow("spaces around") << QByteArray("  k 1 \r\n") << std::optional<QString>(u"k 1"_qs);
+        QTest::newRow("white space only") << QByteArray(" \n\t ") << std::optional<QString>();
+        QTest::newRow("not UTF-8") << QByteArray("k\xff\xfe") << std::optional<QString>();
+        QTest::newRow("non-ASCII") << QByteArray("ключ") << std::optional<QString>(u"ключ"_qs);
+    }
+    void read()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(AccessKey::read(keyFile()), std::nullopt); // missing file
+        writeRaw(keyFile(), contents);
+        QCOMPARE(AccessKey::read(keyFile()), expected);
+    }
+
+    void writeThenBlankRemoves()
+    {
+        AccessKey::write(QString(), keyFile()); // nothing there yet: silent
+        QVERIFY(!QFile::exists(keyFile()));
+        AccessKey::write(u"  secret-key\n"_qs, keyFile());
+        QFile file(keyFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("secret-key"));
+        QCOMPARE(modes(keyFolder()).keys(), QStringList { u"access-key"_qs });
+        AccessKey::write(u"  \n \r\n"_qs, keyFile());
+        QVERIFY(!QFile::exists(keyFile()));
+    }
+
+    // The key must never be readable by others, not even between the steps of a write,
+    // and a file or folder whose mode was widened by hand is narrowed again.
+    void neverWiderThanOwnerOnly_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<mode_t>("umask");
+        QTest::newRow("first write, permissive umask") << false << mode_t(0);
+        QTest::newRow("over a 0644 file, permissive umask") << true << mode_t(0);
+        QTest::newRow("over a 0644 file, usual umask") << true << mode_t(022);
+    }
+    void neverWiderThanOwnerOnly()
+    {
+        QFETCH(bool, existing);
+        QFETCH(mode_t, umask);
+        if (existing)
+            writeRaw(keyFile(), "old", 0644);
+        const mode_t previous = ::umask(umask);
+        int steps = 0;
+        QStringList seen;
+        AccessKey::write(u"new-key"_qs, keyFile(), [&] {
+            ++steps;
+            const auto now = modes(keyFolder());
+            for (auto it = now.cbegin(); it != now.cend(); ++it) {
+                if (!seen.contains(it.key()))
+                    seen.append(it.key());
+                QCOMPARE(it.value() & 0077, mode_t(0));
+            }
+        });
+        ::umask(previous);
+        QVERIFY(steps >= 5);
+        QVERIFY2(seen.size() >= 2, "the temporary file was never observed");
+        QCOMPARE(modes(keyFolder()), (QMap<QString, mode_t> { { u"access-key"_qs, mode_t(0600) } }));
+        QCOMPARE(modeOf(keyFolder()), mode_t(0700)); // created so, or narrowed from 0755
+        QCOMPARE(AccessKey::read(keyFile()), std::optional<QString>(u"new-key"_qs));
+
+        QVERIFY(::chmod(QFile::encodeName(keyFolder()).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(keyFile()).constData(), 0644) == 0);
+        AccessKey::makePrivate(keyFile());
+        QCOMPARE(modeOf(keyFolder()), mode_t(0700));
+        QCOMPARE(modeOf(keyFile()), mode_t(0600));
+    }
+
+    void unwritableFolderLeavesNoKeyAndDoesNotThrow()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QDir().mkpath(keyFolder());
+        QFile::setPermissions(keyFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        AccessKey::write(u"k"_qs, keyFile());
+        QFile::setPermissions(keyFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(AccessKey::read(keyFile()), std::nullopt);
+        QCOMPARE(modes(keyFolder()).size(), 0);
     }
 
     void badServerUrlIsStoredAndExplained_data()
@@ -102,7 +359,7 @@ private Q_SLOTS:
         QSignalSpy changed(m_form.get(), &SettingsForm::accessKeyChanged);
         m_form->setAccessKey(u"abc\r\ndef\n"_qs);
         QCOMPARE(m_form->accessKey(), u"abcdef"_qs);
-        QCOMPARE(keyOnDisk(), QByteArray("abcdef"));
+        QCOMPARE(contents(keyFile()), QByteArray("abcdef"));
         // The same key with a break again: nothing to write, but the field must drop the break.
         m_form->setAccessKey(u"abcdef\n"_qs);
         QCOMPARE(changed.size(), 2);
@@ -118,7 +375,8 @@ private Q_SLOTS:
         QSignalSpy changed(m_form.get(), &SettingsForm::startAtLoginChanged);
         m_form->setStartAtLogin(true);
         QVERIFY(!m_form->startAtLogin());
-        QVERIFY(!m_form->startAtLoginError().isEmpty());
+        QVERIFY(m_form->startAtLoginError().contains(userEntry()));
+        QVERIFY(!Autostart::isEnabled());
         QCOMPARE(changed.size(), 1);
     }
 
@@ -180,21 +438,6 @@ private Q_SLOTS:
         QCOMPARE(m_form->connection(), Connection::Connected);
     }
 
-    void recordersAreIndependentAndSuspendTheGrabsOnce()
-    {
-        QSignalSpy recording(m_form.get(), &SettingsForm::recordingChanged);
-        m_form->captureRecorder()->start();
-        m_form->listRecorder()->start();
-        QVERIFY(!m_form->captureRecorder()->recording());
-        QVERIFY(m_form->listRecorder()->recording());
-        // The other recorder taking over is no reason to restore the grabs in between.
-        QCOMPARE(recording.size(), 1);
-        m_form->listRecorder()->stop();
-        QCOMPARE(recording.size(), 2);
-        QCOMPARE(recording.at(0).first().toBool(), true);
-        QCOMPARE(recording.at(1).first().toBool(), false);
-    }
-
     void followsWhatTheDesktopMadeOfTheHotkeys()
     {
         auto owned = std::make_unique<ScriptedHotkeys>();
@@ -210,10 +453,15 @@ private Q_SLOTS:
         Q_EMIT backend->stateChanged(2, HotkeyCenter::State::Active, u"Ctrl+Alt+Super+L"_qs);
         QCOMPARE(m_form->listRecorder()->note(), QString());
 
+        // Grabs stay released while either recorder records, also when the other takes over.
+        QSignalSpy recording(m_form.get(), &SettingsForm::recordingChanged);
         m_form->captureRecorder()->start();
+        m_form->listRecorder()->start();
+        QVERIFY(!m_form->captureRecorder()->recording());
         QVERIFY(backend->suspended);
-        m_form->captureRecorder()->stop();
+        m_form->listRecorder()->stop();
         QVERIFY(!backend->suspended);
+        QCOMPARE(recording.size(), 2);
     }
 };
 

@@ -313,37 +313,33 @@ private Q_SLOTS:
         QTest::addColumn<Reply>("reply");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QStringList>("err");
+        const auto row = [](const char *name, const QStringList &arguments, const char *request, const Reply &reply,
+                            const QStringList &err, const QString &out = {}) {
+            QTest::newRow(name) << arguments << QByteArray(request) << reply << out << err;
+        };
         const QStringList list { u"list"_s };
+        const QStringList capture { u"capture"_s, u"FILE"_s };
         const QString refused = u"did not accept the access key"_s;
-        QTest::newRow("server error") << list << QByteArray("GET /tasks") << Reply::empty(502) << QString()
-                                      << QStringList { serviceError,
-                                                       u"quiblyctl: the service failed with HTTP status 502"_s };
-        QTest::newRow("refused key") << list << QByteArray("GET /tasks") << Reply::empty(401) << QString()
-                                     << QStringList { refused, u"refused the access key; store the right one"_s };
-        QTest::newRow("refused request") << list << QByteArray("GET /tasks")
-                                         << Reply::json(422, R"({"code":"bad_query"})") << QString()
-                                         << QStringList { serviceError, u"refused the request: bad_query"_s };
-        QTest::newRow("garbage") << list << QByteArray("GET /tasks") << Reply::json(200, R"([{"id":1}])") << QString()
-                                 << QStringList { u"quiblyctl: the service's answer could not be read: "_s,
-                                                  serviceError };
-        QTest::newRow("refused edit") << QStringList { u"done"_s, u"5"_s } << QByteArray("PATCH /tasks/5")
-                                      << Reply::json(404, R"({"code":"not_found"})") << QString()
-                                      << QStringList { serviceError, u"refused the request: not_found"_s };
-        QTest::newRow("edit of an unknown task")
-            << QStringList { u"edit"_s, u"9"_s, u"--title"_s, u"x"_s } << QByteArray("GET /tasks")
-            << Reply::json(200, "[]") << QString() << QStringList { u"quiblyctl: no task with id 9"_s };
-        QTest::newRow("refused capture") << QStringList { u"capture"_s, u"FILE"_s } << QByteArray("POST /captures")
-                                         << Reply::json(422, R"({"code":"not_png"})") << notRead
-                                         << QStringList { u"was not read"_s };
+        row("server error", list, "GET /tasks", Reply::empty(502),
+            { serviceError, u"quiblyctl: the service failed with HTTP status 502"_s });
+        row("refused key", list, "GET /tasks", Reply::empty(401),
+            { refused, u"refused the access key; store the right one"_s });
+        row("refused request", list, "GET /tasks", Reply::json(422, R"({"code":"bad_query"})"),
+            { serviceError, u"refused the request: bad_query"_s });
+        row("garbage", list, "GET /tasks", Reply::json(200, R"([{"id":1}])"),
+            { u"quiblyctl: the service's answer could not be read: "_s, serviceError });
+        row("refused edit", { u"done"_s, u"5"_s }, "PATCH /tasks/5", Reply::json(404, R"({"code":"not_found"})"),
+            { serviceError, u"refused the request: not_found"_s });
+        row("edit of an unknown task", { u"edit"_s, u"9"_s, u"--title"_s, u"x"_s }, "GET /tasks",
+            Reply::json(200, "[]"), { u"quiblyctl: no task with id 9"_s });
+        row("refused capture", capture, "POST /captures", Reply::json(422, R"({"code":"not_png"})"),
+            { u"was not read"_s }, notRead);
         // Nothing can change until another key is stored: no waiting for the time-out.
-        QTest::newRow("capture, key refused after the upload")
-            << QStringList { u"capture"_s, u"FILE"_s } << QByteArray("GET /tasks") << Reply::empty(401) << QString()
-            << QStringList { refused, u"refused the access key"_s };
+        row("capture, key refused after the upload", capture, "GET /tasks", Reply::empty(401),
+            { refused, u"refused the access key"_s });
         // The capture is gone by the time it is asked about, and no reload succeeds.
-        QTest::newRow("capture forgotten")
-            << QStringList { u"capture"_s, u"FILE"_s, u"--timeout"_s, u"30"_s } << QByteArray("GET /tasks")
-            << Reply::empty(502) << QString()
-            << QStringList { serviceError, u"HTTP status 502"_s, u"no longer knows capture"_s };
+        row("capture forgotten", capture + QStringList { u"--timeout"_s, u"30"_s }, "GET /tasks", Reply::empty(502),
+            { serviceError, u"HTTP status 502"_s, u"no longer knows capture"_s });
     }
     void failures()
     {
@@ -390,14 +386,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QStringList>("err");
+        const auto row = [](const char *name, const QByteArray &png, const QStringList &arguments, const char *status,
+                            const QStringList &titles, int code, const QString &out, const QStringList &err) {
+            QTest::newRow(name) << png << arguments << QString::fromLatin1(status) << titles << code << out << err;
+        };
         const QByteArray png = "\x89PNG\r\n\x1a\nfake";
-        QTest::newRow("file, two tasks") << png << QStringList { u"FILE"_s } << u"done"_s
-                                         << QStringList { u"A"_s, u"B"_s } << 0 << u"New task: A\nNew task: B\n"_s
-                                         << QStringList();
-        QTest::newRow("standard input, failed") << png << QStringList { u"-"_s } << u"failed"_s << QStringList() << 1
-                                                << notRead << QStringList { u"was not read"_s };
-        QTest::newRow("empty file, no wait") << QByteArray() << QStringList { u"FILE"_s, u"--no-wait"_s } << u"done"_s
-                                             << QStringList() << 0 << QString() << QStringList();
+        row("file, two tasks", png, { u"FILE"_s }, "done", { u"A"_s, u"B"_s }, 0, u"New task: A\nNew task: B\n"_s, {});
+        row("standard input, failed", png, { u"-"_s }, "failed", {}, 1, notRead, { u"was not read"_s });
+        row("empty file, no wait", {}, { u"FILE"_s, u"--no-wait"_s }, "done", {}, 0, {}, {});
     }
     void captureFollowsUntilAnnounced()
     {
@@ -425,13 +421,22 @@ private Q_SLOTS:
         QVERIFY(queueEmpty());
     }
 
+    void refusedKeyEndsTheCaptureAtOnce_data()
+    {
+        QTest::addColumn<bool>("listsRefused");
+        QTest::newRow("everything refused") << true;
+        // The lists still load: the refused upload alone must end the wait.
+        QTest::newRow("only the upload refused") << false;
+    }
     void refusedKeyEndsTheCaptureAtOnce()
     {
         // Nothing changes until the user stores another key: no following for the default
         // 120 s (which this runner, waiting 60 s, would report as no exit at all).
+        QFETCH(bool, listsRefused);
         configure();
         m_service->on("POST", "/captures", Reply::json(401, R"({"code":"unauthorized"})"));
-        m_service->on("GET", "/tasks", Reply::json(401, R"({"code":"unauthorized"})"));
+        if (listsRefused)
+            m_service->on("GET", "/tasks", Reply::json(401, R"({"code":"unauthorized"})"));
         const Run run = ctl({ u"capture"_s, png() });
         QCOMPARE(run.code, 1);
         compareErr(run,

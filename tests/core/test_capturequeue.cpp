@@ -6,6 +6,7 @@
 #include "filelock.h"
 #include "quiblyapi.h"
 #include "testawait.h"
+#include "wirejson.h"
 
 #include <QCoroTask>
 #include <QCoroTimer>
@@ -115,7 +116,6 @@ class TestCaptureQueue : public QObject
     QString m_dir;
 
     void enqueueThree(const CaptureQueue &queue)
-
     {
         // File names sort the other way round from the capture times.
         QVERIFY(queue.enqueue("png-a", item(u"c"_s, 0)).ok());
@@ -189,35 +189,6 @@ private Q_SLOTS:
         QCOMPARE(ids(queue.pending()), list("c b a x y"));
     }
 
-    // Files in the queue that are no capture are skipped and left alone; a record whose id is not
-    // its file name (or names a place outside the queue) is never uploaded nor deleted.
-    void notACapture()
-    {
-        const CaptureQueue queue(m_dir);
-        QVERIFY(queue.enqueue("png", item(u"good"_s, 0)).ok());
-        QVERIFY(writeFile(m_dir + u"/broken.json"_s, "{\"id\":"));
-        QVERIFY(writeFile(m_dir + u"/partial.json"_s, R"({"id":"partial","timeZone":"UTC","language":"en"})"));
-        QVERIFY(writeFile(m_dir + u"/tmp.json.a1b2c3"_s, item(u"tmp"_s, 0).toFileJson()));
-        QVERIFY(writeFile(m_dir + u"/.json"_s, item(u"hidden"_s, 0).toFileJson()));
-        QVERIFY(QDir(m_dir).mkdir(u"folder.json"_s));
-        QVERIFY(writeFile(m_dir + u"/.dot.json"_s, item(u"dot"_s, 1).toFileJson()));
-        QVERIFY(writeFile(m_dir + u"/outer.json"_s, item(u"inner"_s, 0).toFileJson()));
-        QVERIFY(writeFile(m_dir + u"/outer.png"_s, "png"));
-        QVERIFY(writeFile(m_dir + u"/evil.json"_s, item(u"../victim"_s, 1).toFileJson()));
-        QVERIFY(writeFile(m_root->filePath(u"Quibly/victim.json"_s), item(u"victim"_s, 1).toFileJson()));
-        QVERIFY(writeFile(m_root->filePath(u"Quibly/victim.png"_s), "secret"));
-        QCOMPARE(ids(queue.pending()), (QStringList { u"good"_s, u"inner"_s, u"dot"_s, u"../victim"_s }));
-
-        ScriptedUpload upload { list("ok ok ok ok") };
-        const CaptureQueue::Drained drained = drain(queue, upload.function());
-        QCOMPARE(upload.calls, QStringList { u"good"_s });
-        QVERIFY(drained.rejected.isEmpty());
-        for (const QString &name :
-             { u"broken.json"_s, u".dot.json"_s, u"evil.json"_s, u"outer.json"_s, u"outer.png"_s })
-            QVERIFY2(QFile::exists(m_dir + u'/' + name), qPrintable(name)); // left for a person to look at
-        QVERIFY(QFile::exists(m_root->filePath(u"Quibly/victim.png"_s)));
-    }
-
     void drainOutcomes_data()
     {
         // Each upload's answer in turn, by name (see answer()).
@@ -254,6 +225,10 @@ private Q_SLOTS:
         QCOMPARE(upload.images.first(), "png-a"_ba);
         QCOMPARE(drained.uploaded, uploaded);
         QCOMPARE(drained.rejected, rejected);
+        // A stop names the answer that caused it, so that the caller can say why captures wait.
+        const std::optional<ServiceError> stop
+            = left.isEmpty() ? std::nullopt : std::optional(answer(answers.at(calls.size() - 1)).error());
+        QCOMPARE(drained.stoppedBy, stop);
 
         QStringList files;
         for (const QString &id : left)
@@ -264,15 +239,10 @@ private Q_SLOTS:
     // Through the real client: a refusal by the service is final, the image goes up as it was queued.
     void drainAgainstService()
     {
-        const QByteArray capture
-            = R"({"id":"x","status":"pending","error":"","local_time":"2025-03-01T12:00:00+02:00",)"
-              R"("time_zone":"Europe/Kyiv","language":"en","created_at":"2025-03-01T10:00:01Z"})";
         FakeService service;
         QVERIFY(service.listen());
-        service.enqueue("POST", "/captures", FakeService::Reply::json(201, capture));
+        service.setHandler(WireJson::acceptUploads());
         service.enqueue("POST", "/captures", FakeService::Reply::json(422, R"({"code":"unreadable"})"));
-        service.on("POST", "/captures", FakeService::Reply::json(201, capture));
-
         QNetworkAccessManager nam;
         const QuiblyAPI api(service.url(), u"key"_s, &nam);
         const CaptureQueue queue(m_dir);
@@ -282,12 +252,10 @@ private Q_SLOTS:
             = drain(queue, [&api](QueuedCapture capture, QByteArray png) -> QCoro::Task<ServiceResult<std::monostate>> {
                   auto uploading = api.upload(std::move(capture), std::move(png));
                   const auto result = co_await std::move(uploading);
-                  if (!result.ok())
-                      co_return result.error();
-                  co_return serviceSuccess();
+                  co_return result.ok() ? serviceSuccess() : ServiceResult<std::monostate>(result.error());
               });
-        QCOMPARE(drained.uploaded, list("c a"));
-        QCOMPARE(drained.rejected, list("b"));
+        QCOMPARE(drained.uploaded, list("b a"));
+        QCOMPARE(drained.rejected, list("c"));
         QVERIFY(entries(m_dir).isEmpty());
         QVERIFY(service.requests().first().body.contains("\r\n\r\npng-a\r\n--quibly-"));
     }
@@ -314,27 +282,18 @@ private Q_SLOTS:
 
     void drainLock_data()
     {
-        QTest::addColumn<QByteArray>("lockContent");
-        QTest::addColumn<QString>("leftOver");
-        QTest::addColumn<bool>("heldByKilledChild");
-        QTest::newRow("killed before writing its pid") << QByteArray() << QString() << false;
-        QTest::newRow("pid of a process that is gone") << "2147483646\nquibly\n" + QSysInfo::machineHostName().toUtf8()
-                + "\n" << QString() << false;
-        QTest::newRow("killed while taking over") << QByteArray("1\nquibly\nhost\n") << u"drain.lock.rmlock"_s << false;
-        QTest::newRow("held by a process that was killed") << QByteArray() << QString() << true;
+        QTest::addColumn<bool>("heldByKilledChild"); // else written by an older version, with its pid
+        QTest::newRow("left by an older version") << false;
+        QTest::newRow("held by a process that was killed") << true;
     }
 
     void drainLock()
     {
-        QFETCH(QByteArray, lockContent);
-        QFETCH(QString, leftOver);
         QFETCH(bool, heldByKilledChild);
         const CaptureQueue queue(m_dir);
         enqueueThree(queue);
         const QString lockPath = m_dir + u"/drain.lock"_s;
-        QVERIFY(writeFile(lockPath, lockContent));
-        if (!leftOver.isEmpty())
-            QVERIFY(writeFile(m_dir + u'/' + leftOver, lockContent));
+        QVERIFY(writeFile(lockPath, "2147483646\nquibly\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
         if (heldByKilledChild) {
             const pid_t child = ::fork();
             if (child == 0) {
@@ -366,7 +325,7 @@ private Q_SLOTS:
         enqueueThree(queue);
         QStringList calls;
         bool secondDone = false;
-        CaptureQueue::Drained second { { u"not run"_s }, {} };
+        CaptureQueue::Drained second { { u"not run"_s }, {}, {} };
         auto secondDrain = [&]() -> QCoro::Task<> {
             auto draining
                 = queue.drain([&](QueuedCapture capture, QByteArray) -> QCoro::Task<ServiceResult<std::monostate>> {
@@ -393,37 +352,63 @@ private Q_SLOTS:
         QCOMPARE(calls, first.uploaded); // no capture went up twice
     }
 
-    void leftovers_data()
+    // Files in the queue beside a capture. The drain uploads the capture and sweeps what a killed
+    // enqueue, write or lock left once no writer holds it; the rest stays for a person to look at.
+    // A record whose id is not its file name (or names a place outside the queue) is listed, but
+    // never uploaded nor deleted.
+    void strayFiles_data()
     {
-        // A file beside a capture, with no record of its own, and whether a writer still holds it.
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("held");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("held"); // by a writer
         QTest::addColumn<bool>("kept");
-        QTest::newRow("image of a killed enqueue, a moment old") << u"c1.png"_s << false << false;
-        QTest::newRow("image still being enqueued") << u"c1.png"_s << true << true;
-        QTest::newRow("temporary file of a killed write") << u"c1.json.Ab12Cd"_s << false << false;
-        QTest::newRow("temporary file being written") << u"c1.png.Ab12Cd"_s << true << true;
-        QTest::newRow("left by the pid-file lock") << u"drain.lock.rmlock"_s << false << false;
-        QTest::newRow("not ours") << u"notes.txt"_s << false << true;
+        QTest::addColumn<QString>("listed"); // by pending(), after the capture
+        const auto row = [](const char *name, const QStringList &names, const QByteArray &bytes, bool held, bool kept,
+                            const char *listed = "") {
+            QTest::newRow(name) << names << bytes << held << kept << QString::fromUtf8(listed);
+        };
+        const auto record = [](const char *id) { return item(QString::fromUtf8(id), 1).toFileJson(); };
+        row("image of a killed enqueue", { u"c1.png"_s }, "png", false, false);
+        row("image still being enqueued", { u"c1.png"_s }, "png", true, true);
+        row("temporary file of a killed write", { u"c1.json.Ab12Cd"_s }, record("c1"), false, false);
+        row("temporary file being written", { u"c1.png.Ab12Cd"_s }, "png", true, true);
+        row("left by the pid-file lock", { u"drain.lock.rmlock"_s }, "1", false, false);
+        row("not ours", { u"notes.txt"_s }, "notes", false, true);
+        row("broken record", { u"broken.json"_s }, "{\"id\":", false, true);
+        row("record without a time", { u"partial.json"_s }, R"({"id":"partial","timeZone":"UTC","language":"en"})",
+            false, true);
+        row("record named by its suffix only", { u".json"_s }, record("hidden"), false, true);
+        row("hidden record", { u".dot.json"_s }, record("dot"), false, true, "dot");
+        row("record and image of another id", { u"outer.json"_s, u"outer.png"_s }, record("inner"), false, true,
+            "inner");
+        row("record naming a parent", { u"evil.json"_s }, record("../victim"), false, true, "../victim");
     }
-
-    void leftovers()
+    void strayFiles()
     {
-        QFETCH(QString, name);
+        QFETCH(QStringList, names);
+        QFETCH(QByteArray, bytes);
         QFETCH(bool, held);
         QFETCH(bool, kept);
+        QFETCH(QString, listed);
         const CaptureQueue queue(m_dir);
-        QVERIFY(queue.enqueue("png", item(u"other"_s, 0)).ok());
-        const QString path = m_dir + u'/' + name;
-        QVERIFY(writeFile(path, "png"));
+        QVERIFY(queue.enqueue("png", item(u"good"_s, 0)).ok());
+        QVERIFY(QDir(m_dir).mkdir(u"folder.json"_s));
+        QVERIFY(writeFile(m_root->filePath(u"Quibly/victim.json"_s), item(u"victim"_s, 1).toFileJson()));
+        QVERIFY(writeFile(m_root->filePath(u"Quibly/victim.png"_s), "secret"));
         FileLock writer;
-        if (held) {
-            writer = FileLock::tryLock(path, FileLock::Open::ExistingOnly);
-            QVERIFY(writer.isLocked());
+        for (const QString &name : names) {
+            QVERIFY(writeFile(m_dir + u'/' + name, bytes));
+            if (held)
+                writer = FileLock::tryLock(m_dir + u'/' + name, FileLock::Open::ExistingOnly);
         }
-        ScriptedUpload upload { list("ok") };
-        QCOMPARE(drain(queue, upload.function()).uploaded, QStringList { u"other"_s });
-        QCOMPARE(entries(m_dir), kept ? QStringList { name } : QStringList());
+        QCOMPARE(writer.isLocked(), held);
+        QCOMPARE(ids(queue.pending()),
+                 QStringList { u"good"_s } + (listed.isEmpty() ? QStringList() : QStringList { listed }));
+
+        ScriptedUpload upload { list("ok ok") };
+        QCOMPARE(drain(queue, upload.function()), (CaptureQueue::Drained { { u"good"_s }, {}, {} }));
+        QCOMPARE(entries(m_dir), kept ? names : QStringList());
+        QVERIFY(QFile::exists(m_root->filePath(u"Quibly/victim.png"_s)));
     }
 
     void killedAtEveryStep_data()
@@ -503,9 +488,7 @@ private Q_SLOTS:
             QDirIterator it(dataFolder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                             QDirIterator::Subdirectories);
             for (QString path = dataFolder; !path.isEmpty(); path = it.hasNext() ? it.next() : QString()) {
-                struct stat st
-                {
-                };
+                struct stat st = {};
                 if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || (st.st_mode & 0077)
                     || (st.st_mode & 0700) != (S_ISDIR(st.st_mode) ? 0700 : 0600))
                     wider.append(path.mid(dataFolder.size()));

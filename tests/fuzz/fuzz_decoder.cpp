@@ -4,17 +4,11 @@
 // Service answers: every decoder must return a record or an error for any bytes, never crash, and a record
 // it returns must be whole (every instant valid).
 #include "decoder.h"
+#include "fuzzcheck.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
 void checkTask(const TaskItem &task)
 {
     check(task.createdAt.isValid() && task.updatedAt.isValid());

@@ -4,18 +4,10 @@
 // Queue metadata files as found on disk (possibly truncated or corrupted): a file either is a queued capture
 // or is not, and one that is must survive being written and read again unchanged.
 #include "capture.h"
+#include "fuzzcheck.h"
 #include "hotkey.h"
 
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -4,19 +4,11 @@
 // The RFC 3339 reader on arbitrary text: it must accept or refuse without crashing, refuse with the exact
 // message, and whatever it accepts must come back from the writer as the same whole second.
 #include "decoder.h"
+#include "fuzzcheck.h"
 
 #include <QTimeZone>
 
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -3,10 +3,10 @@
 // libFuzzer target: quibly-service's incremental HTTP/1.1 request reader. The first
 // byte chooses how the rest is cut into the chunks the socket would deliver.
 
+#include "fuzzcheck.h"
 #include "httprequestparser.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -21,9 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (;;) {
             const auto state = parser.next();
             if (state == HttpRequestParser::State::Error) {
-                const int status = parser.errorStatus();
-                if (status < 400 || status > 599)
-                    std::abort();
+                check(parser.errorStatus() >= 400 && parser.errorStatus() <= 599);
                 return 0;
             }
             if (state == HttpRequestParser::State::NeedMore) {
@@ -31,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 break;
             }
             const HttpRequest request = parser.takeRequest();
-            if (request.body.size() > MaxBody || (!request.bodyTooLarge && request.body.size() != request.contentLength)
-                || !request.path.startsWith('/'))
-                std::abort();
+            check(request.body.size() <= MaxBody
+                  && (request.bodyTooLarge || request.body.size() == request.contentLength)
+                  && request.path.startsWith('/'));
             if (request.bodyTooLarge)
                 return 0;
         }

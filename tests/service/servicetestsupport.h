@@ -2,12 +2,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Helpers for talking to a quibly-service in the test process over real sockets.
+// Helpers for talking to a quibly-service in the test process over real sockets, and for describing
+// what a recognizer read.
 
 #include "recognizer.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutex>
@@ -21,7 +21,8 @@
 #include <atomic>
 #include <functional>
 
-/*! A recognizer whose answers the test scripts; it records what it was asked. */
+/*! A recognizer whose answers the test scripts; it records what it was asked.
+ */
 class ScriptedRecognizer : public Recognizer
 {
 public:
@@ -80,8 +81,8 @@ struct Answer
 
 inline Answer waitForAnswer(QNetworkReply *reply)
 {
-    // A spy's wait runs the event loop without qWaitFor's naps, which would throttle
-    // the in-process server to a few chunks per interval on large uploads.
+    // A spy's wait runs the event loop without qWaitFor's naps, which would throttle the in-process
+    // server to a few chunks per interval on large uploads.
     QSignalSpy finished(reply, &QNetworkReply::finished);
     if (!reply->isFinished() && !finished.wait(30000))
         reply->abort();
@@ -100,14 +101,15 @@ inline QByteArray multipartBody(const QByteArray &boundary, const QList<std::pai
     for (const auto &[name, value] : fields)
         body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
     body += "--" + boundary
-        + "\r\nContent-Disposition: form-data; name=\"image\"; filename=\"capture.png\"\r\nContent-Type: "
+        + "\r\nContent-Disposition: form-data; name=\"image\"; "
+          "filename=\"capture.png\"\r\nContent-Type: "
           "image/png\r\n\r\n"
         + image + "\r\n--" + boundary + "--\r\n";
     return body;
 }
 
-//! Writes raw bytes to the server (running in this thread's event loop) and collects
-//! what it sends until it closes the connection, `done` says enough, or time runs out.
+//! Writes raw bytes to the server (running in this thread's event loop) and collects what it sends
+//! until it closes the connection, `done` says enough, or time runs out.
 inline QByteArray rawExchange(quint16 port, const QByteArray &bytes, int timeoutMs = 5000,
                               const std::function<bool(const QByteArray &)> &done = {})
 {
@@ -126,7 +128,47 @@ inline QByteArray rawExchange(quint16 port, const QByteArray &bytes, int timeout
 
 inline int statusOf(const QByteArray &rawResponse)
 {
-    if (!rawResponse.startsWith("HTTP/1.1 "))
-        return 0;
-    return rawResponse.mid(9, 3).toInt();
+    return rawResponse.startsWith("HTTP/1.1 ") ? rawResponse.mid(9, 3).toInt() : 0;
+}
+
+//! The value of the field \a name in a raw answer; null when it has none.
+inline QByteArray headerOf(const QByteArray &rawResponse, const QByteArray &name)
+{
+    const QByteArray key = "\r\n" + name + ": ";
+    const qsizetype at = rawResponse.indexOf(key);
+    const qsizetype start = at + key.size();
+    return at < 0 ? QByteArray() : rawResponse.mid(start, rawResponse.indexOf('\r', start) - start);
+}
+
+inline QByteArray bodyOf(const QByteArray &rawResponse)
+{
+    const qsizetype at = rawResponse.indexOf("\r\n\r\n");
+    return at < 0 ? QByteArray() : rawResponse.sliced(at + 4);
+}
+
+inline QJsonObject jsonObject(const char *json)
+{
+    return QJsonDocument::fromJson(json).object();
+}
+
+//! Wednesday 11 March 2026, 10:00 in Kyiv (UTC+2): when the screens of the recognition tests are
+//! read.
+inline const QDateTime WednesdayInKyiv = QDateTime(QDate(2026, 3, 11), QTime(8, 0), Qt::UTC);
+
+//! "title | priority | due | from person" for each task, leaving out a medium priority and what is
+//! missing; due is a date or an instant in UTC.
+inline QStringList describe(const QList<RecognizedTask> &tasks)
+{
+    QStringList out;
+    for (const RecognizedTask &t : tasks) {
+        QStringList parts { t.title };
+        if (t.priority != u"medium")
+            parts << t.priority;
+        if (t.dueAt || t.dueDate)
+            parts << (t.dueAt ? t.dueAt->toUTC().toString(Qt::ISODate) : *t.dueDate);
+        if (t.sourcePerson)
+            parts << QStringLiteral("from ") + *t.sourcePerson;
+        out << parts.join(QStringLiteral(" | "));
+    }
+    return out;
 }

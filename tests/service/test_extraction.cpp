@@ -3,40 +3,12 @@
 // Task extraction from recognised text: which lines become tasks, their titles, deadlines,
 // priorities and sources, in both languages and across time zones.
 #include "deadlineparser.h"
+#include "servicetestsupport.h"
 #include "taskextractor.h"
 
 #include <QTest>
-#include <QTimeZone>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-// "title | priority | due | from person", leaving out a medium priority and what is missing; due
-// is a date or an instant in UTC.
-QStringList describeAll(const QList<RecognizedTask> &tasks)
-{
-    QStringList out;
-    for (const RecognizedTask &t : tasks) {
-        QStringList parts { t.title };
-        if (t.priority != u"medium"_s)
-            parts << t.priority;
-        if (t.dueAt || t.dueDate)
-            parts << (t.dueAt ? t.dueAt->toUTC().toString(Qt::ISODate) : *t.dueDate);
-        if (t.sourcePerson)
-            parts << u"from "_s + *t.sourcePerson;
-        out << parts.join(u" | "_s);
-    }
-    return out;
-}
-
-// Wednesday 11 March 2026, 10:00 in Kyiv (UTC+2).
-const QString wednesdayKyiv = u"2026-03-11T08:00:00Z"_s;
-
-TaskExtractor::Context kyivContext(const QString &language)
-{
-    return { QDateTime::fromString(wednesdayKyiv, Qt::ISODate), u"Europe/Kyiv"_s, language };
-}
-} // namespace
 
 class TestExtraction : public QObject
 {
@@ -48,7 +20,6 @@ private Q_SLOTS:
     void extractScreens_data();
     void extractScreens();
     void missingCaptureTimeCountsFromNow();
-    void resultIsUnchangedByCallingFromManyThreads();
     void deadlineParser_data();
     void deadlineParser();
 };
@@ -62,7 +33,7 @@ void TestExtraction::extract_data()
     QTest::addColumn<QStringList>("expected");
     const auto row
         = [](const char *name, const QString &text, const QStringList &expected, const QString &language = u"en"_s,
-             const QString &localTime = wednesdayKyiv, const QString &zone = u"Europe/Kyiv"_s) {
+             const QString &localTime = {}, const QString &zone = u"Europe/Kyiv"_s) {
               QTest::newRow(name) << text << language << localTime << zone << expected;
           };
 
@@ -186,10 +157,12 @@ void TestExtraction::extract()
     QFETCH(QString, zone);
     QFETCH(QStringList, expected);
 
-    const TaskExtractor::Context context { QDateTime::fromString(localTime, Qt::ISODate), zone, language };
+    const TaskExtractor::Context context { localTime.isEmpty() ? WednesdayInKyiv
+                                                               : QDateTime::fromString(localTime, Qt::ISODate),
+                                           zone, language };
     QVERIFY(context.localTime.isValid());
     const QList<RecognizedTask> tasks = TaskExtractor::extract(text.split(u'\n'), context);
-    QCOMPARE(describeAll(tasks), expected);
+    QCOMPARE(describe(tasks), expected);
     for (const RecognizedTask &t : tasks) {
         QVERIFY(!(t.dueAt && t.dueDate));
         QCOMPARE(t.description, QString());
@@ -266,7 +239,9 @@ void TestExtraction::extractScreens()
         lines << TextLine { text,       r.section(u' ', 0, 0).toInt(), r.section(u' ', 1, 1).toInt(), height,
                             blockStart, int(text.size()) * height / 2 };
     }
-    QCOMPARE(describeAll(TaskExtractor::extract(lines, kyivContext(u"en"_s))), expected);
+    QCOMPARE(
+        describe(TaskExtractor::extract(lines, TaskExtractor::Context { WednesdayInKyiv, u"Europe/Kyiv"_s, u"en"_s })),
+        expected);
 }
 
 void TestExtraction::missingCaptureTimeCountsFromNow()
@@ -278,28 +253,6 @@ void TestExtraction::missingCaptureTimeCountsFromNow()
     QCOMPARE(tasks.size(), 1);
     QVERIFY(tasks.first().dueDate == before.addDays(1).toString(Qt::ISODate)
             || tasks.first().dueDate == after.addDays(1).toString(Qt::ISODate));
-}
-
-void TestExtraction::resultIsUnchangedByCallingFromManyThreads()
-{
-    // The recognizer runs extraction on several workers at once.
-    const QStringList lines { u"☐ Подзвонити мамі до п'ятниці"_s, u"- Call Bob tomorrow at 2pm"_s, u"- !! Deploy"_s };
-    const TaskExtractor::Context context = kyivContext(u"uk"_s);
-    const QStringList expected = describeAll(TaskExtractor::extract(lines, context));
-    QCOMPARE(expected.size(), 3);
-    QList<QStringList> results(8);
-    std::vector<std::unique_ptr<QThread>> threads;
-    for (int i = 0; i < 8; ++i) {
-        threads.emplace_back(QThread::create([&, i] {
-            for (int n = 0; n < 20; ++n)
-                results[i] = describeAll(TaskExtractor::extract(lines, context));
-        }));
-        threads.back()->start();
-    }
-    for (auto &t : threads)
-        QVERIFY(t->wait(60000));
-    for (const QStringList &r : results)
-        QCOMPARE(r, expected);
 }
 
 void TestExtraction::deadlineParser_data()

@@ -5,8 +5,10 @@
 // (tests/service/throwaway-postgres, started by ctest).
 
 #include "database.h"
+#include "quiblytest.h"
 #include "service.h"
 #include "servicetestsupport.h"
+#include "testpki.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -18,8 +20,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSslConfiguration>
-#include <QStandardPaths>
+#include <QSslKey>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
@@ -35,6 +36,9 @@ const QByteArray AnnaKey = "key-of-anna";
 const QByteArray BorisKey = "key of boris with spaces";
 const QByteArray RevokedKey = "key-of-revoked";
 const QByteArray Png = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray("image bytes \0\r\n--x", 18);
+const QByteArray FormType = "multipart/form-data; boundary=B";
+const QList<std::pair<QByteArray, QByteArray>> FormFields
+    = { { "local_time", "2026-12-06T12:00:00+02:00" }, { "time_zone", "Europe/Kyiv" }, { "language", "uk" } };
 
 void addUsers(const QString &location)
 {
@@ -48,7 +52,7 @@ void addUsers(const QString &location)
     QVERIFY(db->revokeUser(u"gone"_s));
 }
 
-QList<RecognizedTask> sampleTasks()
+RecognitionResult sampleResult()
 {
     RecognizedTask pay;
     pay.title = u"Pay the rent"_s;
@@ -58,7 +62,22 @@ QList<RecognizedTask> sampleTasks()
     RecognizedTask call;
     call.title = u"Зателефонувати мамі"_s;
     call.dueAt = QDateTime(QDate(2026, 12, 6), QTime(14, 0), Qt::UTC);
-    return { pay, call };
+    return { true, {}, { pay, call } };
+}
+
+std::shared_ptr<ScriptedRecognizer> sampleRecognizer()
+{
+    return std::make_shared<ScriptedRecognizer>([](const RecognitionRequest &) { return sampleResult(); });
+}
+
+QByteArray form(const QByteArray &id, const QByteArray &image = Png, const QByteArray &boundary = "B")
+{
+    return multipartBody(boundary, QList { std::pair { "id"_ba, id } } + FormFields, image);
+}
+
+QString captureStatus(const QJsonObject &result)
+{
+    return result.value(u"capture").toObject().value(u"status").toString();
 }
 
 } // namespace
@@ -122,38 +141,58 @@ private:
         QVERIFY2(m_service->start(&error), qPrintable(error));
     }
 
-    QNetworkRequest request(const QString &path, const QByteArray &key)
+    QNetworkReply *send(const QByteArray &method, const QString &path, const QByteArray &key = AnnaKey,
+                        const QByteArray &body = {}, const QByteArray &contentType = "application/json")
     {
-        QUrl url;
-        url.setScheme(m_scheme);
-        url.setHost(u"127.0.0.1"_s);
-        url.setPort((m_target ? m_target : m_service.get())->port());
-        url.setPath(path);
-        QNetworkRequest request(url);
+        const quint16 port = (m_target ? m_target : m_service.get())->port();
+        QNetworkRequest request(QUrl(u"%1://127.0.0.1:%2%3"_s.arg(m_scheme).arg(port).arg(path)));
         if (!key.isNull())
             request.setRawHeader("Authorization", "Bearer " + key);
-        return request;
+        if (!body.isNull())
+            request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+        request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false); // one connection each
+        return m_nam.sendCustomRequest(request, method, body);
     }
 
     Answer call(const QByteArray &method, const QString &path, const QByteArray &key = AnnaKey,
                 const QByteArray &body = {}, const QByteArray &contentType = "application/json")
     {
-        QNetworkRequest r = request(path, key);
-        if (!body.isNull())
-            r.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-        return waitForAnswer(m_nam.sendCustomRequest(r, method, body));
+        return waitForAnswer(send(method, path, key, body, contentType));
+    }
+
+    // Raw: the answer's own bytes, with its headers and validators as sent.
+    QByteArray raw(const QByteArray &requestLine, const QByteArray &headers = {}, Service *to = nullptr)
+    {
+        return rawExchange((to ? to : m_service.get())->port(),
+                           requestLine + " HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey + "\r\n" + headers
+                               + "Connection: close\r\n\r\n");
     }
 
     Answer upload(const QByteArray &id, const QByteArray &image = Png, const QByteArray &key = AnnaKey)
     {
-        const QByteArray boundary = "quibly-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
-        const QByteArray body = multipartBody(boundary,
-                                              { { "id", id },
-                                                { "local_time", "2026-12-06T12:00:00+02:00" },
-                                                { "time_zone", "Europe/Kyiv" },
-                                                { "language", "uk" } },
-                                              image);
-        return call("POST", u"/captures"_s, key, body, "multipart/form-data; boundary=" + boundary);
+        return call("POST", u"/captures"_s, key, form(id, image), FormType);
+    }
+
+    // Six uploads of one capture id at the same moment, on separate connections, spread over \a
+    // services (nullptr: m_service). How many created it; -1 unless all answered alike.
+    int racingUploads(const QByteArray &id, const QList<Service *> &services)
+    {
+        QList<QNetworkReply *> replies;
+        for (int i = 0; i < 6; ++i) {
+            m_target = services.at(i % services.size());
+            const QByteArray boundary = "b" + QByteArray::number(i);
+            replies.append(send("POST", u"/captures"_s, AnnaKey, form(id, Png, boundary),
+                                "multipart/form-data; boundary=" + boundary));
+        }
+        m_target = nullptr;
+        QSet<QByteArray> bodies;
+        int created = 0;
+        for (QNetworkReply *reply : replies) {
+            const Answer answer = waitForAnswer(reply);
+            created += answer.status == 201;
+            bodies.insert(answer.status == 200 || answer.status == 201 ? answer.body : QByteArray());
+        }
+        return bodies.size() == 1 && !bodies.contains(QByteArray()) ? created : -1;
     }
 
     QJsonObject waitUntilFinished(const QByteArray &id, const QByteArray &key = AnnaKey)
@@ -162,7 +201,7 @@ private:
         (void)QTest::qWaitFor(
             [&] {
                 result = call("GET", u"/captures/"_s + QString::fromLatin1(id), key).json().object();
-                return result.value(u"capture").toObject().value(u"status").toString() != u"pending";
+                return captureStatus(result) != u"pending";
             },
             10000);
         return result;
@@ -184,16 +223,12 @@ private Q_SLOTS:
 
     void init()
     {
-        QVERIFY(m_dir.isValid());
-        for (const QString &entry : QDir(m_dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
-            QVERIFY(QFileInfo(m_dir.filePath(entry)).isDir() ? QDir(m_dir.filePath(entry)).removeRecursively()
-                                                             : QFile::remove(m_dir.filePath(entry)));
+        QuiblyTest::failOnUnexpectedWarnings();
+        QVERIFY(QDir(m_dir.path()).removeRecursively() && QDir().mkpath(m_dir.path()));
         if (!m_postgres.isEmpty())
             resetPostgres();
         addUsers(location());
-        m_recognizer = std::make_shared<ScriptedRecognizer>([](const RecognitionRequest &) {
-            return RecognitionResult { true, {}, sampleTasks() };
-        });
+        m_recognizer = sampleRecognizer();
         m_scheme = u"http"_s;
         startService();
     }
@@ -206,70 +241,156 @@ private Q_SLOTS:
         m_service.reset();
     }
 
-    void refusesMissingOrUnknownKeys_data()
+    // Requests refused with an error code and without effect: no known key, malformed forms and
+    // task bodies, and targets that are no endpoint (or not for the method).
+    void refusals_data()
     {
-        QTest::addColumn<QByteArray>("method");
-        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("key");
-        const QList<std::pair<QByteArray, QString>> endpoints
-            = { { "GET", u"/tasks"_s },         { "POST", u"/tasks"_s },           { "PATCH", u"/tasks/1"_s },
-                { "DELETE", u"/tasks/1"_s },    { "GET", u"/captures"_s },         { "POST", u"/captures"_s },
-                { "GET", u"/captures/x"_s },    { "GET", u"/captures/x/image"_s }, { "POST", u"/captures/x/retry"_s },
-                { "DELETE", u"/captures/x"_s }, { "GET", u"/nowhere"_s } };
-        for (const auto &[method, path] : endpoints) {
-            QTest::addRow("%s %s no key", method.constData(), qPrintable(path)) << method << path << QByteArray();
-            QTest::addRow("%s %s wrong key", method.constData(), qPrintable(path)) << method << path << "nope"_ba;
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        const auto add = [](const QByteArray &name, const QByteArray &request, const QByteArray &key,
+                            const QByteArray &contentType, const QByteArray &body, int status) {
+            QTest::addRow("%s %s", request.constData(), name.constData())
+                << request << key << contentType << body << status;
+        };
+        for (const char *request : { "GET /tasks", "POST /tasks", "PATCH /tasks/1", "DELETE /tasks/1", "GET /captures",
+                                     "POST /captures", "GET /captures/real", "GET /captures/real/image",
+                                     "POST /captures/real/retry", "DELETE /captures/real", "GET /nowhere" }) {
+            const QByteArray body = QByteArray(request).startsWith("GET") ? QByteArray() : "{}"_ba;
+            add("no key", request, {}, "application/json", body, 401);
+            add("wrong key", request, "nope", "application/json", body, 401);
         }
-        QTest::addRow("revoked key") << "GET"_ba << u"/tasks"_s << RevokedKey;
-        QTest::addRow("empty bearer") << "GET"_ba << u"/tasks"_s << ""_ba;
-        QTest::addRow("prefix of a key") << "GET"_ba << u"/tasks"_s << AnnaKey.first(5);
-        QTest::addRow("key of another case") << "GET"_ba << u"/tasks"_s << AnnaKey.toUpper();
+        for (const auto &[name, key] : { std::pair { "revoked key", RevokedKey }, std::pair { "empty bearer", ""_ba },
+                                         std::pair { "prefix of a key", AnnaKey.first(5) },
+                                         std::pair { "key of another case", AnnaKey.toUpper() } })
+            add(name, "GET /tasks", key, {}, {}, 401);
+
+        const auto fields = QList { std::pair { "id"_ba, "abc"_ba } } + FormFields;
+        const auto with = [&](const QByteArray &name, const QByteArray &value) {
+            auto changed = fields;
+            changed.removeIf([&](const auto &f) { return f.first == name; });
+            if (!value.isNull())
+                changed.append({ name, value });
+            return multipartBody("B", changed, Png);
+        };
+        const QByteArray complete = form("abc");
+        const auto badForm = [&](const QByteArray &name, const QByteArray &body, const QByteArray &type = FormType) {
+            add(name, "POST /captures", AnnaKey, type, body, 400);
+        };
+        badForm("no boundary", complete, "multipart/form-data");
+        badForm("not multipart", complete, "application/json");
+        badForm("other boundary", complete, "multipart/form-data; boundary=C");
+        badForm("truncated", complete.first(complete.size() - 10));
+        badForm("empty body", "");
+        for (const QByteArray &name : { "id"_ba, "local_time"_ba, "time_zone"_ba, "language"_ba })
+            badForm("missing " + name, with(name, {}));
+        badForm("missing image", QByteArray(complete).replace("name=\"image\"", "name=\"img\""));
+        badForm("duplicate id", multipartBody("B", fields + QList { std::pair { "id"_ba, "def"_ba } }, Png));
+        badForm("id with a slash", with("id", "../../etc/passwd"));
+        badForm("id with dots", with("id", ".."));
+        badForm("empty id", with("id", ""));
+        badForm("long id", with("id", QByteArray(65, 'a')));
+        badForm("local time without zone", with("local_time", "2026-12-06T10:00:00"));
+        badForm("empty time zone", with("time_zone", ""));
+        badForm("time zone with newline", with("time_zone", "Europe/\nKyiv"));
+        badForm("language digits", with("language", "42"));
+
+        const QByteArray patches
+            = R"(|not json|[]|{"title":"x"|{"titel":"typo"}|{"done":true,"extra":1})"
+              R"(|{"title":"   "}|{"title":null}|{"title":42}|{"description":null})"
+              R"(|{"priority":"High"}|{"priority":1}|{"due_date":"2026-02-30"}|{"due_date":20261206})"
+              R"(|{"due_at":"2026-12-06T10:00:00"}|{"due_at":1765000000}|{"done":"true"}|{"done":null})"
+              R"(|{"done_at":null}|{"id":5})";
+        for (const QByteArray &body : patches.split('|'))
+            add(body, "PATCH /tasks/1", AnnaKey, "application/json", body, 400);
+        const QByteArray creates = R"(|{}|[]|{"title":" "}|{"title":7}|{"title":"a","priority":"high"})";
+        for (const QByteArray &body : QByteArray(creates + "|{\"title\":\"" + QByteArray(1001, 'a') + "\"}").split('|'))
+            add(body.left(40), "POST /tasks", AnnaKey, "application/json", body, 400);
+
+        // None may reach another user's record or a file of the store.
+        for (const char *request :
+             { "GET /captures/../../etc/passwd", "GET /captures/..%2F..%2Fquibly-service.sqlite/image",
+               "GET /captures/%2e%2e/image", "GET /captures/%2Fetc%2Fpasswd/image", "GET /captures/abc%00/image",
+               "GET /captures/1/image", "GET /captures/real/image/more", "DELETE /tasks/1abc",
+               "DELETE /tasks/99999999999999999999", "DELETE /tasks/", "GET /", "GET /task" })
+            add({}, request, AnnaKey, {}, {}, 404);
+        for (const char *request : { "PUT /tasks", "GET /tasks/1", "PATCH /captures/real", "GET /captures/real/retry" })
+            add({}, request, AnnaKey, {}, {}, 405);
+        // Records that are gone, or another user's.
+        const auto notFound = [&](const char *name, const QByteArray &key, const QByteArray &capture, int task) {
+            for (const QByteArray &request :
+                 QByteArrayList { "GET /captures/" + capture, "GET /captures/" + capture + "/image",
+                                  "POST /captures/" + capture + "/retry", "DELETE /captures/" + capture })
+                add(name, request, key, {}, {}, 404);
+            for (const QByteArray &method : { "PATCH"_ba, "DELETE"_ba })
+                add(name, method + " /tasks/" + QByteArray::number(task), key, "application/json", R"({"title":"x"})",
+                    404);
+        };
+        notFound("deleted", AnnaKey, "gone", 99);
+        notFound("of another user", BorisKey, "real", 1);
     }
 
-    void refusesMissingOrUnknownKeys()
+    void refusals()
     {
-        QFETCH(QByteArray, method);
-        QFETCH(QString, path);
+        QFETCH(QByteArray, request);
         QFETCH(QByteArray, key);
-        const Answer answer = call(method, path, key, method == "GET" ? QByteArray() : "{}"_ba);
-        QCOMPARE(answer.status, 401);
-        QCOMPARE(answer.code(), "unauthorized");
+        QFETCH(QByteArray, contentType);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QCOMPARE(call("POST", u"/tasks"_s, AnnaKey, R"({"title":"Keep me"})").json().object().value(u"id"), 1);
+        for (const QByteArray &id : { "real"_ba, "gone"_ba }) {
+            QCOMPARE(upload(id).status, 201);
+            waitUntilFinished(id);
+        }
+        QCOMPARE(call("DELETE", u"/captures/gone"_s).status, 204);
+        m_recognizer->hold(); // an upload taken by mistake stays among the open captures
+        const QByteArray tasks = call("GET", u"/tasks"_s).body;
+
+        QByteArray head = request + " HTTP/1.1\r\n";
+        if (!key.isNull())
+            head += "Authorization: Bearer " + key + "\r\n";
+        if (!body.isNull())
+            head += "Content-Type: " + contentType + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n";
+        const QByteArray answer = rawExchange(m_service->port(), head + "Connection: close\r\n\r\n" + body);
+        QCOMPARE(statusOf(answer), status);
+        static const QHash<int, QByteArray> codes {
+            { 400, "invalid_request" }, { 401, "unauthorized" }, { 404, "not_found" }, { 405, "method_not_allowed" }
+        };
+        QCOMPARE(bodyOf(answer), "{\"code\":\"" + codes.value(status) + "\"}");
+        QCOMPARE(call("GET", u"/tasks"_s).body, tasks);
+        QCOMPARE(call("GET", u"/captures"_s).body, "[]");
+        QCOMPARE(captureStatus(waitUntilFinished("real")), u"done"_s);
+        QCOMPARE(m_recognizer->started(), 2);
     }
 
     void uploadedCaptureIsRecognised()
     {
         const Answer uploaded = upload("1b4e28ba-2fa1-11d2-883f-0016d3cca427");
         QCOMPARE(uploaded.status, 201);
-        const QJsonObject capture = uploaded.json().object();
-        QCOMPARE(capture.keys(),
-                 QStringList({ u"created_at"_s, u"error"_s, u"id"_s, u"language"_s, u"local_time"_s, u"status"_s,
-                               u"time_zone"_s }));
-        QCOMPARE(capture.value(u"id").toString(), u"1b4e28ba-2fa1-11d2-883f-0016d3cca427"_s);
-        QCOMPARE(capture.value(u"status").toString(), u"pending"_s);
-        QCOMPARE(capture.value(u"error").toString(u"not a string"_s), QString());
-        QCOMPARE(capture.value(u"local_time").toString(), u"2026-12-06T10:00:00.000Z"_s);
-        QCOMPARE(capture.value(u"time_zone").toString(), u"Europe/Kyiv"_s);
-        QCOMPARE(capture.value(u"language").toString(), u"uk"_s);
+        QJsonObject capture = uploaded.json().object();
+        QVERIFY(!capture.take(u"created_at"_s).toString().isEmpty());
+        QCOMPARE(capture,
+                 jsonObject(
+                     R"({"id":"1b4e28ba-2fa1-11d2-883f-0016d3cca427","status":"pending","error":"",
+            "local_time":"2026-12-06T10:00:00.000Z","time_zone":"Europe/Kyiv","language":"uk"})"));
 
         const QJsonObject result = waitUntilFinished("1b4e28ba-2fa1-11d2-883f-0016d3cca427");
-        QCOMPARE(result.value(u"capture").toObject().value(u"status").toString(), u"done"_s);
+        QCOMPARE(captureStatus(result), u"done"_s);
         const QJsonArray tasks = result.value(u"tasks").toArray();
         QCOMPARE(tasks.size(), 2);
-        const QJsonObject pay = tasks[0].toObject();
-        QCOMPARE(pay.value(u"title").toString(), u"Pay the rent"_s);
-        QCOMPARE(pay.value(u"priority").toString(), u"high"_s);
-        QCOMPARE(pay.value(u"due_date").toString(), u"2026-12-07"_s);
-        QVERIFY(pay.value(u"due_at").isNull());
-        QCOMPARE(pay.value(u"source_person").toString(), u"Anna"_s);
-        QVERIFY(pay.value(u"source_app").isNull());
-        QVERIFY(pay.value(u"done_at").isNull());
-        QCOMPARE(pay.value(u"capture_id").toString(), u"1b4e28ba-2fa1-11d2-883f-0016d3cca427"_s);
-        QCOMPARE(pay.value(u"description").toString(u"not a string"_s), QString());
-        const QJsonObject callMum = tasks[1].toObject();
-        QCOMPARE(callMum.value(u"title").toString(), u"Зателефонувати мамі"_s);
-        QCOMPARE(callMum.value(u"priority").toString(), u"medium"_s);
-        QCOMPARE(callMum.value(u"due_at").toString(), u"2026-12-06T14:00:00.000Z"_s);
-        QVERIFY(callMum.value(u"due_date").isNull());
+        const auto withoutStamps = [](QJsonObject task) {
+            for (const QString &key : { u"id"_s, u"created_at"_s, u"updated_at"_s })
+                task.remove(key);
+            return task;
+        };
+        QCOMPARE(withoutStamps(tasks[0].toObject()), jsonObject(R"({"title":"Pay the rent","description":"",
+            "priority":"high","due_date":"2026-12-07","due_at":null,"done_at":null,"source_app":null,
+            "source_person":"Anna","capture_id":"1b4e28ba-2fa1-11d2-883f-0016d3cca427"})"));
+        QCOMPARE(withoutStamps(tasks[1].toObject()), jsonObject(R"({"title":"Зателефонувати мамі","description":"",
+            "priority":"medium","due_date":null,"due_at":"2026-12-06T14:00:00.000Z","done_at":null,"source_app":null,
+            "source_person":null,"capture_id":"1b4e28ba-2fa1-11d2-883f-0016d3cca427"})"));
 
         // The recognizer saw the stored image and the capture's context.
         const auto requests = m_recognizer->requests();
@@ -279,9 +400,19 @@ private Q_SLOTS:
         QCOMPARE(requests[0].timeZone, u"Europe/Kyiv"_s);
         QCOMPARE(requests[0].localTime, QDateTime(QDate(2026, 12, 6), QTime(10, 0), Qt::UTC));
 
-        const QJsonArray all = call("GET", u"/tasks"_s).json().array();
-        QCOMPARE(all, tasks);
+        QCOMPARE(call("GET", u"/tasks"_s).json().array(), tasks);
         QCOMPARE(call("GET", u"/captures"_s).json().array(), QJsonArray());
+
+        const Answer image = call("GET", u"/captures/1b4e28ba-2fa1-11d2-883f-0016d3cca427/image"_s);
+        QCOMPARE(image.body, Png);
+        QCOMPARE(image.contentType, "image/png");
+        QCOMPARE(call("DELETE", u"/captures/1b4e28ba-2fa1-11d2-883f-0016d3cca427"_s).status, 204);
+        if (m_postgres.isEmpty())
+            QCOMPARE(QDir(m_dir.filePath(u"images"_s)).entryList(QDir::Files), QStringList());
+        // The tasks read from it stay, no longer pointing at a capture.
+        const QJsonArray kept = call("GET", u"/tasks"_s).json().array();
+        QCOMPARE(kept.size(), 2);
+        QVERIFY(kept[0].toObject().value(u"capture_id").isNull());
     }
 
     void uploadIsIdempotentByCaptureId()
@@ -292,32 +423,7 @@ private Q_SLOTS:
         const Answer again = upload("same-id", "other bytes");
         QVERIFY2(again.status == 200, again.body.constData());
         QCOMPARE(again.json(), first.json());
-
-        // Several uploads of one id at the same moment, on separate connections.
-        QList<QNetworkReply *> replies;
-        for (int i = 0; i < 6; ++i) {
-            const QByteArray boundary = "b" + QByteArray::number(i);
-            QNetworkRequest r = request(u"/captures"_s, AnnaKey);
-            r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("multipart/form-data; boundary=" + boundary));
-            r.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-            replies.append(m_nam.post(r,
-                                      multipartBody(boundary,
-                                                    { { "id", "racing-id" },
-                                                      { "local_time", "2026-12-06T10:00:00Z" },
-                                                      { "time_zone", "UTC" },
-                                                      { "language", "en" } },
-                                                    Png)));
-        }
-        QSet<QByteArray> bodies;
-        int created = 0;
-        for (QNetworkReply *reply : replies) {
-            const Answer answer = waitForAnswer(reply);
-            QVERIFY(answer.status == 200 || answer.status == 201);
-            created += answer.status == 201;
-            bodies.insert(answer.body);
-        }
-        QCOMPARE(created, 1);
-        QCOMPARE(bodies.size(), 1);
+        QCOMPARE(racingUploads("racing-id", { nullptr }), 1);
         m_recognizer->release(10);
         waitUntilFinished("racing-id");
         waitUntilFinished("same-id");
@@ -326,176 +432,84 @@ private Q_SLOTS:
         QCOMPARE(call("GET", u"/tasks"_s).json().array().size(), 4);
     }
 
-    void uploadRejectsMalformedForms_data()
-    {
-        QTest::addColumn<QByteArray>("contentType");
-        QTest::addColumn<QByteArray>("body");
-        const QList<std::pair<QByteArray, QByteArray>> good = {
-            { "id", "abc" }, { "local_time", "2026-12-06T10:00:00Z" }, { "time_zone", "UTC" }, { "language", "en" }
-        };
-        const auto without = [&](const QByteArray &name) {
-            auto fields = good;
-            fields.removeIf([&](const auto &f) { return f.first == name; });
-            return fields;
-        };
-        const auto with = [&](const QByteArray &name, const QByteArray &value) {
-            auto fields = without(name);
-            fields.append({ name, value });
-            return fields;
-        };
-        const QByteArray type = "multipart/form-data; boundary=B";
-        const QByteArray complete = multipartBody("B", good, Png);
-        QTest::addRow("no boundary") << "multipart/form-data"_ba << complete;
-        QTest::addRow("not multipart") << "application/json"_ba << complete;
-        QTest::addRow("other boundary") << "multipart/form-data; boundary=C"_ba << complete;
-        QTest::addRow("truncated") << type << complete.first(complete.size() - 10);
-        QTest::addRow("no closing delimiter") << type << complete.first(complete.size() - 5);
-        QTest::addRow("empty body") << type << QByteArray();
-        for (const QByteArray &name : { "id"_ba, "local_time"_ba, "time_zone"_ba, "language"_ba })
-            QTest::addRow("missing %s", name.constData()) << type << multipartBody("B", without(name), Png);
-        QTest::addRow("missing image") << type
-                                       << multipartBody("B", good, Png).replace("name=\"image\"", "name=\"img\"");
-        QTest::addRow("duplicate id") << type
-                                      << multipartBody("B", good + QList { std::pair { "id"_ba, "def"_ba } }, Png);
-        QTest::addRow("id with a slash") << type << multipartBody("B", with("id", "../../etc/passwd"), Png);
-        QTest::addRow("id with dots") << type << multipartBody("B", with("id", ".."), Png);
-        QTest::addRow("empty id") << type << multipartBody("B", with("id", ""), Png);
-        QTest::addRow("long id") << type << multipartBody("B", with("id", QByteArray(65, 'a')), Png);
-        QTest::addRow("local time without zone")
-            << type << multipartBody("B", with("local_time", "2026-12-06T10:00:00"), Png);
-        QTest::addRow("local time with space")
-            << type << multipartBody("B", with("local_time", "2026-12-06 10:00:00Z"), Png);
-        QTest::addRow("local time date only") << type << multipartBody("B", with("local_time", "2026-12-06"), Png);
-        QTest::addRow("impossible day") << type << multipartBody("B", with("local_time", "2026-02-30T10:00:00Z"), Png);
-        QTest::addRow("empty time zone") << type << multipartBody("B", with("time_zone", ""), Png);
-        QTest::addRow("time zone with newline") << type << multipartBody("B", with("time_zone", "Europe/\nKyiv"), Png);
-        QTest::addRow("language digits") << type << multipartBody("B", with("language", "42"), Png);
-        QTest::addRow("part without disposition") << type << "--B\r\nContent-Type: text/plain\r\n\r\nx\r\n--B--\r\n"_ba;
-    }
-
-    void uploadRejectsMalformedForms()
-    {
-        QFETCH(QByteArray, contentType);
-        QFETCH(QByteArray, body);
-        const Answer answer = call("POST", u"/captures"_s, AnnaKey, body, contentType);
-        QCOMPARE(answer.status, 400);
-        QCOMPARE(answer.code(), "invalid_request");
-        QCOMPARE(call("GET", u"/captures"_s).json().array(), QJsonArray());
-        QCOMPARE(m_recognizer->started(), 0);
-    }
-
     void oversizedImageIsRefused()
     {
-        const Answer exact = upload("exactly-the-limit", QByteArray(Service::MaxImageBytes, 'x'));
-        QCOMPARE(exact.status, 201);
+        QCOMPARE(upload("exactly-the-limit", QByteArray(Service::MaxImageBytes, 'x')).status, 201);
         const Answer over = upload("over-the-limit", QByteArray(Service::MaxImageBytes + 1, 'x'));
         QCOMPARE(over.status, 413);
         QCOMPARE(over.code(), "too_large");
-
-        // Refused from the headers alone: the answer comes while the body is still unsent.
-        const QByteArray head = "POST /captures HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + AnnaKey
-            + "\r\nContent-Type: multipart/form-data; boundary=B\r\nContent-Length: 500000000\r\n\r\n";
-        const QByteArray raw
-            = rawExchange(m_service->port(), head, 5000, [](const QByteArray &r) { return r.contains("too_large"); });
-        QCOMPARE(statusOf(raw), 413);
-        QVERIFY(raw.contains("Connection: close"));
-        QVERIFY(raw.endsWith(R"({"code":"too_large"})"));
-        // Without a key the size does not matter: the caller learns nothing more.
-        const QByteArray anonymous = rawExchange(m_service->port(), QByteArray(head).replace(AnnaKey, "x"), 5000,
-                                                 [](const QByteArray &r) { return r.contains("}"); });
-        QCOMPARE(statusOf(anonymous), 401);
         QCOMPARE(call("GET", u"/captures/over-the-limit"_s).status, 404);
     }
 
-    void bodiesWaitForAKnownKey()
+    // A body is judged by its head: refused while still unsent when it is too large or comes
+    // without a known key (checked first: a stranger learns nothing more), else asked for.
+    void bodiesWaitForTheirHead_data()
     {
-        const auto head = [](const QByteArray &key, const QByteArray &extra = {}) -> QByteArray {
-            return "POST /captures HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + key
-                + "\r\nContent-Type: multipart/form-data; boundary=B\r\nContent-Length: 1000000\r\n" + extra + "\r\n";
-        };
-        // Refused from the head: the megabyte is never sent, and never buffered.
-        const QByteArray refused = rawExchange(m_service->port(), head("not a key"), 5000,
-                                               [](const QByteArray &r) { return r.endsWith("}"); });
-        QCOMPARE(statusOf(refused), 401);
-        QVERIFY(refused.contains("Connection: close"));
-        // A known key is told to go on.
-        const QByteArray goOn = rawExchange(m_service->port(), head(AnnaKey, "Expect: 100-continue\r\n"), 5000,
-                                            [](const QByteArray &r) { return r.contains("\r\n\r\n"); });
-        QVERIFY2(goOn.startsWith("HTTP/1.1 100 Continue\r\n\r\n"), goOn.constData());
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addRow("too large") << AnnaKey << 500000000 << "413 too_large"_ba;
+        QTest::addRow("unknown key") << "x"_ba << 1000000 << "401 unauthorized"_ba;
+        QTest::addRow("too large, unknown key") << "x"_ba << 500000000 << "401 unauthorized"_ba;
+        QTest::addRow("known key") << AnnaKey << 1000000 << "100 Continue"_ba;
+    }
+
+    void bodiesWaitForTheirHead()
+    {
+        QFETCH(QByteArray, key);
+        QFETCH(int, length);
+        QFETCH(QByteArray, answer);
+        const QByteArray received = rawExchange(
+            m_service->port(),
+            "POST /captures HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + key + "\r\nContent-Type: " + FormType
+                + "\r\nContent-Length: " + QByteArray::number(length) + "\r\nExpect: 100-continue\r\n\r\n",
+            5000, [](const QByteArray &r) { return r.endsWith("}") || r.endsWith("Continue\r\n\r\n"); });
+        if (answer.startsWith("100"))
+            QCOMPARE(received, "HTTP/1.1 100 Continue\r\n\r\n");
+        else
+            QVERIFY2(received.startsWith(QByteArray("HTTP/1.1 " + answer.first(4)))
+                         && received.contains("\r\nConnection: close\r\n")
+                         && received.endsWith(QByteArray("{\"code\":\"" + answer.sliced(4) + "\"}")),
+                     received.constData());
     }
 
     void failedCaptureCanBeRetried()
     {
         m_recognizer->setScript([](const RecognitionRequest &request) {
-            return request.image.startsWith("\x89PNG") ? RecognitionResult { true, {}, sampleTasks() }
+            if (request.image == "boom")
+                throw std::runtime_error("a recognizer that fails without a code");
+            return request.image.startsWith("\x89PNG") ? sampleResult()
                                                        : RecognitionResult { false, u"unreadable_image"_s, {} };
         });
+        QTest::ignoreMessage(QtWarningMsg, "recognizer failed: a recognizer that fails without a code");
+        upload("throws", "boom");
+        const QJsonObject thrown = waitUntilFinished("throws").value(u"capture").toObject();
+        QCOMPARE(thrown.value(u"status").toString(), u"failed"_s);
+        QVERIFY(!thrown.value(u"error").toString().isEmpty());
+        QCOMPARE(call("DELETE", u"/captures/throws"_s).status, 204);
+
         QCOMPARE(upload("text-file", "just some text").status, 201);
         QJsonObject result = waitUntilFinished("text-file");
-        QCOMPARE(result.value(u"capture").toObject().value(u"status").toString(), u"failed"_s);
         QCOMPARE(result.value(u"capture").toObject().value(u"error").toString(), u"unreadable_image"_s);
         QCOMPARE(result.value(u"tasks").toArray(), QJsonArray());
-        const QJsonArray open = call("GET", u"/captures"_s).json().array();
-        QCOMPARE(open.size(), 1);
-        QCOMPARE(open[0].toObject().value(u"id").toString(), u"text-file"_s);
+        QCOMPARE(call("GET", u"/captures"_s).json().array(), QJsonArray({ result.value(u"capture") }));
 
-        m_recognizer->setScript([](const RecognitionRequest &) {
-            return RecognitionResult { true, {}, sampleTasks() };
-        });
-        const Answer retried = call("POST", u"/captures/text-file/retry"_s, AnnaKey, QByteArray());
-        QCOMPARE(retried.status, 200);
-        QCOMPARE(retried.json().object().value(u"status").toString(), u"pending"_s);
-        QCOMPARE(retried.json().object().value(u"error").toString(u"x"_s), QString());
+        m_recognizer->setScript([](const RecognitionRequest &) { return sampleResult(); });
+        QJsonObject retried = call("POST", u"/captures/text-file/retry"_s, AnnaKey, QByteArray()).json().object();
+        QCOMPARE(retried.take(u"status"_s), QJsonValue(u"pending"_s));
+        QCOMPARE(retried.take(u"error"_s), QJsonValue(u""_s));
         result = waitUntilFinished("text-file");
-        QCOMPARE(result.value(u"capture").toObject().value(u"status").toString(), u"done"_s);
+        QCOMPARE(captureStatus(result), u"done"_s);
         QCOMPARE(result.value(u"tasks").toArray().size(), 2);
-        QCOMPARE(m_recognizer->started(), 2);
+        QCOMPARE(m_recognizer->started(), 3);
 
         // Retrying a finished capture changes nothing and reads nothing again.
         const Answer again = call("POST", u"/captures/text-file/retry"_s, AnnaKey, QByteArray());
         QCOMPARE(again.status, 200);
         QCOMPARE(again.json().object(), result.value(u"capture").toObject());
         QTest::qWait(100);
-        QCOMPARE(m_recognizer->started(), 2);
+        QCOMPARE(m_recognizer->started(), 3);
         QCOMPARE(call("GET", u"/captures"_s).json().array(), QJsonArray());
-    }
-
-    void recognizerFailureWithoutCodeStillFails()
-    {
-        m_recognizer->setScript(
-            [](const RecognitionRequest &) -> RecognitionResult { throw std::runtime_error("boom"); });
-        upload("throws");
-        const QJsonObject capture = waitUntilFinished("throws").value(u"capture").toObject();
-        QCOMPARE(capture.value(u"status").toString(), u"failed"_s);
-        QVERIFY(!capture.value(u"error").toString().isEmpty());
-    }
-
-    void imageAndDeletion()
-    {
-        upload("with-image");
-        waitUntilFinished("with-image");
-        const Answer image = call("GET", u"/captures/with-image/image"_s);
-        QCOMPARE(image.status, 200);
-        QCOMPARE(image.body, Png);
-        QCOMPARE(image.contentType, "image/png");
-
-        const Answer deleted = call("DELETE", u"/captures/with-image"_s);
-        QCOMPARE(deleted.status, 204);
-        for (const auto &[method, path] :
-             QList<std::pair<QByteArray, QString>> { { "GET", u"/captures/with-image"_s },
-                                                     { "GET", u"/captures/with-image/image"_s },
-                                                     { "POST", u"/captures/with-image/retry"_s },
-                                                     { "DELETE", u"/captures/with-image"_s } }) {
-            const Answer answer = call(method, path);
-            QCOMPARE(answer.status, 404);
-            QCOMPARE(answer.code(), "not_found");
-        }
-        if (m_postgres.isEmpty())
-            QCOMPARE(QDir(m_dir.filePath(u"images"_s)).entryList(QDir::Files), QStringList());
-        // The tasks read from it stay, no longer pointing at a capture.
-        const QJsonArray tasks = call("GET", u"/tasks"_s).json().array();
-        QCOMPARE(tasks.size(), 2);
-        QVERIFY(tasks[0].toObject().value(u"capture_id").isNull());
     }
 
     void deletingPendingCaptureDropsItsOutcome()
@@ -521,26 +535,23 @@ private Q_SLOTS:
         QCOMPARE(task.value(u"priority").toString(), u"medium"_s);
         QVERIFY(task.value(u"capture_id").isNull());
         QCOMPARE(task.value(u"created_at"), task.value(u"updated_at"));
-        const QString id = QString::number(task.value(u"id").toInteger());
+        const QString path = u"/tasks/"_s + QString::number(task.value(u"id").toInteger());
         QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ task }));
 
         QTest::qWait(5);
-        Answer patched = call("PATCH", u"/tasks/"_s + id, AnnaKey, R"({"done":true})");
-        QCOMPARE(patched.status, 200);
-        QJsonObject done = patched.json().object();
+        const QJsonObject done = call("PATCH", path, AnnaKey, R"({"done":true})").json().object();
         QVERIFY(!done.value(u"done_at").isNull());
         QVERIFY(done.value(u"updated_at") != task.value(u"updated_at"));
         // Marking a done task done again keeps when it was done.
         QTest::qWait(5);
-        patched = call("PATCH", u"/tasks/"_s + id, AnnaKey, R"({"done":true})");
-        QCOMPARE(patched.json().object().value(u"done_at"), done.value(u"done_at"));
-        patched = call("PATCH", u"/tasks/"_s + id, AnnaKey, R"({"done":false})");
-        QVERIFY(patched.json().object().value(u"done_at").isNull());
-        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ patched.json().object() }));
+        QCOMPARE(call("PATCH", path, AnnaKey, R"({"done":true})").json().object().value(u"done_at"),
+                 done.value(u"done_at"));
+        const QJsonObject reopened = call("PATCH", path, AnnaKey, R"({"done":false})").json().object();
+        QVERIFY(reopened.value(u"done_at").isNull());
+        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ reopened }));
 
-        QCOMPARE(call("DELETE", u"/tasks/"_s + id).status, 204);
-        QCOMPARE(call("DELETE", u"/tasks/"_s + id).code(), "not_found");
-        QCOMPARE(call("PATCH", u"/tasks/"_s + id, AnnaKey, R"({"done":true})").code(), "not_found");
+        QCOMPARE(call("DELETE", path).status, 204);
+        QCOMPARE(call("DELETE", path).code(), "not_found");
         QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray());
     }
 
@@ -558,8 +569,6 @@ private Q_SLOTS:
         QTest::addRow("due date cleared") << R"({"due_date":null})"_ba << u"due_date"_s << QJsonValue();
         QTest::addRow("due at with offset") << R"({"due_at":"2026-12-24T18:30:00+02:00"})"_ba << u"due_at"_s
                                             << QJsonValue(u"2026-12-24T16:30:00.000Z"_s);
-        QTest::addRow("due at with fraction")
-            << R"({"due_at":"2026-12-24T18:30:00.5Z"})"_ba << u"due_at"_s << QJsonValue(u"2026-12-24T18:30:00.500Z"_s);
         QTest::addRow("due at cleared") << R"({"due_at":null})"_ba << u"due_at"_s << QJsonValue();
         QTest::addRow("nothing") << "{}"_ba << u"title"_s << QJsonValue(u"Original"_s);
     }
@@ -585,121 +594,18 @@ private Q_SLOTS:
         QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ after }));
     }
 
-    void badTaskBodiesAreRefused_data()
-    {
-        QTest::addColumn<QByteArray>("method");
-        QTest::addColumn<QByteArray>("body");
-        const QList<QByteArray> patches = { "",
-                                            "not json",
-                                            "[]",
-                                            "null",
-                                            R"("title")",
-                                            R"({"title":"x")",
-                                            R"({"titel":"typo"})",
-                                            R"({"done":true,"extra":1})",
-                                            R"({"title":""})",
-                                            R"({"title":"   "})",
-                                            R"({"title":null})",
-                                            R"({"title":42})",
-                                            R"({"description":null})",
-                                            R"({"priority":"High"})",
-                                            R"({"priority":"urgent"})",
-                                            R"({"priority":1})",
-                                            R"({"due_date":"2026-1-5"})",
-                                            R"({"due_date":"2026-02-30"})",
-                                            R"({"due_date":"tomorrow"})",
-                                            R"({"due_date":20261206})",
-                                            R"({"due_at":"2026-12-06 10:00:00Z"})",
-                                            R"({"due_at":"2026-12-06T10:00:00"})",
-                                            R"({"due_at":"2026-12-06"})",
-                                            R"({"due_at":1765000000})",
-                                            R"({"done":"true"})",
-                                            R"({"done":1})",
-                                            R"({"done":null})",
-                                            R"({"done_at":null})",
-                                            R"({"id":5})" };
-        for (const QByteArray &body : patches)
-            QTest::addRow("PATCH %s", body.constData()) << "PATCH"_ba << body;
-        const QList<QByteArray> creates = { "",
-                                            "{}",
-                                            "[]",
-                                            R"({"title":""})",
-                                            R"({"title":" "})",
-                                            R"({"title":7})",
-                                            R"({"title":null})",
-                                            R"({"title":"a","priority":"high"})",
-                                            R"({"name":"a"})",
-                                            "{\"title\":\"" + QByteArray(1001, 'a') + "\"}" };
-        for (const QByteArray &body : creates)
-            QTest::addRow("POST %s", body.left(40).constData()) << "POST"_ba << body;
-    }
-
-    void badTaskBodiesAreRefused()
-    {
-        QFETCH(QByteArray, method);
-        QFETCH(QByteArray, body);
-        const QJsonObject task = call("POST", u"/tasks"_s, AnnaKey, R"({"title":"Keep me"})").json().object();
-        const QString path
-            = method == "POST" ? u"/tasks"_s : u"/tasks/"_s + QString::number(task.value(u"id").toInteger());
-        const Answer answer = call(method, path, AnnaKey, body);
-        QCOMPARE(answer.status, 400);
-        QCOMPARE(answer.code(), "invalid_request");
-        QCOMPARE(call("GET", u"/tasks"_s).json().array(), QJsonArray({ task }));
-    }
-
     void usersSeeOnlyTheirOwnRecords()
     {
         upload("shared-id");
         const QJsonObject annasResult = waitUntilFinished("shared-id");
-        const QJsonObject annasTask = call("POST", u"/tasks"_s, AnnaKey, R"({"title":"Anna task"})").json().object();
-        const QString taskPath = u"/tasks/"_s + QString::number(annasTask.value(u"id").toInteger());
-
         QCOMPARE(call("GET", u"/tasks"_s, BorisKey).json().array(), QJsonArray());
         QCOMPARE(call("GET", u"/captures"_s, BorisKey).json().array(), QJsonArray());
-        for (const auto &[method, path, body] : QList<std::tuple<QByteArray, QString, QByteArray>> {
-                 { "GET", u"/captures/shared-id"_s, {} },
-                 { "GET", u"/captures/shared-id/image"_s, {} },
-                 { "POST", u"/captures/shared-id/retry"_s, {} },
-                 { "DELETE", u"/captures/shared-id"_s, {} },
-                 { "PATCH", taskPath, R"({"title":"Boris was here"})" },
-                 { "DELETE", taskPath, {} } }) {
-            const Answer answer = call(method, path, BorisKey, body);
-            QCOMPARE(answer.status, 404);
-            QCOMPARE(answer.code(), "not_found");
-        }
         // The same capture id is a separate capture for another user.
         m_recognizer->setScript([](const RecognitionRequest &) { return RecognitionResult { true, {}, {} }; });
         QCOMPARE(upload("shared-id", Png, BorisKey).status, 201);
         QCOMPARE(waitUntilFinished("shared-id", BorisKey).value(u"tasks").toArray(), QJsonArray());
         QCOMPARE(waitUntilFinished("shared-id"), annasResult);
-        QCOMPARE(call("GET", u"/tasks"_s).json().array().size(), 3);
-    }
-
-    void pathsCannotReachOtherFiles_data()
-    {
-        QTest::addColumn<QByteArray>("target");
-        QTest::addRow("dot dot") << "/captures/../../etc/passwd"_ba;
-        QTest::addRow("encoded slash") << "/captures/..%2F..%2Fquibly-service.sqlite/image"_ba;
-        QTest::addRow("encoded dots") << "/captures/%2e%2e/image"_ba;
-        QTest::addRow("absolute") << "/captures/%2Fetc%2Fpasswd/image"_ba;
-        QTest::addRow("nul") << "/captures/abc%00/image"_ba;
-        QTest::addRow("row number of the file") << "/captures/1/image"_ba;
-        QTest::addRow("deeper") << "/captures/x/image/more"_ba;
-        QTest::addRow("task with letters") << "/tasks/1abc"_ba;
-        QTest::addRow("task overflow") << "/tasks/99999999999999999999"_ba;
-        QTest::addRow("trailing slash") << "/tasks/"_ba;
-    }
-
-    void pathsCannotReachOtherFiles()
-    {
-        QFETCH(QByteArray, target);
-        upload("real-capture");
-        const QByteArray method = target.startsWith("/tasks") ? "DELETE" : "GET";
-        const QByteArray raw = rawExchange(m_service->port(),
-                                           method + ' ' + target + " HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey
-                                               + "\r\nConnection: close\r\n\r\n");
-        QCOMPARE(statusOf(raw), 404);
-        QVERIFY(raw.endsWith(R"({"code":"not_found"})"));
+        QCOMPARE(call("GET", u"/tasks"_s).json().array().size(), 2);
     }
 
     void malformedHttpIsAnsweredAndClosed_data()
@@ -722,9 +628,9 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, status);
-        const QByteArray raw = rawExchange(m_service->port(), bytes);
-        QCOMPARE(statusOf(raw), status);
-        QVERIFY(raw.contains("Connection: close"));
+        const QByteArray answer = rawExchange(m_service->port(), bytes);
+        QCOMPARE(statusOf(answer), status);
+        QVERIFY(answer.contains("Connection: close"));
         // The service still answers others.
         QCOMPARE(call("GET", u"/tasks"_s).status, 200);
     }
@@ -733,26 +639,16 @@ private Q_SLOTS:
     {
         const QByteArray auth = "Authorization: Bearer " + AnnaKey + "\r\n";
         const QByteArray create = R"({"title":"first"})";
-        const QByteArray raw
+        const QByteArray answers
             = rawExchange(m_service->port(),
                           "POST /tasks HTTP/1.1\r\n" + auth + "Content-Length: " + QByteArray::number(create.size())
                               + "\r\n\r\n" + create + "GET /tasks HTTP/1.1\r\n" + auth + "\r\nGET /nowhere HTTP/1.1\r\n"
                               + auth + "Connection: close\r\n\r\n");
-        const qsizetype created = raw.indexOf("HTTP/1.1 201");
-        const qsizetype listed = raw.indexOf("HTTP/1.1 200");
-        const qsizetype missing = raw.indexOf("HTTP/1.1 404");
-        QVERIFY2(created >= 0 && created < listed && listed < missing, raw.constData());
-        QVERIFY(raw.indexOf("\"first\"", listed) > listed);
-    }
-
-    void unknownRoutesAndMethods()
-    {
-        QCOMPARE(call("GET", u"/"_s).code(), "not_found");
-        QCOMPARE(call("GET", u"/task"_s).code(), "not_found");
-        QCOMPARE(call("PUT", u"/tasks"_s, AnnaKey, "{}").status, 405);
-        QCOMPARE(call("GET", u"/tasks/1"_s).status, 405);
-        QCOMPARE(call("PATCH", u"/captures/abc"_s, AnnaKey, "{}").status, 405);
-        QCOMPARE(call("GET", u"/captures/abc/retry"_s).status, 405);
+        const qsizetype created = answers.indexOf("HTTP/1.1 201");
+        const qsizetype listed = answers.indexOf("HTTP/1.1 200");
+        const qsizetype missing = answers.indexOf("HTTP/1.1 404");
+        QVERIFY2(created >= 0 && created < listed && listed < missing, answers.constData());
+        QVERIFY(answers.indexOf("\"first\"", listed) > listed);
     }
 
     void recognitionResumesAfterRestart()
@@ -770,12 +666,10 @@ private Q_SLOTS:
         releaser.join();
         m_service.reset();
 
-        m_recognizer = std::make_shared<ScriptedRecognizer>([](const RecognitionRequest &) {
-            return RecognitionResult { true, {}, sampleTasks() };
-        });
+        m_recognizer = sampleRecognizer();
         startService();
         const QJsonObject result = waitUntilFinished("interrupted");
-        QCOMPARE(result.value(u"capture").toObject().value(u"status").toString(), u"done"_s);
+        QCOMPARE(captureStatus(result), u"done"_s);
         QCOMPARE(result.value(u"tasks").toArray().size(), 2);
         QCOMPARE(m_recognizer->started(), 1);
         const QJsonArray tasks = call("GET", u"/tasks"_s).json().array();
@@ -785,65 +679,59 @@ private Q_SLOTS:
 
     void listsAnswerConditionally_data()
     {
-        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("path");
         QTest::addColumn<QByteArray>("condition"); // %1 stands for the current tag
         QTest::addColumn<int>("status");
-        for (const QString &path : { u"/tasks"_s, u"/captures"_s }) {
-            const QByteArray p = path.toLatin1();
-            QTest::addRow("%s current", p.constData()) << path << "%1"_ba << 304;
-            QTest::addRow("%s weak form of the current", p.constData()) << path << "W/%1"_ba << 304;
-            QTest::addRow("%s in a list", p.constData()) << path << "\"old\",  %1 ,"_ba << 304;
-            QTest::addRow("%s star", p.constData()) << path << "*"_ba << 304;
-            QTest::addRow("%s another", p.constData()) << path << "\"1.2\""_ba << 200;
-            QTest::addRow("%s unquoted", p.constData()) << path << "abc"_ba << 200;
-            QTest::addRow("%s garbage beside the current", p.constData()) << path << "%1, abc"_ba << 200;
-            QTest::addRow("%s star in a list", p.constData()) << path << "%1, *"_ba << 200;
-            QTest::addRow("%s empty", p.constData()) << path << ""_ba << 200;
+        for (const QByteArray &path : { "/tasks"_ba, "/captures"_ba }) {
+            for (const auto &[name, condition, status] :
+                 QList<std::tuple<const char *, QByteArray, int>> { { "current", "%1", 304 },
+                                                                    { "weak form of the current", "W/%1", 304 },
+                                                                    { "in a list", "\"old\",  %1 ,", 304 },
+                                                                    { "star", "*", 304 },
+                                                                    { "another", "\"1.2\"", 200 },
+                                                                    { "unquoted", "abc", 200 },
+                                                                    { "garbage beside the current", "%1, abc", 200 },
+                                                                    { "star in a list", "%1, *", 200 },
+                                                                    { "empty", "", 200 } })
+                QTest::addRow("%s %s", path.constData(), name) << path << condition << status;
         }
     }
 
     void listsAnswerConditionally()
     {
-        QFETCH(QString, path);
+        QFETCH(QByteArray, path);
         QFETCH(QByteArray, condition);
         QFETCH(int, status);
         upload("listed");
         waitUntilFinished("listed");
-        const auto get = [&](const QByteArray &ifNoneMatch, const QByteArray &key = AnnaKey) {
-            QByteArray head
-                = "GET " + path.toLatin1() + " HTTP/1.1\r\nAuthorization: Bearer " + key + "\r\nConnection: close\r\n";
-            if (!ifNoneMatch.isNull())
-                head += "If-None-Match: " + ifNoneMatch + "\r\n";
-            return rawExchange(m_service->port(), head + "\r\n");
-        };
-        const auto etagOf = [](const QByteArray &raw) {
-            const qsizetype at = raw.indexOf("\r\nETag: ");
-            return at < 0 ? QByteArray() : raw.mid(at + 8, raw.indexOf('\r', at + 8) - at - 8);
+        const auto get = [&](const QByteArray &tag) {
+            return raw("GET " + path, tag.isNull() ? QByteArray() : "If-None-Match: " + tag + "\r\n");
         };
         const QByteArray full = get({});
         QCOMPARE(statusOf(full), 200);
-        const QByteArray tag = etagOf(full);
+        const QByteArray tag = headerOf(full, "ETag");
         QVERIFY2(tag.startsWith('"') && tag.endsWith('"') && tag.size() > 2, full.constData());
 
         const QByteArray answer = get(QByteArray(condition).replace("%1", tag));
         QCOMPARE(statusOf(answer), status);
-        QCOMPARE(etagOf(answer), tag);
+        QCOMPARE(headerOf(answer, "ETag"), tag);
         if (status == 304) {
             QVERIFY2(answer.endsWith("\r\n\r\n") && !answer.contains("Content-Length"), answer.constData());
             return;
         }
-        QCOMPARE(answer.sliced(answer.indexOf("\r\n\r\n")), full.sliced(full.indexOf("\r\n\r\n")));
+        QCOMPARE(bodyOf(answer), bodyOf(full));
 
         // Another user's writes leave the tag alone; the user's own change it.
         QCOMPARE(call("POST", u"/tasks"_s, BorisKey, R"({"title":"his"})").status, 201);
         QCOMPARE(statusOf(get(tag)), 304);
-        QCOMPARE(call("POST", u"/captures/listed/retry"_s).status, 200); // changes nothing: it is done
+        // A retry changes nothing: the capture is done.
+        QCOMPARE(call("POST", u"/captures/listed/retry"_s).status, 200);
         QCOMPARE(statusOf(get(tag)), 304);
         const QJsonObject task = call("POST", u"/tasks"_s, AnnaKey, R"({"title":"hers"})").json().object();
         QCOMPARE(statusOf(get(tag)), 200);
-        const QByteArray afterCreate = etagOf(get({}));
+        const QByteArray afterCreate = headerOf(get({}), "ETag");
         QCOMPARE(call("DELETE", u"/tasks/"_s + QString::number(task.value(u"id").toInteger())).status, 204);
-        QVERIFY(etagOf(get({})) != afterCreate);
+        QVERIFY(headerOf(get({}), "ETag") != afterCreate);
     }
 
     void largeListsTravelCompressed()
@@ -853,29 +741,20 @@ private Q_SLOTS:
                      201);
         const QByteArray plain = call("GET", u"/tasks"_s).body; // Qt unpacks what it receives
         QVERIFY(plain.size() > 2000);
-        const auto get = [&](const QByteArray &extra) {
-            return rawExchange(m_service->port(),
-                               "GET /tasks HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey + "\r\n" + extra
-                                   + "Connection: close\r\n\r\n");
-        };
-        const QByteArray identity = get("Accept-Encoding: gzip;q=0, br\r\n");
+        const QByteArray identity = raw("GET /tasks", "Accept-Encoding: gzip;q=0, br\r\n");
         QVERIFY(!identity.contains("Content-Encoding"));
-        QVERIFY(identity.endsWith(plain));
-        const QByteArray packed = get("Accept-Encoding: deflate, GZIP\r\n");
-        QVERIFY2(packed.contains("\r\nContent-Encoding: gzip\r\n"), packed.constData());
-        QVERIFY(packed.contains("\r\nVary: Accept-Encoding\r\n"));
-        const qsizetype bodyAt = packed.indexOf("\r\n\r\n") + 4;
-        QVERIFY(packed.size() - bodyAt < plain.size() / 4);
+        QCOMPARE(bodyOf(identity), plain);
+        const QByteArray packed = raw("GET /tasks", "Accept-Encoding: deflate, GZIP\r\n");
+        QCOMPARE(headerOf(packed, "Content-Encoding"), "gzip");
+        QCOMPARE(headerOf(packed, "Vary"), "Accept-Encoding");
+        QVERIFY(bodyOf(packed).size() < plain.size() / 4);
         // The gzipped form has its own tag, and it is honoured.
-        const qsizetype at = packed.indexOf("\r\nETag: ") + 8;
-        const QByteArray tag = packed.mid(at, packed.indexOf('\r', at) - at);
+        const QByteArray tag = headerOf(packed, "ETag");
         QVERIFY2(tag.endsWith("-gzip\""), tag.constData());
-        QCOMPARE(statusOf(get("Accept-Encoding: gzip\r\nIf-None-Match: " + tag + "\r\n")), 304);
+        QCOMPARE(statusOf(raw("GET /tasks", "Accept-Encoding: gzip\r\nIf-None-Match: " + tag + "\r\n")), 304);
         // Small answers go as they are.
-        const QByteArray small = rawExchange(m_service->port(),
-                                             "GET /captures HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey
-                                                 + "\r\nAccept-Encoding: gzip\r\nConnection: close\r\n\r\n");
-        QVERIFY2(small.endsWith("\r\n\r\n[]") && !small.contains("Content-Encoding"), small.constData());
+        const QByteArray small = raw("GET /captures", "Accept-Encoding: gzip\r\n");
+        QVERIFY2(bodyOf(small) == "[]" && !small.contains("Content-Encoding"), small.constData());
     }
 
     void migrationRunsOnce()
@@ -898,49 +777,22 @@ private Q_SLOTS:
     {
         if (m_postgres.isEmpty())
             QSKIP("several instances need a shared PostgreSQL store");
-        ServiceConfig config;
-        config.dataDir = m_dir.path();
-        config.database = m_postgres;
-        config.port = 0;
-        config.leaseMs = 600;
-        auto otherRecognizer = std::make_shared<ScriptedRecognizer>([](const RecognitionRequest &) {
-            return RecognitionResult { true, {}, sampleTasks() };
-        });
-        Service other(config, otherRecognizer);
+        auto otherRecognizer = sampleRecognizer();
+        Service other({ m_dir.path(), QHostAddress::LocalHost, 0, {}, {}, 2, m_postgres, 600 }, otherRecognizer);
         QString error;
         QVERIFY2(other.start(&error), qPrintable(error));
+        const auto started = [&] { return m_recognizer->started() + otherRecognizer->started(); };
+        const auto hold = [&](bool held) {
+            for (ScriptedRecognizer *recognizer : { m_recognizer.get(), otherRecognizer.get() })
+                held ? recognizer->hold() : recognizer->release(10);
+        };
 
         // One capture id uploaded to both instances at once: one capture, one recognition.
-        m_recognizer->hold();
-        otherRecognizer->hold();
-        QList<QNetworkReply *> replies;
-        for (int i = 0; i < 6; ++i) {
-            m_target = i % 2 ? &other : nullptr;
-            const QByteArray boundary = "b" + QByteArray::number(i);
-            QNetworkRequest r = request(u"/captures"_s, AnnaKey);
-            r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("multipart/form-data; boundary=" + boundary));
-            replies.append(m_nam.post(r,
-                                      multipartBody(boundary,
-                                                    { { "id", "twice" },
-                                                      { "local_time", "2026-12-06T10:00:00Z" },
-                                                      { "time_zone", "UTC" },
-                                                      { "language", "en" } },
-                                                    Png)));
-        }
-        int created = 0;
-        QSet<QByteArray> bodies;
-        for (QNetworkReply *reply : replies) {
-            const Answer answer = waitForAnswer(reply);
-            QVERIFY2(answer.status == 200 || answer.status == 201, answer.body.constData());
-            created += answer.status == 201;
-            bodies.insert(answer.body);
-        }
-        QCOMPARE(created, 1);
-        QCOMPARE(bodies.size(), 1);
-        m_recognizer->release(10);
-        otherRecognizer->release(10);
+        hold(true);
+        QCOMPARE(racingUploads("twice", { nullptr, &other }), 1);
+        hold(false);
         QCOMPARE(waitUntilFinished("twice").value(u"tasks"_s).toArray().size(), 2);
-        QCOMPARE(m_recognizer->started() + otherRecognizer->started(), 1);
+        QCOMPARE(started(), 1);
 
         // Either instance serves the user, with the same validators.
         m_target = &other;
@@ -948,17 +800,10 @@ private Q_SLOTS:
         const QByteArray there = call("GET", u"/tasks"_s).body;
         m_target = nullptr;
         QCOMPARE(call("GET", u"/tasks"_s).body, there);
-        const auto tagAt = [&](Service &service) {
-            const QByteArray raw = rawExchange(service.port(),
-                                               "GET /tasks HTTP/1.1\r\nAuthorization: Bearer " + AnnaKey
-                                                   + "\r\nConnection: close\r\n\r\n");
-            const qsizetype at = raw.indexOf("\r\nETag: ") + 8;
-            return raw.mid(at, raw.indexOf('\r', at) - at);
-        };
-        QCOMPARE(tagAt(other), tagAt(*m_service));
+        QCOMPARE(headerOf(raw("GET /tasks", {}, &other), "ETag"), headerOf(raw("GET /tasks"), "ETag"));
 
-        // A job held by an instance that died: taken over once its lease has run out, and
-        // the dead instance's late outcome is dropped.
+        // A job held by an instance that died: taken over once its lease has run out, and the dead
+        // instance's late outcome is dropped.
         auto db = Database::open(m_postgres, &error);
         QVERIFY2(db, qPrintable(error));
         bool added = false;
@@ -967,21 +812,18 @@ private Q_SLOTS:
         orphan.id = u"orphan"_s;
         orphan.timeZone = u"UTC"_s;
         orphan.language = u"en"_s;
-        m_recognizer->hold();
-        otherRecognizer->hold();
-        const int startedBefore = m_recognizer->started() + otherRecognizer->started();
+        hold(true);
         // Taken by the "dead" instance right away; a live one may race it, which the hold shows.
         db->addCapture(orphan, Png, &added);
         QVERIFY(added);
         const auto dead = db->claimJob(u"dead"_s, 1500);
-        m_recognizer->release(10);
-        otherRecognizer->release(10);
+        hold(false);
         if (!dead)
             QSKIP("a live instance took the job first");
         QTest::qWait(500);
-        QCOMPARE(m_recognizer->started() + otherRecognizer->started(), startedBefore);
-        QCOMPARE(waitUntilFinished("orphan").value(u"capture"_s).toObject().value(u"status"_s).toString(), u"done"_s);
-        QCOMPARE(m_recognizer->started() + otherRecognizer->started(), startedBefore + 1);
+        QCOMPARE(started(), 1);
+        QCOMPARE(captureStatus(waitUntilFinished("orphan")), u"done"_s);
+        QCOMPARE(started(), 2);
         QVERIFY(!db->finishCapture(dead->row, dead->attempt, false, u"late"_s, {}));
         QCOMPARE(waitUntilFinished("orphan").value(u"tasks"_s).toArray().size(), 2);
     }
@@ -1008,34 +850,27 @@ private Q_SLOTS:
 
     void speaksTls()
     {
-        if (QStandardPaths::findExecutable(u"openssl"_s).isEmpty())
-            QSKIP("openssl is not installed");
-        const QString cert = m_dir.filePath(u"cert.pem"_s);
-        const QString key = m_dir.filePath(u"key.pem"_s);
-        QProcess openssl;
-        openssl.start(u"openssl"_s,
-                      { u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s, u"2"_s, u"-subj"_s,
-                        u"/CN=127.0.0.1"_s, u"-addext"_s, u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s, key,
-                        u"-out"_s, cert });
-        QVERIFY(openssl.waitForFinished(60000));
-        QCOMPARE(openssl.exitCode(), 0);
-
-        m_service.reset();
+        TestPki pki;
+        if (const QString failure = pki.generate(); !failure.isEmpty())
+            QSKIP(qPrintable(failure));
+        pki.trustAuthority();
         ServiceConfig config;
-        config.tlsCertificate = cert;
-        config.tlsKey = key;
+        config.tlsCertificate = m_dir.filePath(u"cert.pem"_s);
+        config.tlsKey = m_dir.filePath(u"key.pem"_s);
+        for (const auto &[file, pem] :
+             { std::pair { config.tlsCertificate, pki.trustedServer().localCertificate().toPem() },
+               std::pair { config.tlsKey, pki.trustedServer().privateKey().toPem() } }) {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(pem) == pem.size());
+        }
+        m_service.reset();
         startService(config);
         m_scheme = u"https"_s;
 
-        QSslConfiguration trust = QSslConfiguration::defaultConfiguration();
-        trust.setCaCertificates(QSslCertificate::fromPath(cert));
-        QNetworkRequest r = request(u"/tasks"_s, AnnaKey);
-        r.setSslConfiguration(trust);
-        Answer answer = waitForAnswer(m_nam.get(r));
+        const Answer answer = call("GET", u"/tasks"_s);
         QCOMPARE(answer.status, 200);
         QCOMPARE(answer.body, "[]");
         QCOMPARE(upload("over-tls").status, 201);
-
         // Plain HTTP to the TLS port gets no HTTP answer.
         QCOMPARE(statusOf(rawExchange(m_service->port(), "GET /tasks HTTP/1.1\r\n\r\n", 2000)), 0);
     }
@@ -1044,59 +879,36 @@ private Q_SLOTS:
     {
         if (!m_postgres.isEmpty())
             QSKIP("about the files of the SQLite store");
-        m_service.reset();
-        QString error;
-
         QTemporaryDir other;
-        QFile notADir(other.filePath(u"file"_s));
-        QVERIFY(notADir.open(QIODevice::WriteOnly));
-        notADir.close();
-        Service onFile({ other.filePath(u"file"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 }, m_recognizer);
-        QVERIFY(!onFile.start(&error));
-        QVERIFY2(error.contains(u"not a directory"), qPrintable(error));
+        const auto startError = [&](const QString &dir, quint16 port = 0) {
+            Service service({ dir, QHostAddress::LocalHost, port, {}, {}, 1, {}, 60000 }, m_recognizer);
+            QString error;
+            return service.start(&error) ? QString() : error;
+        };
+        const auto write = [](const QString &path, const QByteArray &bytes) {
+            QFile file(path);
+            return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0;
+        };
+        QVERIFY(startError(other.filePath(u"busy"_s), m_service->port()).contains(u"cannot listen"));
+        m_service.reset();
 
-        QFile garbage(other.filePath(u"garbage/quibly-service.sqlite"_s));
-        QVERIFY(QDir(other.path()).mkpath(u"garbage"_s));
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write(QByteArray(4096, 'g'));
-        garbage.close();
-        Service onGarbage({ other.filePath(u"garbage"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 },
-                          m_recognizer);
-        QVERIFY(!onGarbage.start(&error));
-        QVERIFY2(error.contains(u"not usable"), qPrintable(error));
+        QVERIFY(write(other.filePath(u"file"_s), {}));
+        QVERIFY(startError(other.filePath(u"file"_s)).contains(u"not a directory"));
 
         // A lost database beside stored images is not silently replaced by an empty one.
-        QVERIFY(QFile::remove(m_dir.filePath(u"quibly-service.sqlite"_s)));
-        QFile::remove(m_dir.filePath(u"quibly-service.sqlite-wal"_s));
-        QFile::remove(m_dir.filePath(u"quibly-service.sqlite-shm"_s));
-        QFile image(m_dir.filePath(u"images/7"_s));
-        QVERIFY(image.open(QIODevice::WriteOnly));
-        image.close();
-        Service onLost({ m_dir.path(), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 }, m_recognizer);
-        QVERIFY(!onLost.start(&error));
-        QVERIFY2(error.contains(u"missing"), qPrintable(error));
+        for (const QString &suffix : { u""_s, u"-wal"_s, u"-shm"_s })
+            QFile::remove(m_dir.filePath(u"quibly-service.sqlite"_s + suffix));
+        QVERIFY(write(m_dir.filePath(u"images/7"_s), {}));
+        QVERIFY(startError(m_dir.path()).contains(u"missing"));
 
         if (::geteuid() != 0) {
-            QVERIFY(QDir(other.path()).mkpath(u"readonly"_s));
-            {
-                Service once({ other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 },
-                             m_recognizer);
-                QVERIFY(once.start(&error));
-            }
-            for (const QString &name : QDir(other.filePath(u"readonly"_s)).entryList(QDir::Files))
-                QFile::setPermissions(other.filePath(u"readonly/"_s + name), QFile::ReadOwner);
-            Service readOnly({ other.filePath(u"readonly"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 },
-                             m_recognizer);
-            QVERIFY(!readOnly.start(&error));
+            const QString readOnly = other.filePath(u"readonly"_s);
+            QCOMPARE(startError(readOnly), QString());
+            for (const QString &name : QDir(readOnly).entryList(QDir::Files))
+                QFile::setPermissions(readOnly + u'/' + name, QFile::ReadOwner);
+            const QString error = startError(readOnly);
             QVERIFY2(error.contains(u"not usable") || error.contains(u"cannot open"), qPrintable(error));
         }
-
-        Service busy({ other.filePath(u"busy"_s), QHostAddress::LocalHost, 0, {}, {}, 1, {}, 60000 }, m_recognizer);
-        QVERIFY(busy.start(&error));
-        Service samePort({ other.filePath(u"busy2"_s), QHostAddress::LocalHost, busy.port(), {}, {}, 1, {}, 60000 },
-                         m_recognizer);
-        QVERIFY(!samePort.start(&error));
-        QVERIFY2(error.contains(u"cannot listen"), qPrintable(error));
     }
 };
 

@@ -16,8 +16,6 @@
 #include <QJsonDocument>
 #include <QTest>
 
-#include <zlib.h>
-
 using namespace Qt::Literals::StringLiterals;
 
 class TestServiceReaders : public QObject
@@ -31,12 +29,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("contentType");
         QTest::addColumn<QByteArray>("expected"); // null: refused
-        QTest::addRow("plain") << "multipart/form-data; boundary=quibly-1F2E"_ba
-                               << "quibly-1F2E"_ba;
-        QTest::addRow("quoted") << "multipart/form-data; boundary=\"a b:c\""_ba
-                                << "a b:c"_ba;
-        QTest::addRow("case and spaces") << "Multipart/Form-Data ;  charset=utf-8; BOUNDARY=x"_ba
-                                         << "x"_ba;
+        QTest::addRow("plain") << "multipart/form-data; boundary=quibly-1F2E"_ba << QByteArray("quibly-1F2E");
+        QTest::addRow("quoted") << "multipart/form-data; boundary=\"a b:c\""_ba << QByteArray("a b:c");
+        QTest::addRow("case and spaces") << "Multipart/Form-Data ;  charset=utf-8; BOUNDARY=x"_ba << QByteArray("x");
+        QTest::addRow("longest") << "multipart/form-data; boundary=" + QByteArray(70, 'a') << QByteArray(70, 'a');
         QTest::addRow("missing") << "multipart/form-data"_ba << QByteArray();
         QTest::addRow("empty") << "multipart/form-data; boundary="_ba << QByteArray();
         QTest::addRow("mixed") << "multipart/mixed; boundary=x"_ba << QByteArray();
@@ -58,57 +54,42 @@ private Q_SLOTS:
     void parts_data()
     {
         QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QStringList>("names"); // empty: refused
+        QTest::addColumn<QByteArrayList>("parts"); // "name:filename:type=body" each; {"refused"} when refused
         const QByteArray a = "Content-Disposition: form-data; name=\"a\"\r\n\r\n";
+        const QByteArrayList refused { "refused" };
+        // A body may itself hold CR LF, dashes and a near-miss of the boundary.
+        const QByteArray image = "\x89PNG\r\n\x1a\n\0\r\n--Bx\r\n-B"_ba;
         QTest::addRow("two parts") << "--B\r\n" + a
-                + "1\r\n--B\r\nContent-Disposition: form-data; name=\"file\"; "
-                  "filename=\"x.png\"\r\nContent-Type: image/png\r\n\r\n\r\n--\r\n--B--\r\n"
-                                   << QStringList { u"a"_s, u"file"_s };
+                + "1\r\n--B\r\nContent-Disposition: form-data; name=\"file\"; filename=\"a\\\"b.png\"\r\n"
+                  "Content-Type: image/png\r\n\r\n"
+                + image
+                + "\r\n--B--\r\n" << QByteArrayList { "a::=1", "file:a\"b.png:image/png=" + image };
         QTest::addRow("preamble and epilogue")
-            << "ignored\r\n--B\r\n" + a + "1\r\n--B--\r\nafter" << QStringList { u"a"_s };
-        QTest::addRow("padding after delimiter") << "--B  \r\n" + a + "1\r\n--B--" << QStringList { u"a"_s };
-        QTest::addRow("no parts") << "--B--\r\n"_ba << QStringList { u""_s };
-        QTest::addRow("no closing delimiter") << "--B\r\n" + a + "1\r\n" << QStringList();
-        QTest::addRow("cut in the headers") << "--B\r\nContent-Disposition: form-da"_ba << QStringList();
-        QTest::addRow("no disposition") << "--B\r\nContent-Type: text/plain\r\n\r\n1\r\n--B--"_ba << QStringList();
-        QTest::addRow("no name") << "--B\r\nContent-Disposition: form-data\r\n\r\n1\r\n--B--"_ba << QStringList();
+            << "ignored\r\n--B\r\n" + a + "1\r\n--B--\r\nafter" << QByteArrayList { "a::=1" };
+        QTest::addRow("padding after delimiter") << "--B  \r\n" + a + "1\r\n--B--" << QByteArrayList { "a::=1" };
+        QTest::addRow("no parts") << "--B--\r\n"_ba << QByteArrayList();
+        QTest::addRow("no closing delimiter") << "--B\r\n" + a + "1\r\n" << refused;
+        QTest::addRow("cut in the headers") << "--B\r\nContent-Disposition: form-da"_ba << refused;
+        QTest::addRow("no disposition") << "--B\r\nContent-Type: text/plain\r\n\r\n1\r\n--B--"_ba << refused;
+        QTest::addRow("no name") << "--B\r\nContent-Disposition: form-data\r\n\r\n1\r\n--B--"_ba << refused;
         QTest::addRow("not form-data") << "--B\r\nContent-Disposition: attachment; name=a\r\n\r\n1\r\n--B--"_ba
-                                       << QStringList();
-        QTest::addRow("two dispositions") << "--B\r\n" + a.first(a.size() - 2) + a + "1\r\n--B--" << QStringList();
-        QTest::addRow("header without colon") << "--B\r\nnonsense\r\n\r\n1\r\n--B--"_ba << QStringList();
-        QTest::addRow("junk after delimiter") << "--Bjunk\r\n" + a + "1\r\n--B--" << QStringList();
-        QTest::addRow("only a preamble") << "no delimiter here"_ba << QStringList();
+                                       << refused;
+        QTest::addRow("two dispositions") << "--B\r\n" + a.first(a.size() - 2) + a + "1\r\n--B--" << refused;
+        QTest::addRow("header without colon") << "--B\r\nnonsense\r\n\r\n1\r\n--B--"_ba << refused;
+        QTest::addRow("junk after delimiter") << "--Bjunk\r\n" + a + "1\r\n--B--" << refused;
+        QTest::addRow("only a preamble") << "no delimiter here"_ba << refused;
     }
 
     void parts()
     {
         QFETCH(QByteArray, body);
-        QFETCH(QStringList, names);
-        const auto parts = Multipart::parse(body, "B");
-        QCOMPARE(parts.has_value(), !names.isEmpty());
-        if (!parts)
-            return;
-        QStringList found;
-        for (const auto &part : *parts)
-            found.append(QString::fromLatin1(part.name));
-        if (names == QStringList { u""_s })
-            names.clear();
-        QCOMPARE(found, names);
-    }
-
-    void partBodiesAreExact()
-    {
-        // The body of a part may itself hold CR LF, dashes and a near-miss of the boundary.
-        const QByteArray image = "\x89PNG\r\n\x1a\n\0\r\n--Bx\r\n-B"_ba;
-        const QByteArray body = "--B\r\nContent-Disposition: form-data; name=\"image\"; filename=\"a\\\"b.png\"\r\n"
-                                "Content-Type: image/png\r\n\r\n"
-            + image + "\r\n--B--\r\n";
-        const auto parts = Multipart::parse(body, "B");
-        QVERIFY(parts);
-        QCOMPARE(parts->size(), 1);
-        QCOMPARE(parts->first().body, image);
-        QCOMPARE(parts->first().filename, std::optional<QByteArray>("a\"b.png"));
-        QCOMPARE(parts->first().contentType, "image/png");
+        QFETCH(QByteArrayList, parts);
+        const auto found = Multipart::parse(body, "B");
+        QByteArrayList described;
+        for (const Multipart::Part &part : found.value_or(QList<Multipart::Part>()))
+            described << part.name + ':' + part.filename.value_or(QByteArray()) + ':' + part.contentType + '='
+                    + part.body;
+        QCOMPARE(found ? described : QByteArrayList { "refused" }, parts);
     }
 
     void instants_data()
@@ -239,8 +220,6 @@ private Q_SLOTS:
         QCOMPARE(fits.takeRequest().body, "0123456789");
     }
 
-    // Every file under tests/fuzz/regressions/service-* once failed a fuzzer: the readers
-    // must now take it without crashing (the sanitizer build checks the rest).
     void acceptEncoding_data()
     {
         QTest::addColumn<QList<QByteArray>>("lines");
@@ -264,24 +243,8 @@ private Q_SLOTS:
         QCOMPARE(HttpContent::acceptsGzip(lines), gzip);
     }
 
-    void gzipRoundTrips()
-    {
-        const QByteArray data = QByteArray("[{\"title\":\"x\"}]").repeated(500);
-        const QByteArray packed = HttpContent::gzip(data);
-        QVERIFY(packed.startsWith("\x1f\x8b"));
-        QByteArray unpacked(data.size() + 1, Qt::Uninitialized);
-        z_stream stream {};
-        QCOMPARE(inflateInit2(&stream, 15 + 16), Z_OK);
-        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(packed.constData()));
-        stream.avail_in = uInt(packed.size());
-        stream.next_out = reinterpret_cast<Bytef *>(unpacked.data());
-        stream.avail_out = uInt(unpacked.size());
-        QCOMPARE(inflate(&stream, Z_FINISH), Z_STREAM_END);
-        unpacked.resize(qsizetype(stream.total_out));
-        inflateEnd(&stream);
-        QCOMPARE(unpacked, data);
-    }
-
+    // Every file under tests/fuzz/regressions/service-* once failed a fuzzer: the readers
+    // must now take it without crashing (the sanitizer build checks the rest).
     void fuzzRegressions()
     {
         const QDir root(QStringLiteral(QUIBLY_TEST_DATA "/../fuzz/regressions"));

@@ -88,35 +88,6 @@ bool FakeService::Request::hasHeader(QByteArrayView name) const
     });
 }
 
-FakeService::Reply FakeService::Reply::json(int status, QByteArray body)
-{
-    return bytes(status, std::move(body), "application/json");
-}
-
-FakeService::Reply FakeService::Reply::empty(int status)
-{
-    Reply reply;
-    reply.status = status;
-    return reply;
-}
-
-FakeService::Reply FakeService::Reply::bytes(int status, QByteArray body, QByteArray contentType)
-{
-    Reply reply;
-    reply.status = status;
-    reply.body = std::move(body);
-    reply.headers.append({ "Content-Type", std::move(contentType) });
-    return reply;
-}
-
-FakeService::Reply FakeService::Reply::dropped(Drop drop, qint64 afterBodyBytes)
-{
-    Reply reply;
-    reply.drop = drop;
-    reply.dropAfterBodyBytes = afterBodyBytes;
-    return reply;
-}
-
 FakeService::FakeService(QObject *parent)
     : QObject(parent)
 { }

@@ -35,16 +35,6 @@ class QTcpSocket;
  * enqueue(), the route's standing reply set with on(), the handler set with setHandler(),
  * and finally 404 with {"code":"not_found"}. Routes match the method and the request
  * path (the target without its query, exactly as sent, percent-encoding included).
- *
- * \code
- * FakeService service;
- * QVERIFY(service.listen());
- * service.on("GET", "/tasks", FakeService::Reply::json(200, "[]"));
- * service.enqueue("POST", "/captures", FakeService::Reply::empty(503));
- * QuiblyAPI api(service.url(), u"key"_s, &nam);
- * ...
- * QCOMPARE(service.requests().at(0).header("authorization"), "Bearer key");
- * \endcode
  */
 class FakeService : public QObject
 {
@@ -80,17 +70,25 @@ public:
         };
 
         int status = 200;
-        QByteArray body;
-        QList<Header> headers; //!< extra headers; Content-Length is always added
+        QByteArray body {};
+        QList<Header> headers {}; //!< extra headers; Content-Length is always added
         std::chrono::milliseconds delay { 0 }; //!< wait this long after the request before answering
         Drop drop = Drop::None;
         qint64 dropAfterBodyBytes = 0; //!< for Drop::DuringBody
         bool chunked = false; //!< send the body with chunked transfer coding, without Content-Length
 
-        static Reply json(int status, QByteArray body);
-        static Reply empty(int status); //!< no body, no Content-Type
-        static Reply bytes(int status, QByteArray body, QByteArray contentType);
-        static Reply dropped(Drop drop, qint64 afterBodyBytes = 0);
+        static Reply json(int status, QByteArray body) { return bytes(status, std::move(body), "application/json"); }
+        static Reply empty(int status) { return { .status = status }; } //!< no body, no Content-Type
+        static Reply bytes(int status, QByteArray body, QByteArray contentType)
+        {
+            return { .status = status,
+                     .body = std::move(body),
+                     .headers = { { "Content-Type", std::move(contentType) } } };
+        }
+        static Reply dropped(Drop drop, qint64 afterBodyBytes = 0)
+        {
+            return { .drop = drop, .dropAfterBodyBytes = afterBodyBytes };
+        }
     };
 
     using Handler = std::function<Reply(const Request &)>;

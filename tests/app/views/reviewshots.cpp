@@ -1,8 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Quibly developers
 // SPDX-License-Identifier: MIT
-// Renders the list popover in its typical states, in English and Ukrainian, on a light and
-// a dark palette, into PNG files for review. The Store runs over the fake service with
-// fixtures made relative to today. Any QML warning fails the run.
+// Renders the list popover (loading, empty, loaded with every kind of task, offline, the editor
+// open, 2,000 tasks) and the settings window (fresh, connected, recording a hot key, with
+// problems) in English and Ukrainian on a light or a dark palette into PNG files for review. The
+// Store and the connection check run over the fake service, with tasks relative to today. Any QML
+// warning fails the run.
 //
 //   review_shots OUTPUT_DIRECTORY light|dark
 #include "storeforeign.h"
@@ -18,13 +20,16 @@
 #include <QPalette>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQmlProperty>
 #include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QStandardPaths>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <cmath>
 #include <cstdio>
+#include <functional>
 
 Q_IMPORT_QML_PLUGIN(Quibly_ViewsPlugin)
 
@@ -48,8 +53,7 @@ QString day(int offset)
 
 QString at(int dayOffset, int hour, int minute)
 {
-    const QDateTime local(QDate::currentDate().addDays(dayOffset), QTime(hour, minute));
-    return local.toUTC().toString(Qt::ISODate);
+    return QDateTime(QDate::currentDate().addDays(dayOffset), QTime(hour, minute)).toUTC().toString(Qt::ISODate);
 }
 
 QVariantMap task(qint64 id, const QString &title, const QString &priority, QVariantMap extra = {})
@@ -82,49 +86,154 @@ QVariantList everyKind(bool ukrainian)
     };
 }
 
-QVariantList captures()
+const QVariantList captures {
+    QVariantMap { { u"id"_s, u"a1"_s }, { u"status"_s, u"pending"_s } },
+    QVariantMap { { u"id"_s, u"a2"_s }, { u"status"_s, u"failed"_s }, { u"error"_s, u"unreadable"_s } },
+};
+
+// The palette roles the views take, by their names in QML, with their colours on a dark desktop.
+struct PaletteRole
 {
-    return {
-        QVariantMap { { u"id"_s, u"a1"_s }, { u"status"_s, u"pending"_s } },
-        QVariantMap { { u"id"_s, u"a2"_s }, { u"status"_s, u"failed"_s }, { u"error"_s, u"unreadable"_s } },
-    };
-}
+    const char *name;
+    QPalette::ColorRole role;
+    QColor dark;
+};
+const QColor darkWindow(0x2b, 0x2b, 0x2e), darkBase(0x1f, 0x1f, 0x22), darkText(0xec, 0xec, 0xee);
+const PaletteRole paletteRoles[] = {
+    { "window", QPalette::Window, darkWindow },
+    { "windowText", QPalette::WindowText, darkText },
+    { "base", QPalette::Base, darkBase },
+    { "alternateBase", QPalette::AlternateBase, darkWindow },
+    { "text", QPalette::Text, darkText },
+    { "button", QPalette::Button, QColor(0x3a, 0x3a, 0x3e) },
+    { "buttonText", QPalette::ButtonText, darkText },
+    { "highlight", QPalette::Highlight, QColor(0x3d, 0x8b, 0xf5) },
+    { "highlightedText", QPalette::HighlightedText, Qt::white },
+    { "placeholderText", QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93) },
+    { "toolTipBase", QPalette::ToolTipBase, darkBase },
+    { "toolTipText", QPalette::ToolTipText, darkText },
+    { "light", QPalette::Light, QColor(0x48, 0x48, 0x4c) },
+    { "midlight", QPalette::Midlight, QColor(0x40, 0x40, 0x44) },
+    { "mid", QPalette::Mid, QColor(0x30, 0x30, 0x33) },
+    { "dark", QPalette::Dark, QColor(0x18, 0x18, 0x1a) },
+    { "shadow", QPalette::Shadow, Qt::black },
+};
 
 QPalette darkPalette()
 {
     QPalette palette;
-    const QColor window(0x2b, 0x2b, 0x2e), base(0x1f, 0x1f, 0x22), text(0xec, 0xec, 0xee);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::AlternateBase, window);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x8b, 0xf5));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
-    palette.setColor(QPalette::ToolTipBase, base);
-    palette.setColor(QPalette::ToolTipText, text);
-    palette.setColor(QPalette::Light, QColor(0x48, 0x48, 0x4c));
-    palette.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x44));
-    palette.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x33));
-    palette.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
-    palette.setColor(QPalette::Shadow, Qt::black);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x7a, 0x7a, 0x7e));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x7a, 0x7a, 0x7e));
-    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x7a, 0x7a, 0x7e));
+    for (const PaletteRole &role : paletteRoles)
+        palette.setColor(role.role, role.dark);
+    for (const auto role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
+        palette.setColor(QPalette::Disabled, role, QColor(0x7a, 0x7a, 0x7e));
     return palette;
 }
 
-struct Scene
+struct ListScene
 {
     QString name;
     std::function<void(ViewFixture &, bool ukrainian)> prepare;
     QString expand; //!< the task opened in the editor
 };
 
-QCoro::Task<bool> shoot(const Scene &scene, bool ukrainian, const QString &path)
+const QList<ListScene> listScenes {
+    { u"loading"_s, [](ViewFixture &, bool) {}, {} },
+    { u"empty"_s,
+      [](ViewFixture &f, bool) {
+          f.load({ task(1, u"Done"_s, u"low"_s, { { u"done_at"_s, at(-1, 9, 0) } }) });
+      },
+      {} },
+    { u"loaded"_s,
+      [](ViewFixture &f, bool uk) {
+          f.queue(2);
+          f.load(everyKind(uk), captures);
+      },
+      {} },
+    { u"offline"_s,
+      [](ViewFixture &f, bool uk) {
+          f.load(everyKind(uk), captures);
+          QObject::connect(&f, &ViewFixture::refreshesChanged, &f, [&f] { f.goOffline(); });
+      },
+      {} },
+    { u"editor"_s,
+      [](ViewFixture &f, bool uk) {
+          f.serveImage(u"cap-1"_s);
+          f.load(everyKind(uk));
+      },
+      u"1"_s },
+    { u"many"_s,
+      [](ViewFixture &f, bool) {
+          QVariantList tasks;
+          for (int i = 1; i <= 2000; ++i)
+              tasks.append(task(i, u"Task number %1"_s.arg(i), i % 3 == 0 ? u"high"_s : u"medium"_s,
+                                { { u"due_date"_s, day(i % 40 - 5) } }));
+          f.load(tasks);
+      },
+      {} },
+};
+
+using SettingsScene = std::pair<QString, std::function<void(SettingsFixture &, SettingsForm &)>>;
+const QList<SettingsScene> settingsScenes {
+    { u"fresh"_s, [](SettingsFixture &, SettingsForm &) {} },
+    { u"connected"_s,
+      [](SettingsFixture &fixture, SettingsForm &form) {
+          form.setServerUrl(fixture.url());
+          form.setAccessKey(u"sk-live-2f9a41c7"_s);
+          form.setLeftClick(u"capture"_s);
+      } },
+    { u"recording"_s,
+      [](SettingsFixture &fixture, SettingsForm &form) {
+          form.setServerUrl(fixture.url());
+          form.setAccessKey(u"sk-live-2f9a41c7"_s);
+          form.captureRecorder()->start();
+      } },
+    { u"problems"_s,
+      [](SettingsFixture &fixture, SettingsForm &form) {
+          fixture.answer(401);
+          form.setServerUrl(fixture.url());
+          form.setAccessKey(u"wrong"_s);
+          form.captureRecorder()->setRefused(true);
+          form.listRecorder()->setTrigger(u"Ctrl+Alt+Y"_s);
+          fixture.blockAutostart();
+          form.setStartAtLogin(true);
+      } },
+};
+
+std::unique_ptr<QObject> create(QQmlEngine &engine, const char *view, const QVariantMap &properties = {})
+{
+    QQmlComponent component(&engine, QUrl(u"qrc:/qt/qml/Quibly/Views/"_s + QLatin1String(view) + u".qml"_s));
+    std::unique_ptr<QObject> root(component.createWithInitialProperties(properties));
+    if (!qobject_cast<QQuickItem *>(root.get())) {
+        std::fprintf(stderr, "review_shots: %s\n", qPrintable(component.errorString()));
+        root.reset();
+    }
+    return root;
+}
+
+// Shows \a item at its implicit size, lets transitions, images and the thumbnail settle, saves it.
+QCoro::Task<bool> grab(QObject *root, const QString &path)
+{
+    auto *item = qobject_cast<QQuickItem *>(root);
+    if (!item)
+        co_return false;
+    QQuickWindow window;
+    window.setColor(QGuiApplication::palette().color(QPalette::Window));
+    item->setParentItem(window.contentItem());
+    const auto fit = [&] {
+        item->setSize(QSizeF(item->implicitWidth(), item->implicitHeight()));
+        window.resize(int(std::ceil(item->width())), int(std::ceil(item->height())));
+    };
+    fit();
+    window.show();
+    for (int frame = 0; frame < 3; ++frame)
+        co_await qCoro(&window, &QQuickWindow::frameSwapped, 2s);
+    co_await QCoro::sleepFor(600ms);
+    fit();
+    co_await qCoro(&window, &QQuickWindow::frameSwapped, 2s);
+    co_return window.grabWindow().save(path);
+}
+
+QCoro::Task<bool> shoot(const ListScene &scene, bool ukrainian, const QString &path)
 {
     QQmlEngine engine;
     engine.addImportPath(u"qrc:/qt/qml"_s);
@@ -132,87 +241,63 @@ QCoro::Task<bool> shoot(const Scene &scene, bool ukrainian, const QString &path)
     StoreForeign::provide(&engine, fixture.store());
     const int before = fixture.refreshes();
     scene.prepare(fixture, ukrainian);
-    if (fixture.refreshes() == before && fixture.store()->loaded() == false && scene.name != u"loading")
+    if (fixture.refreshes() == before && !fixture.store()->loaded() && scene.name != u"loading")
         co_await qCoro(&fixture, &ViewFixture::refreshesChanged, 10s);
-
-    QQmlComponent component(&engine, QUrl(u"qrc:/qt/qml/Quibly/Views/Popover.qml"_s));
-    std::unique_ptr<QObject> root(component.create());
-    auto *item = qobject_cast<QQuickItem *>(root.get());
-    if (!item) {
-        std::fprintf(stderr, "review_shots: %s\n", qPrintable(component.errorString()));
-        co_return false;
-    }
-    if (!scene.expand.isEmpty()) {
-        auto *tasks = item->property("tasks").value<TaskListModel *>();
-        tasks->expand(scene.expand);
-    }
-
-    QQuickWindow window;
-    window.setColor(QGuiApplication::palette().color(QPalette::Window));
-    item->setParentItem(window.contentItem());
-    window.resize(int(item->width()), int(item->implicitHeight()));
-    window.show();
-    // Let transitions, images and the thumbnail settle.
-    for (int frame = 0; frame < 3; ++frame)
-        co_await qCoro(&window, &QQuickWindow::frameSwapped, 2s);
-    co_await QCoro::sleepFor(600ms);
-    window.resize(int(item->width()), int(item->implicitHeight()));
-    co_await qCoro(&window, &QQuickWindow::frameSwapped, 2s);
-    co_return window.grabWindow().save(path);
+    const auto root = create(engine, "Popover");
+    if (root && !scene.expand.isEmpty())
+        root->property("tasks").value<TaskListModel *>()->expand(scene.expand);
+    co_return co_await grab(root.get(), path);
 }
 
-QCoro::Task<int> run(const QString &outDir, bool dark)
+QCoro::Task<> settled(SettingsForm &form)
 {
-    const QList<Scene> scenes {
-        { u"loading"_s, [](ViewFixture &, bool) {}, {} },
-        { u"empty"_s,
-          [](ViewFixture &f, bool) {
-              f.load({ task(1, u"Done"_s, u"low"_s, { { u"done_at"_s, at(-1, 9, 0) } }) }, {});
-          },
-          {} },
-        { u"loaded"_s,
-          [](ViewFixture &f, bool uk) {
-              f.queue(2);
-              f.load(everyKind(uk), captures());
-          },
-          {} },
-        { u"offline"_s,
-          [](ViewFixture &f, bool uk) {
-              f.load(everyKind(uk), captures());
-              QObject::connect(&f, &ViewFixture::refreshesChanged, &f, [&f] { f.goOffline(); });
-          },
-          {} },
-        { u"editor"_s,
-          [](ViewFixture &f, bool uk) {
-              f.serveImage(u"cap-1"_s);
-              f.load(everyKind(uk), {});
-          },
-          u"1"_s },
-        { u"many"_s,
-          [](ViewFixture &f, bool) {
-              QVariantList tasks;
-              for (int i = 1; i <= 2000; ++i)
-                  tasks.append(task(i, u"Task number %1"_s.arg(i), i % 3 == 0 ? u"high"_s : u"medium"_s,
-                                    { { u"due_date"_s, day(i % 40 - 5) } }));
-              f.load(tasks, {});
-          },
-          {} },
-    };
+    while (form.connection() == SettingsForm::Connection::Checking
+           || (form.connection() == SettingsForm::Connection::Unknown && !form.serverUrl().isEmpty()))
+        co_await qCoro(&form, &SettingsForm::connectionChanged, 5s);
+}
 
+QCoro::Task<bool> shoot(const SettingsScene &scene, const QString &path)
+{
+    QQmlEngine engine;
+    engine.addImportPath(u"qrc:/qt/qml"_s);
+    SettingsFixture fixture;
+    fixture.reset();
+    SettingsForm *form = fixture.form({ u"uk-UA"_s });
+    scene.second(fixture, *form);
+    form->checkConnection();
+    co_await settled(*form);
+    const auto root = create(engine, "SettingsView", { { u"form"_s, QVariant::fromValue(form) } });
+    // Qt Quick Controls take their palette from the style's theme, not from the application:
+    // hand it to the view's root, from which every control inherits.
+    for (const PaletteRole &role : paletteRoles)
+        if (root)
+            QQmlProperty(root.get(), u"palette."_s + QLatin1String(role.name))
+                .write(QGuiApplication::palette().color(role.role));
+    const bool saved = co_await grab(root.get(), path);
+    form->stopRecording();
+    co_return saved;
+}
+
+QCoro::Task<int> run(const QString &outDir, const QString &palette)
+{
     int failures = 0;
+    const auto report = [&](bool saved, const QString &path) {
+        if (saved) {
+            std::printf("%s\n", qPrintable(path));
+        } else {
+            std::fprintf(stderr, "review_shots: could not render %s\n", qPrintable(path));
+            ++failures;
+        }
+    };
     for (const QString &language : { u"en"_s, u"uk"_s }) {
         Translations::install({ language });
-        {
-            for (const Scene &scene : scenes) {
-                const QString path
-                    = u"%1/%2-%3-%4.png"_s.arg(outDir, scene.name, language, dark ? u"dark"_s : u"light"_s);
-                if (!co_await shoot(scene, language == u"uk", path)) {
-                    std::fprintf(stderr, "review_shots: could not render %s\n", qPrintable(path));
-                    ++failures;
-                } else {
-                    std::printf("%s\n", qPrintable(path));
-                }
-            }
+        for (const ListScene &scene : listScenes) {
+            const QString path = u"%1/%2-%3-%4.png"_s.arg(outDir, scene.name, language, palette);
+            report(co_await shoot(scene, language == u"uk", path), path);
+        }
+        for (const SettingsScene &scene : settingsScenes) {
+            const QString path = u"%1/settings-%2-%3-%4.png"_s.arg(outDir, scene.first, language, palette);
+            report(co_await shoot(scene, path), path);
         }
     }
     co_return failures == 0 && !s_warned ? 0 : 1;
@@ -230,15 +315,14 @@ int main(int argc, char **argv)
         return 2;
     }
     // Before any view exists: Qt Quick Controls take the palette once, at their start.
-    const bool dark = arguments.at(2) == u"dark";
-    if (dark)
+    if (arguments.at(2) == u"dark")
         QGuiApplication::setPalette(darkPalette());
     QQuickStyle::setStyle(u"Fusion"_s);
     qInstallMessageHandler(recordWarnings);
     QDir().mkpath(arguments.at(1));
     int status = 1;
     auto running = [&]() -> QCoro::Task<> {
-        status = co_await run(arguments.at(1), dark);
+        status = co_await run(arguments.at(1), arguments.at(2));
         QCoreApplication::exit(status);
     };
     auto task = running();

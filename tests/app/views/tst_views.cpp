@@ -3,7 +3,6 @@
 // Runs one tst_*.qml file (ctest passes it with -input) against the real views, with the
 // Store over the fake service in this process.
 #include "maskedaccessible.h"
-#include "settingsfixture.h"
 #include "storeforeign.h"
 #include "translations.h"
 #include "viewfixture.h"
