@@ -6,13 +6,12 @@
 #include "apierror.h"
 #include "autostart.h"
 #include "iconclick.h"
+#include "testimage.h"
 #include "wirejson.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QJsonDocument>
 #include <QSettings>
 #include <QUuid>
@@ -60,13 +59,7 @@ QJsonObject taskJson(const QVariantMap &task)
 
 QByteArray pngBytes()
 {
-    QImage image(1440, 900, QImage::Format_RGB32);
-    image.fill(QColor(70, 130, 180));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return QuiblyTest::encodedImage({ 1440, 900 }, "PNG", QColor(70, 130, 180));
 }
 } // namespace
 
