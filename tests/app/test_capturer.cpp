@@ -4,11 +4,11 @@
 #include "notifier.h"
 #include "platform/portalrequest.h"
 #include "testawait.h"
+#include "testimage.h"
 #include "toast.h"
 #include "translations.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -90,15 +90,6 @@ case "$FAKE_MODE" in
 esac
 )"_qs;
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 } // namespace
 
 class CapturerTest : public QObject
@@ -132,14 +123,10 @@ private Q_SLOTS:
     {
         QVERIFY(QDBusConnection::sessionBus().isConnected());
         Translations::install({ u"en"_qs });
-        QImage blue(40, 30, QImage::Format_RGB32);
-        blue.fill(Qt::blue);
-        m_pngBytes = encoded(blue, "PNG");
-        QImage other(20, 50, QImage::Format_RGB32);
-        other.fill(Qt::red);
+        m_pngBytes = QuiblyTest::encodedImage({ 40, 30 }, "PNG", Qt::blue);
         m_png = fixture(u"a.png"_qs, m_pngBytes);
-        m_png2 = fixture(u"b.png"_qs, encoded(other, "PNG"));
-        m_jpeg = fixture(u"c.jpg"_qs, encoded(blue.scaled(64, 48), "JPEG"));
+        m_png2 = fixture(u"b.png"_qs, QuiblyTest::encodedImage({ 20, 50 }, "PNG", Qt::red));
+        m_jpeg = fixture(u"c.jpg"_qs, QuiblyTest::encodedImage({ 64, 48 }, "JPEG", Qt::blue));
         QDir(m_fixtures.path()).mkdir(u"bin"_qs);
         QDir(m_fixtures.path()).mkdir(u"empty"_qs);
         QFile tool(m_fixtures.filePath(u"bin/gnome-screenshot"_qs));
