@@ -112,9 +112,8 @@ class CapturerTest : public QObject
     QStringList toolLog() const
     {
         QFile f(m_fixtures.filePath(u"log"_qs));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                           : QStringList();
     }
     void usePath(const QString &dir) { qputenv("PATH", (dir + u":/usr/bin:/bin"_qs).toLocal8Bit()); }
 
@@ -153,14 +152,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("jpeg");
         QTest::addColumn<bool>("bytes");
         QTest::addColumn<QStringList>("posts");
-        const QStringList none;
-        const QStringList permission { qtTrId("notification.screen_permission") };
-        QTest::newRow("png") << FakePortal::When::AfterReply << 0u << false << true << none;
-        QTest::newRow("jpeg becomes png") << FakePortal::When::AfterReply << 0u << true << true << none;
-        QTest::newRow("answer before the reply") << FakePortal::When::BeforeReply << 0u << false << true << none;
-        QTest::newRow("cancelled") << FakePortal::When::AfterReply << 1u << false << false << none;
-        QTest::newRow("refused") << FakePortal::When::AfterReply << 2u << false << false << permission;
-        QTest::newRow("never answers") << FakePortal::When::Never << 0u << false << false << none;
+        using When = FakePortal::When;
+        const auto row
+            = [](const char *name, When when, uint code, bool jpeg, bool bytes, const QStringList &posts = {}) {
+                  QTest::newRow(name) << when << code << jpeg << bytes << posts;
+              };
+        row("png", When::AfterReply, 0, false, true);
+        row("jpeg becomes png", When::AfterReply, 0, true, true);
+        row("answer before the reply", When::BeforeReply, 0, false, true);
+        row("cancelled", When::AfterReply, 1, false, false);
+        row("refused", When::AfterReply, 2, false, false, { qtTrId("notification.screen_permission") });
+        row("never answers", When::Never, 0, false, false);
     }
     void portal()
     {

@@ -534,22 +534,23 @@ private Q_SLOTS:
         const auto date = [](const char *text) { return item(QString::fromLatin1(text), std::nullopt); };
         const auto time = [](const char *iso) { return item(std::nullopt, utc(iso)); };
 
-        QTest::newRow("en today") << u"en"_s << date("2025-03-10") << u"Today"_s;
-        QTest::newRow("uk today") << u"uk"_s << date("2025-03-10") << u"Сьогодні"_s;
-        QTest::newRow("uk today with time") << u"uk"_s << time("2025-03-10T18:30:00+02:00") << u"Сьогодні, 18:30"_s;
+        const auto row = [](const char *name, const char *language, const TaskItem &task, const QString &label) {
+            QTest::newRow(name) << QString::fromLatin1(language) << task << label;
+        };
+        row("en today", "en", date("2025-03-10"), u"Today"_s);
+        row("uk today", "uk", date("2025-03-10"), u"Сьогодні"_s);
+        row("uk today with time", "uk", time("2025-03-10T18:30:00+02:00"), u"Сьогодні, 18:30"_s);
         // ICU 72 puts a narrow no-break space before the day period.
-        QTest::newRow("en today with time") << u"en"_s << time("2025-03-10T18:30:00+02:00") << u"Today, 6:30\u202FPM"_s;
-        QTest::newRow("uk yesterday") << u"uk"_s << date("2025-03-09") << u"Учора"_s;
-        QTest::newRow("en tomorrow early")
-            << u"en"_s << time("2025-03-11T09:05:00+02:00") << u"Tomorrow, 9:05\u202FAM"_s;
-        QTest::newRow("en in five days") << u"en"_s << date("2025-03-15") << u"March 15"_s;
-        QTest::newRow("uk in five days") << u"uk"_s << date("2025-03-15") << u"15 березня"_s;
-        QTest::newRow("uk long overdue") << u"uk"_s << date("2025-02-01") << u"1 лютого"_s;
+        row("en today with time", "en", time("2025-03-10T18:30:00+02:00"), u"Today, 6:30\u202FPM"_s);
+        row("uk yesterday", "uk", date("2025-03-09"), u"Учора"_s);
+        row("en tomorrow early", "en", time("2025-03-11T09:05:00+02:00"), u"Tomorrow, 9:05\u202FAM"_s);
+        row("en in five days", "en", date("2025-03-15"), u"March 15"_s);
+        row("uk in five days", "uk", date("2025-03-15"), u"15 березня"_s);
+        row("uk long overdue", "uk", date("2025-02-01"), u"1 лютого"_s);
         // 22:30 UTC is already the next day in Kyiv: both the day and the time are Kyiv's.
-        QTest::newRow("uk day and time in the user's zone")
-            << u"uk"_s << time("2025-03-12T22:30:00Z") << u"13 березня, 00:30"_s;
-        QTest::newRow("en no deadline") << u"en"_s << item(std::nullopt, std::nullopt) << u"No deadline"_s;
-        QTest::newRow("uk unreadable date") << u"uk"_s << date("2025/03/15") << u"Без терміну"_s;
+        row("uk day and time in the user's zone", "uk", time("2025-03-12T22:30:00Z"), u"13 березня, 00:30"_s);
+        row("en no deadline", "en", item(), u"No deadline"_s);
+        row("uk unreadable date", "uk", date("2025/03/15"), u"Без терміну"_s);
     }
     void deadline()
     {
