@@ -85,12 +85,6 @@ private:
                            m_notifier.get(), m_reachability.get(), m_nam, shortInterval, 1h, syncInterval });
     }
 
-    void configure()
-    {
-        m_defaults->setServerURL(m_service->url().toString());
-        AccessKey::write(u"test-key"_s, keyPath());
-    }
-
     int count(const QByteArray &method, const QByteArray &route) const
     {
         return int(m_service->requests(method, route).size());
@@ -119,6 +113,9 @@ private Q_SLOTS:
         m_notifier = std::make_unique<RecordingNotifier>();
         m_reachability = std::make_unique<FakeReachability>();
         m_store = makeStore();
+        // Configured: the service's address and a key.
+        m_defaults->setServerURL(m_service->url().toString());
+        AccessKey::write(u"test-key"_s, keyPath());
     }
 
     void cleanup()
@@ -157,8 +154,7 @@ private Q_SLOTS:
         QFETCH(bool, key);
         QFETCH(QString, base);
         m_defaults->setServerURL(url);
-        if (key)
-            AccessKey::write(u" k 1 \n"_s, keyPath());
+        AccessKey::write(key ? u" k 1 \n"_s : QString(), keyPath());
         const auto client = m_store->api();
         QCOMPARE(client.has_value(), !base.isEmpty());
         if (client) {
@@ -196,7 +192,6 @@ private Q_SLOTS:
         QFETCH(QString, problem);
         QFETCH(bool, offline);
         QFETCH(bool, loaded);
-        configure();
         const QHash<QString, ServiceError> errors {
             { u"offline"_s, APIError::offline() },
             { u"unauthorized"_s, APIError::unauthorized() },
@@ -219,7 +214,6 @@ private Q_SLOTS:
 
     void refreshPublishesAndFollowsPendingCaptures()
     {
-        configure();
         m_service->on("GET", "/tasks",
                       Reply::json(200, "[" + WireJson::task(1, u"A"_s) + "," + WireJson::task(2, u"B"_s) + "]"));
         const QByteArrayList captures { WireJson::capture(u"c-pending"_s, u"pending"_s),
@@ -239,7 +233,6 @@ private Q_SLOTS:
     // A list the service answers "not modified" for keeps its rows and announces nothing.
     void unchangedListsStayAsTheyAre()
     {
-        configure();
         for (const QByteArray &path : { "/tasks"_ba, "/captures"_ba }) {
             Reply list = Reply::json(
                 200,
@@ -281,7 +274,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, failing);
         QFETCH(Reply, reply);
         QFETCH(QString, problem);
-        configure();
         m_service->on("GET", "/tasks", Reply::json(200, "[" + WireJson::task(1, u"A"_s) + "]"));
         QCoro::waitFor(m_store->refresh());
         QCOMPARE(m_store->tasks().size(), 1);
@@ -298,7 +290,6 @@ private Q_SLOTS:
 
     void reloadRunsBothRequestsAtOnceAndReportsTheTasksFirst()
     {
-        configure();
         auto slowFailure = Reply::dropped(Reply::Drop::BeforeAnswer);
         slowFailure.delay = 150ms;
         m_service->on("GET", "/tasks", slowFailure);
@@ -315,7 +306,6 @@ private Q_SLOTS:
 
     void syncGuardMergesRequestsIntoOnePass()
     {
-        configure();
         Reply slow = Reply::json(200, "[]");
         slow.delay = 100ms;
         m_service->on("GET", "/tasks", slow);
@@ -332,7 +322,7 @@ private Q_SLOTS:
 
     void notConfiguredPassTouchesNothing()
     {
-        m_defaults->setServerURL(m_service->url().toString()); // but no key
+        AccessKey::write(QString(), keyPath());
         QCoro::waitFor(m_store->capture("png"));
         QCOMPARE(m_store->queued(), 1);
         auto fresh = makeStore();
@@ -346,7 +336,6 @@ private Q_SLOTS:
 
     void refusedUploadsAreAnnouncedOnce()
     {
-        configure();
         m_service->on("POST", "/captures", Reply::json(422, R"({"code":"unreadable"})"));
         // Both captures reach the queue while offline, then one pass refuses them.
         AccessKey::write(QString(), keyPath());
@@ -368,7 +357,6 @@ private Q_SLOTS:
 
     void queuedIsRecountedAfterEachPass()
     {
-        configure();
         m_service->enqueue("POST", "/captures", Reply::empty(503));
         m_service->setHandler(WireJson::acceptUploads());
         QSignalSpy queuedSpy(m_store.get(), &Store::queuedChanged);
@@ -390,7 +378,6 @@ private Q_SLOTS:
     // An idle pass leaves the queue alone; what another program queued still goes within two.
     void capturesQueuedElsewhereAreUploaded()
     {
-        configure();
         m_service->setHandler(WireJson::acceptUploads());
         QCoro::waitFor(m_store->sync());
         const QueuedCapture elsewhere { u"elsewhere"_s, QDateTime::currentDateTimeUtc(), u"UTC"_s, u"en"_s };
@@ -403,7 +390,6 @@ private Q_SLOTS:
 
     void unwritableQueueIsAnnouncedOnceAndNothingElse()
     {
-        configure();
         QFile blocker(m_dir->filePath(u"blocker"_s));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         auto store = makeStore(10ms, blocker.fileName() + u"/queue"_s);
@@ -417,7 +403,6 @@ private Q_SLOTS:
 
     void captureIsQueuedUploadedFollowedAndAnnounced()
     {
-        configure();
         m_defaults->setTaskLanguage(u"uk"_s);
         m_service->setHandler(WireJson::acceptUploads());
         QString id;
@@ -452,7 +437,6 @@ private Q_SLOTS:
 
     void waitingCapturesAreAskedAtTheShortInterval()
     {
-        configure();
         const auto shortInterval = 40ms;
         m_store = makeStore(shortInterval);
         m_service->on("GET", path(u"c1"_s), Reply::json(200, WireJson::result(u"c1"_s, u"pending"_s)));
@@ -475,7 +459,6 @@ private Q_SLOTS:
 
     void renewSignInIsAnnouncedOnceAndKept()
     {
-        configure();
         m_service->on("GET", path(u"c1"_s),
                       Reply::json(200, WireJson::result(u"c1"_s, u"pending"_s, u"claude_auth"_s)));
         m_store->m_watching.insert(u"c1"_s);
@@ -518,7 +501,6 @@ private Q_SLOTS:
         QFETCH(bool, waitLong);
         QFETCH(int, stillWatched);
         QFETCH(QStringList, posted);
-        configure();
         for (int i = 0; i < statuses.size(); ++i) {
             const QString id = u"c"_s + QString::number(i);
             const QStringList parts = statuses.at(i).split(u':');
@@ -548,7 +530,6 @@ private Q_SLOTS:
     {
         QFETCH(Reply, reply);
         QFETCH(QString, problem);
-        configure();
         m_service->setHandler([reply](const FakeService::Request &) { return reply; });
         m_store->m_watching = { u"a"_s, u"b"_s, u"c"_s };
         QVERIFY(QCoro::waitFor(m_store->check()));
@@ -565,7 +546,6 @@ private Q_SLOTS:
 
     void retryAnnouncesTheSameOutcomeAgain()
     {
-        configure();
         m_service->on("GET", path(u"c1"_s), Reply::json(200, WireJson::result(u"c1"_s, u"failed"_s)));
         m_service->on("POST", path(u"c1"_s) + "/retry", Reply::json(200, WireJson::capture(u"c1"_s, u"pending"_s)));
         m_store->m_watching.insert(u"c1"_s);
@@ -584,7 +564,6 @@ private Q_SLOTS:
 
     void retryWhileOfflineStillFollows()
     {
-        configure();
         m_service->on("POST", path(u"c1"_s) + "/retry", Reply::dropped(Reply::Drop::BeforeAnswer));
         m_store = makeStore(1h);
         QCoro::waitFor(m_store->retry(captureNamed(u"c1"_s)));
@@ -595,7 +574,6 @@ private Q_SLOTS:
 
     void deleteCaptureStopsFollowingAtOnce()
     {
-        configure();
         auto slow = Reply::empty(204);
         slow.delay = 200ms;
         m_service->on("DELETE", path(u"c1"_s), slow);
@@ -644,7 +622,6 @@ private Q_SLOTS:
         QFETCH(Reply, reply);
         QFETCH(bool, result);
         QFETCH(QString, problem);
-        configure();
         const QByteArray method = request.split(' ').at(0);
         const QByteArray route = request.split(' ').at(1);
         m_service->on(method, route, reply);
@@ -675,7 +652,6 @@ private Q_SLOTS:
 
     void startSyncsOnUsablePathsAndTimer()
     {
-        configure();
         m_store->start();
         QVERIFY(m_reachability->started);
         QTRY_COMPARE(count("GET", "/tasks"), 1);

@@ -173,17 +173,11 @@ void ViewFixture::clearRequests()
 
 void ViewFixture::queue(int count)
 {
-    QDir().mkpath(m_dir.filePath(u"Quibly/queue"_s));
     for (int i = 0; i < count; ++i) {
         const QueuedCapture meta { QUuid::createUuid().toString(QUuid::WithoutBraces).toLower(),
                                    QDateTime::currentDateTimeUtc(), u"UTC"_s, u"en"_s };
-        const QString base = m_dir.filePath(u"Quibly/queue/"_s + meta.id);
-        QFile png(base + u".png"_s);
-        QFile json(base + u".json"_s);
-        if (!png.open(QIODevice::WriteOnly) || !json.open(QIODevice::WriteOnly))
+        if (!m_store->queue().enqueue(pngBytes(), meta).ok())
             qFatal("cannot write the queue");
-        png.write(pngBytes());
-        json.write(meta.toFileJson());
     }
     m_service->on("POST", "/captures", FakeService::Reply::json(503, R"({"code":"unavailable"})"));
     auto task = m_store->sync();
@@ -251,9 +245,7 @@ QVariant SettingsFixture::keyFile() const
 
 int SettingsFixture::keyFileMode() const
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("access-key")));
     return ::stat(path.constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }
