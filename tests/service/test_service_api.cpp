@@ -9,6 +9,7 @@
 #include "service.h"
 #include "servicetestsupport.h"
 #include "testpki.h"
+#include "wirejson.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -72,7 +73,7 @@ std::shared_ptr<ScriptedRecognizer> sampleRecognizer()
 
 QByteArray form(const QByteArray &id, const QByteArray &image = Png, const QByteArray &boundary = "B")
 {
-    return multipartBody(boundary, QList { std::pair { "id"_ba, id } } + FormFields, image);
+    return WireJson::form(boundary, QList { std::pair { "id"_ba, id } } + FormFields, image);
 }
 
 QString captureStatus(const QJsonObject &result)
@@ -273,7 +274,7 @@ private Q_SLOTS:
             changed.removeIf([&](const auto &f) { return f.first == name; });
             if (!value.isNull())
                 changed.append({ name, value });
-            return multipartBody("B", changed, Png);
+            return WireJson::form("B", changed, Png);
         };
         const QByteArray complete = form("abc");
         const auto badForm = [&](const QByteArray &name, const QByteArray &body, const QByteArray &type = FormType) {
@@ -287,7 +288,7 @@ private Q_SLOTS:
         for (const QByteArray &name : { "id"_ba, "local_time"_ba, "time_zone"_ba, "language"_ba })
             badForm("missing " + name, with(name, {}));
         badForm("missing image", QByteArray(complete).replace("name=\"image\"", "name=\"img\""));
-        badForm("duplicate id", multipartBody("B", fields + QList { std::pair { "id"_ba, "def"_ba } }, Png));
+        badForm("duplicate id", WireJson::form("B", fields + QList { std::pair { "id"_ba, "def"_ba } }, Png));
         badForm("id with a slash", with("id", "../../etc/passwd"));
         badForm("id with dots", with("id", ".."));
         badForm("empty id", with("id", ""));
