@@ -25,12 +25,9 @@ using Reply = FakeService::Reply;
 
 namespace {
 
-const QByteArray captureJson = R"({"id":"6f1c2b1e-0000-4000-8000-000000000001","status":"pending","error":"",)"
-                               R"("local_time":"2025-03-01T12:00:00+02:00","time_zone":"Europe/Kyiv",)"
-                               R"("language":"uk","created_at":"2025-03-01T10:00:01Z"})";
-const QByteArray taskJson = R"({"id":42,"title":"Call Anna","description":"","priority":"high",)"
-                            R"("created_at":"2025-03-01T10:00:00Z","updated_at":"2025-03-01T10:00:00Z"})";
-const QByteArray captureResultJson = R"({"capture":)" + captureJson + R"(,"tasks":[)" + taskJson + "]}";
+const QByteArray captureJson = WireJson::capture(u"c1"_s, u"pending"_s);
+const QByteArray taskJson = WireJson::task(42, u"Call Anna"_s, u"high"_s);
+const QByteArray captureResultJson = WireJson::result(u"c1"_s, u"done"_s, {}, { u"Call Anna"_s });
 
 QueuedCapture sampleItem(const QString &zone = u"Europe/Kyiv"_s)
 {
@@ -357,7 +354,7 @@ private Q_SLOTS:
             QTest::newRow(endpoint) << QByteArray(endpoint) << body;
         };
         row("tasks", "<html>");
-        row("upload", QByteArray(captureJson).replace("2025-03-01T10:00:01Z", "2025-03-01"));
+        row("upload", QByteArray(captureJson).replace(WireJson::stamp, "2025-03-01"));
         row("captureResult", R"({"capture":)" + captureJson + "}");
         row("openCaptures", "null");
         row("createTask", QByteArray(taskJson).replace("high", "High"));
