@@ -6,12 +6,11 @@
 #include "defaults.h"
 #include "popoverwindow.h"
 #include "store.h"
+#include "testimage.h"
 #include "translations.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QFile>
-#include <QImage>
 #include <QQuickWindow>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -22,17 +21,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-QByteArray png(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 // Records what the application binds, and how often.
 class CountingHotkeys : public HotkeyBackend
 {
@@ -155,14 +143,14 @@ private Q_SLOTS:
     // Closed image windows are dropped when the next one opens.
     void imageWindowsKeepOnlyOpenOnes()
     {
-        QVERIFY(m_delegate->showImage(png({ 64, 48 })));
-        QVERIFY(m_delegate->showImage(png({ 48, 64 })));
+        QVERIFY(m_delegate->showImage(QuiblyTest::encodedImage({ 64, 48 })));
+        QVERIFY(m_delegate->showImage(QuiblyTest::encodedImage({ 48, 64 })));
         QCOMPARE(m_delegate->imageWindowCount(), 2);
         const auto windows = QApplication::topLevelWidgets();
         for (QWidget *w : windows)
             w->close();
         QVERIFY(!m_delegate->showImage("not an image"));
-        QVERIFY(m_delegate->showImage(png({ 30, 30 })));
+        QVERIFY(m_delegate->showImage(QuiblyTest::encodedImage({ 30, 30 })));
         QCOMPARE(m_delegate->imageWindowCount(), 1);
     }
 

@@ -4,11 +4,11 @@
 #include "notifier.h"
 #include "platform/portalrequest.h"
 #include "testawait.h"
+#include "testimage.h"
 #include "toast.h"
 #include "translations.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -90,15 +90,6 @@ case "$FAKE_MODE" in
 esac
 )"_qs;
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 } // namespace
 
 class CapturerTest : public QObject
@@ -121,9 +112,8 @@ class CapturerTest : public QObject
     QStringList toolLog() const
     {
         QFile f(m_fixtures.filePath(u"log"_qs));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                           : QStringList();
     }
     void usePath(const QString &dir) { qputenv("PATH", (dir + u":/usr/bin:/bin"_qs).toLocal8Bit()); }
 
@@ -132,14 +122,10 @@ private Q_SLOTS:
     {
         QVERIFY(QDBusConnection::sessionBus().isConnected());
         Translations::install({ u"en"_qs });
-        QImage blue(40, 30, QImage::Format_RGB32);
-        blue.fill(Qt::blue);
-        m_pngBytes = encoded(blue, "PNG");
-        QImage other(20, 50, QImage::Format_RGB32);
-        other.fill(Qt::red);
+        m_pngBytes = QuiblyTest::encodedImage({ 40, 30 }, "PNG", Qt::blue);
         m_png = fixture(u"a.png"_qs, m_pngBytes);
-        m_png2 = fixture(u"b.png"_qs, encoded(other, "PNG"));
-        m_jpeg = fixture(u"c.jpg"_qs, encoded(blue.scaled(64, 48), "JPEG"));
+        m_png2 = fixture(u"b.png"_qs, QuiblyTest::encodedImage({ 20, 50 }, "PNG", Qt::red));
+        m_jpeg = fixture(u"c.jpg"_qs, QuiblyTest::encodedImage({ 64, 48 }, "JPEG", Qt::blue));
         QDir(m_fixtures.path()).mkdir(u"bin"_qs);
         QDir(m_fixtures.path()).mkdir(u"empty"_qs);
         QFile tool(m_fixtures.filePath(u"bin/gnome-screenshot"_qs));
@@ -166,14 +152,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("jpeg");
         QTest::addColumn<bool>("bytes");
         QTest::addColumn<QStringList>("posts");
-        const QStringList none;
-        const QStringList permission { qtTrId("notification.screen_permission") };
-        QTest::newRow("png") << FakePortal::When::AfterReply << 0u << false << true << none;
-        QTest::newRow("jpeg becomes png") << FakePortal::When::AfterReply << 0u << true << true << none;
-        QTest::newRow("answer before the reply") << FakePortal::When::BeforeReply << 0u << false << true << none;
-        QTest::newRow("cancelled") << FakePortal::When::AfterReply << 1u << false << false << none;
-        QTest::newRow("refused") << FakePortal::When::AfterReply << 2u << false << false << permission;
-        QTest::newRow("never answers") << FakePortal::When::Never << 0u << false << false << none;
+        using When = FakePortal::When;
+        const auto row
+            = [](const char *name, When when, uint code, bool jpeg, bool bytes, const QStringList &posts = {}) {
+                  QTest::newRow(name) << when << code << jpeg << bytes << posts;
+              };
+        row("png", When::AfterReply, 0, false, true);
+        row("jpeg becomes png", When::AfterReply, 0, true, true);
+        row("answer before the reply", When::BeforeReply, 0, false, true);
+        row("cancelled", When::AfterReply, 1, false, false);
+        row("refused", When::AfterReply, 2, false, false, { qtTrId("notification.screen_permission") });
+        row("never answers", When::Never, 0, false, false);
     }
     void portal()
     {

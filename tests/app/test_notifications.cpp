@@ -27,30 +27,23 @@ bool serverOnBus()
 }
 
 // A helper program of the test, stopped by its own pid.
-class Helper
+class Helper : public QProcess
 {
 public:
     explicit Helper(const QString &program)
     {
-        m_process.setProgram(program);
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start();
+        setStandardOutputFile(nullDevice());
+        setStandardErrorFile(nullDevice());
+        start(program);
     }
-    ~Helper() { stop(); }
-    bool started() { return m_process.waitForStarted(); }
+    ~Helper() override { stop(); }
     void stop()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000))
-            m_process.kill();
-        m_process.waitForFinished();
+        terminate();
+        if (!waitForFinished(3000))
+            kill();
+        waitForFinished();
     }
-
-private:
-    QProcess m_process;
 };
 
 QJsonArray dunstHistory()
@@ -94,7 +87,7 @@ private Q_SLOTS:
             QSKIP("needs an X server");
         Translations::install({ u"en"_qs });
         m_wm = std::make_unique<Helper>(u"openbox"_qs);
-        QVERIFY(m_wm->started());
+        QVERIFY(m_wm->waitForStarted());
         Toast::setTimings({ 600ms, 50ms, 150ms });
         Toast::setOnClick([this] { ++m_clicks; });
     }
@@ -204,7 +197,7 @@ private Q_SLOTS:
         QVERIFY(!Toast::panel()->mask().isEmpty());
         QVERIFY(!Toast::panel()->mask().contains(QPoint(0, 0)));
         Helper compositor(u"xcompmgr"_qs);
-        QVERIFY(compositor.started());
+        QVERIFY(compositor.waitForStarted());
         QTRY_VERIFY(X11::compositing());
         Toast::show(u"translucent world"_qs);
         QVERIFY(Toast::panel()->mask().isEmpty());
@@ -232,7 +225,7 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(u"dunst"_qs).isEmpty())
             QSKIP("dunst is not installed");
         auto dunst = std::make_unique<Helper>(u"dunst"_qs);
-        QVERIFY(dunst->started());
+        QVERIFY(dunst->waitForStarted());
         QTRY_VERIFY(serverOnBus());
         DesktopNotifier notifier;
         QSignalSpy delivered(&notifier, &DesktopNotifier::delivered);

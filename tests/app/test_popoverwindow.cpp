@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "imagewindow.h"
 #include "popoverwindow.h"
+#include "testimage.h"
 
-#include <QBuffer>
 #include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -34,17 +34,7 @@ Item {
     }
 }
 )";
-
-QByteArray encoded(QSize size, const char *format)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
+using QuiblyTest::encodedImage;
 } // namespace
 
 // The application's own windows: the list popover and the image window.
@@ -167,12 +157,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("window");
-        QTest::newRow("png") << encoded({ 300, 200 }, "PNG") << true;
-        QTest::newRow("jpeg") << encoded({ 300, 200 }, "JPEG") << true;
-        QTest::newRow("webp") << encoded({ 300, 200 }, "WEBP") << true;
+        QTest::newRow("png") << encodedImage({ 300, 200 }, "PNG") << true;
+        QTest::newRow("jpeg") << encodedImage({ 300, 200 }, "JPEG") << true;
+        QTest::newRow("webp") << encodedImage({ 300, 200 }, "WEBP") << true;
         QTest::newRow("garbage") << QByteArray("not an image at all") << false;
         QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("truncated png") << encoded({ 300, 200 }, "PNG").left(40) << false;
+        QTest::newRow("truncated png") << encodedImage({ 300, 200 }, "PNG").left(40) << false;
     }
     void decodes()
     {
@@ -188,7 +178,7 @@ private Q_SLOTS:
 
     void limitedByTheScreenAndClosedByEscape()
     {
-        auto w = ImageWindow::make(encoded({ 4000, 1000 }, "PNG"));
+        auto w = ImageWindow::make(encodedImage({ 4000, 1000 }, "PNG"));
         QVERIFY(w);
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(w->width() <= int(0.8 * area.width()) + 1);

@@ -91,86 +91,71 @@ const QVariantList captures {
     QVariantMap { { u"id"_s, u"a2"_s }, { u"status"_s, u"failed"_s }, { u"error"_s, u"unreadable"_s } },
 };
 
-// The palette roles the views take, by their names in QML, with their colours on a dark desktop.
-struct PaletteRole
-{
-    const char *name;
-    QPalette::ColorRole role;
-    QColor dark;
-};
+// The palette roles the views take (in QML by the same names, first letter in lower case), with
+// their colours on a dark desktop.
 const QColor darkWindow(0x2b, 0x2b, 0x2e), darkBase(0x1f, 0x1f, 0x22), darkText(0xec, 0xec, 0xee);
-const PaletteRole paletteRoles[] = {
-    { "window", QPalette::Window, darkWindow },
-    { "windowText", QPalette::WindowText, darkText },
-    { "base", QPalette::Base, darkBase },
-    { "alternateBase", QPalette::AlternateBase, darkWindow },
-    { "text", QPalette::Text, darkText },
-    { "button", QPalette::Button, QColor(0x3a, 0x3a, 0x3e) },
-    { "buttonText", QPalette::ButtonText, darkText },
-    { "highlight", QPalette::Highlight, QColor(0x3d, 0x8b, 0xf5) },
-    { "highlightedText", QPalette::HighlightedText, Qt::white },
-    { "placeholderText", QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93) },
-    { "toolTipBase", QPalette::ToolTipBase, darkBase },
-    { "toolTipText", QPalette::ToolTipText, darkText },
-    { "light", QPalette::Light, QColor(0x48, 0x48, 0x4c) },
-    { "midlight", QPalette::Midlight, QColor(0x40, 0x40, 0x44) },
-    { "mid", QPalette::Mid, QColor(0x30, 0x30, 0x33) },
-    { "dark", QPalette::Dark, QColor(0x18, 0x18, 0x1a) },
-    { "shadow", QPalette::Shadow, Qt::black },
+const std::pair<QPalette::ColorRole, QColor> darkColours[] = {
+    { QPalette::Window, darkWindow },
+    { QPalette::WindowText, darkText },
+    { QPalette::Base, darkBase },
+    { QPalette::AlternateBase, darkWindow },
+    { QPalette::Text, darkText },
+    { QPalette::Button, QColor(0x3a, 0x3a, 0x3e) },
+    { QPalette::ButtonText, darkText },
+    { QPalette::Highlight, QColor(0x3d, 0x8b, 0xf5) },
+    { QPalette::HighlightedText, Qt::white },
+    { QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93) },
+    { QPalette::ToolTipBase, darkBase },
+    { QPalette::ToolTipText, darkText },
+    { QPalette::Light, QColor(0x48, 0x48, 0x4c) },
+    { QPalette::Midlight, QColor(0x40, 0x40, 0x44) },
+    { QPalette::Mid, QColor(0x30, 0x30, 0x33) },
+    { QPalette::Dark, QColor(0x18, 0x18, 0x1a) },
+    { QPalette::Shadow, Qt::black },
 };
 
 QPalette darkPalette()
 {
     QPalette palette;
-    for (const PaletteRole &role : paletteRoles)
-        palette.setColor(role.role, role.dark);
+    for (const auto &[role, colour] : darkColours)
+        palette.setColor(role, colour);
     for (const auto role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
         palette.setColor(QPalette::Disabled, role, QColor(0x7a, 0x7a, 0x7e));
     return palette;
 }
 
+// What the list shows: no answer yet, one done task, every kind of task, 2,000 tasks.
+enum class Tasks { None, OneDone, EveryKind, Many };
 struct ListScene
 {
-    QString name;
-    std::function<void(ViewFixture &, bool ukrainian)> prepare;
-    QString expand; //!< the task opened in the editor
+    const char *name;
+    Tasks tasks;
+    bool captures = false; //!< one recognising, one failed
+    int queued = 0;
+    bool offline = false; //!< the reload fails
+    QString expand = {}; //!< the task opened in the editor
+};
+const ListScene listScenes[] {
+    { "loading", Tasks::None },
+    { "empty", Tasks::OneDone },
+    { "loaded", Tasks::EveryKind, true, 2 },
+    { "offline", Tasks::EveryKind, true, 0, true },
+    { "editor", Tasks::EveryKind, false, 0, false, u"1"_s },
+    { "many", Tasks::Many },
 };
 
-const QList<ListScene> listScenes {
-    { u"loading"_s, [](ViewFixture &, bool) {}, {} },
-    { u"empty"_s,
-      [](ViewFixture &f, bool) {
-          f.load({ task(1, u"Done"_s, u"low"_s, { { u"done_at"_s, at(-1, 9, 0) } }) });
-      },
-      {} },
-    { u"loaded"_s,
-      [](ViewFixture &f, bool uk) {
-          f.queue(2);
-          f.load(everyKind(uk), captures);
-      },
-      {} },
-    { u"offline"_s,
-      [](ViewFixture &f, bool uk) {
-          f.load(everyKind(uk), captures);
-          QObject::connect(&f, &ViewFixture::refreshesChanged, &f, [&f] { f.goOffline(); });
-      },
-      {} },
-    { u"editor"_s,
-      [](ViewFixture &f, bool uk) {
-          f.serveImage(u"cap-1"_s);
-          f.load(everyKind(uk));
-      },
-      u"1"_s },
-    { u"many"_s,
-      [](ViewFixture &f, bool) {
-          QVariantList tasks;
-          for (int i = 1; i <= 2000; ++i)
-              tasks.append(task(i, u"Task number %1"_s.arg(i), i % 3 == 0 ? u"high"_s : u"medium"_s,
-                                { { u"due_date"_s, day(i % 40 - 5) } }));
-          f.load(tasks);
-      },
-      {} },
-};
+QVariantList tasksFor(Tasks tasks, bool ukrainian)
+{
+    QVariantList list;
+    if (tasks == Tasks::OneDone)
+        list.append(task(1, u"Done"_s, u"low"_s, { { u"done_at"_s, at(-1, 9, 0) } }));
+    else if (tasks == Tasks::EveryKind)
+        list = everyKind(ukrainian);
+    for (int i = 1; tasks == Tasks::Many && i <= 2000; ++i)
+        list.append(task(i, u"Task number %1"_s.arg(i), i % 3 == 0 ? u"high"_s : u"medium"_s,
+                         { { u"due_date"_s, day(i % 40 - 5) } }));
+    return list;
+}
 
 using SettingsScene = std::pair<QString, std::function<void(SettingsFixture &, SettingsForm &)>>;
 const QList<SettingsScene> settingsScenes {
@@ -239,10 +224,15 @@ QCoro::Task<bool> shoot(const ListScene &scene, bool ukrainian, const QString &p
     engine.addImportPath(u"qrc:/qt/qml"_s);
     ViewFixture fixture;
     StoreForeign::provide(&engine, fixture.store());
-    const int before = fixture.refreshes();
-    scene.prepare(fixture, ukrainian);
-    if (fixture.refreshes() == before && !fixture.store()->loaded() && scene.name != u"loading")
+    fixture.serveImage(u"cap-1"_s);
+    if (scene.queued)
+        fixture.queue(scene.queued);
+    if (scene.offline)
+        QObject::connect(&fixture, &ViewFixture::refreshesChanged, &fixture, [&fixture] { fixture.goOffline(); });
+    if (scene.tasks != Tasks::None) {
+        fixture.load(tasksFor(scene.tasks, ukrainian), scene.captures ? captures : QVariantList());
         co_await qCoro(&fixture, &ViewFixture::refreshesChanged, 10s);
+    }
     const auto root = create(engine, "Popover");
     if (root && !scene.expand.isEmpty())
         root->property("tasks").value<TaskListModel *>()->expand(scene.expand);
@@ -269,10 +259,13 @@ QCoro::Task<bool> shoot(const SettingsScene &scene, const QString &path)
     const auto root = create(engine, "SettingsView", { { u"form"_s, QVariant::fromValue(form) } });
     // Qt Quick Controls take their palette from the style's theme, not from the application:
     // hand it to the view's root, from which every control inherits.
-    for (const PaletteRole &role : paletteRoles)
+    const QMetaEnum roles = QMetaEnum::fromType<QPalette::ColorRole>();
+    for (const auto &[role, colour] : darkColours) {
+        QString name = QLatin1String(roles.valueToKey(role));
+        name[0] = name[0].toLower();
         if (root)
-            QQmlProperty(root.get(), u"palette."_s + QLatin1String(role.name))
-                .write(QGuiApplication::palette().color(role.role));
+            QQmlProperty(root.get(), u"palette."_s + name).write(QGuiApplication::palette().color(role));
+    }
     const bool saved = co_await grab(root.get(), path);
     form->stopRecording();
     co_return saved;
@@ -292,7 +285,7 @@ QCoro::Task<int> run(const QString &outDir, const QString &palette)
     for (const QString &language : { u"en"_s, u"uk"_s }) {
         Translations::install({ language });
         for (const ListScene &scene : listScenes) {
-            const QString path = u"%1/%2-%3-%4.png"_s.arg(outDir, scene.name, language, palette);
+            const QString path = u"%1/%2-%3-%4.png"_s.arg(outDir, QLatin1String(scene.name), language, palette);
             report(co_await shoot(scene, language == u"uk", path), path);
         }
         for (const SettingsScene &scene : settingsScenes) {

@@ -6,13 +6,12 @@
 #include "apierror.h"
 #include "autostart.h"
 #include "iconclick.h"
+#include "testimage.h"
 #include "wirejson.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QJsonDocument>
 #include <QSettings>
 #include <QUuid>
@@ -35,20 +34,32 @@ public:
     void start() override { }
 };
 
-QByteArray arrayJson(const QJsonArray &array)
+QByteArray compact(const QJsonValue &value)
 {
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+    return value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
+                           : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+}
+
+// The wire form of a task; members left out get neutral values.
+QJsonObject taskJson(const QVariantMap &task)
+{
+    QJsonObject json = QJsonObject::fromVariantMap(task);
+    const QJsonObject neutral { { u"title"_s, u"Task"_s },
+                                { u"description"_s, u""_s },
+                                { u"priority"_s, u"medium"_s },
+                                { u"created_at"_s, QString::fromLatin1(WireJson::stamp) },
+                                { u"updated_at"_s, QString::fromLatin1(WireJson::stamp) } };
+    for (auto it = neutral.begin(); it != neutral.end(); ++it)
+        if (!json.contains(it.key()))
+            json.insert(it.key(), it.value());
+    // Ids travel as integers; JavaScript hands them over as doubles.
+    json.insert(u"id"_s, qint64(task.value(u"id"_s).toLongLong()));
+    return json;
 }
 
 QByteArray pngBytes()
 {
-    QImage image(1440, 900, QImage::Format_RGB32);
-    image.fill(QColor(70, 130, 180));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return QuiblyTest::encodedImage({ 1440, 900 }, "PNG", QColor(70, 130, 180));
 }
 } // namespace
 
@@ -66,17 +77,9 @@ ViewFixture::ViewFixture(QObject *parent)
     const QString keyPath = m_dir.filePath(u"Quibly/access-key"_s);
     AccessKey::write(u"view-test-key"_s, keyPath);
 
-    Store::Setup setup;
-    setup.defaults = m_defaults.get();
-    setup.accessKeyPath = keyPath;
-    setup.queueDirectory = m_dir.filePath(u"Quibly/queue"_s);
-    setup.notifier = m_notifier.get();
-    setup.reachability = m_reachability.get();
-    setup.session = m_session.get();
-    setup.shortInterval = 1h;
-    setup.longInterval = 1h;
-    setup.syncInterval = 1h;
-    m_store = std::make_unique<Store>(setup);
+    m_store
+        = std::make_unique<Store>(Store::Setup { m_defaults.get(), keyPath, m_dir.filePath(u"Quibly/queue"_s),
+                                                 m_notifier.get(), m_reachability.get(), m_session.get(), 1h, 1h, 1h });
     serve({}, {});
 }
 
@@ -86,50 +89,23 @@ ViewFixture::~ViewFixture()
     m_store.reset();
 }
 
-QString ViewFixture::url() const
-{
-    return m_service->url().toString();
-}
-
-QJsonObject ViewFixture::taskJson(const QVariantMap &task)
-{
-    QJsonObject json = QJsonObject::fromVariantMap(task);
-    const auto fill = [&json](const QString &key, const QJsonValue &value) {
-        if (!json.contains(key))
-            json.insert(key, value);
-    };
-    fill(u"title"_s, u"Task"_s);
-    fill(u"description"_s, u""_s);
-    fill(u"priority"_s, u"medium"_s);
-    fill(u"created_at"_s, QString::fromLatin1(WireJson::stamp));
-    fill(u"updated_at"_s, QString::fromLatin1(WireJson::stamp));
-    // Ids travel as integers; JavaScript hands them over as doubles.
-    json.insert(u"id"_s, qint64(task.value(u"id"_s).toLongLong()));
-    return json;
-}
-
 void ViewFixture::serve(const QVariantList &tasks, const QVariantList &captures)
 {
     QJsonArray taskArray;
     for (const QVariant &task : tasks)
         taskArray.append(taskJson(task.toMap()));
-    QByteArray captureArray = "[";
+    QByteArrayList captureArray;
     for (const QVariant &value : captures) {
         const QVariantMap capture = value.toMap();
-        if (captureArray.size() > 1)
-            captureArray += ',';
-        captureArray
-            += WireJson::capture(capture.value(u"id"_s).toString(), capture.value(u"status"_s, u"pending"_s).toString(),
-                                 capture.value(u"error"_s).toString());
+        captureArray << WireJson::capture(capture.value(u"id"_s).toString(),
+                                          capture.value(u"status"_s, u"pending"_s).toString(),
+                                          capture.value(u"error"_s).toString());
     }
-    captureArray += ']';
-    m_service->on("GET", "/tasks", FakeService::Reply::json(200, arrayJson(taskArray)));
-    m_service->on("GET", "/captures", FakeService::Reply::json(200, captureArray));
+    m_service->on("GET", "/tasks", FakeService::Reply::json(200, compact(taskArray)));
+    m_service->on("GET", "/captures", FakeService::Reply::json(200, "[" + captureArray.join(',') + "]"));
     // Edits succeed; the reload that follows them shows what the test served.
     m_service->setHandler([](const FakeService::Request &request) {
-        const auto answer = [](QVariantMap task) {
-            return FakeService::Reply::json(200, QJsonDocument(taskJson(task)).toJson(QJsonDocument::Compact));
-        };
+        const auto answer = [](QVariantMap task) { return FakeService::Reply::json(200, compact(taskJson(task))); };
         if (request.method == "POST" && request.path == "/tasks") {
             QVariantMap task = QJsonDocument::fromJson(request.body).toVariant().toMap();
             task.insert(u"id"_s, 9999);
@@ -146,11 +122,6 @@ void ViewFixture::serve(const QVariantList &tasks, const QVariantList &captures)
 void ViewFixture::load(const QVariantList &tasks, const QVariantList &captures)
 {
     serve(tasks, captures);
-    refresh();
-}
-
-void ViewFixture::refresh()
-{
     auto task = refreshing();
     Q_UNUSED(task)
 }
@@ -202,17 +173,11 @@ void ViewFixture::clearRequests()
 
 void ViewFixture::queue(int count)
 {
-    QDir().mkpath(m_dir.filePath(u"Quibly/queue"_s));
     for (int i = 0; i < count; ++i) {
         const QueuedCapture meta { QUuid::createUuid().toString(QUuid::WithoutBraces).toLower(),
                                    QDateTime::currentDateTimeUtc(), u"UTC"_s, u"en"_s };
-        const QString base = m_dir.filePath(u"Quibly/queue/"_s + meta.id);
-        QFile png(base + u".png"_s);
-        QFile json(base + u".json"_s);
-        if (!png.open(QIODevice::WriteOnly) || !json.open(QIODevice::WriteOnly))
+        if (!m_store->queue().enqueue(pngBytes(), meta).ok())
             qFatal("cannot write the queue");
-        png.write(pngBytes());
-        json.write(meta.toFileJson());
     }
     m_service->on("POST", "/captures", FakeService::Reply::json(503, R"({"code":"unavailable"})"));
     auto task = m_store->sync();
@@ -280,9 +245,7 @@ QVariant SettingsFixture::keyFile() const
 
 int SettingsFixture::keyFileMode() const
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("access-key")));
     return ::stat(path.constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }

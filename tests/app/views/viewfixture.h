@@ -28,7 +28,6 @@ class ViewFixture : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(int refreshes READ refreshes NOTIFY refreshesChanged)
-    Q_PROPERTY(QString url READ url CONSTANT)
 
 public:
     explicit ViewFixture(QObject *parent = nullptr);
@@ -37,13 +36,12 @@ public:
     Store *store() const { return m_store.get(); }
     FakeService *service() const { return m_service.get(); }
     int refreshes() const { return m_refreshes; }
-    QString url() const;
 
-    /*! What GET /tasks and GET /captures answer from now on. */
-    Q_INVOKABLE void serve(const QVariantList &tasks, const QVariantList &captures = {});
-    /*! serve(), then a reload; `refreshes` counts up when it has ended. */
+    /*!
+     * What GET /tasks and GET /captures answer from now on, then a reload; `refreshes` counts up
+     * when it has ended.
+     */
     Q_INVOKABLE void load(const QVariantList &tasks, const QVariantList &captures = {});
-    Q_INVOKABLE void refresh();
     /*! The next \a method on \a path answers \a status with \a body (JSON text). */
     Q_INVOKABLE void answerOnce(const QString &method, const QString &path, int status, const QString &body = {});
     /*! \a captureId's image request answers with a small PNG, or 404 when \a present is false. */
@@ -57,13 +55,11 @@ public:
     /*! Puts \a count captures into the queue and lets a sync count them (their upload is refused). */
     Q_INVOKABLE void queue(int count);
 
-    /*! The wire form of a task given as in serve(). */
-    static QJsonObject taskJson(const QVariantMap &task);
-
 Q_SIGNALS:
     void refreshesChanged();
 
 private:
+    void serve(const QVariantList &tasks, const QVariantList &captures);
     QCoro::Task<> refreshing();
 
     QTemporaryDir m_dir;
