@@ -2,7 +2,10 @@
 // SPDX-License-Identifier: MIT
 #include "screenshot_tool.h"
 
+#include "x11.h"
+
 #include <QCoroProcess>
+#include <QCoroTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -13,6 +16,8 @@
 namespace {
 
 const QString pathMark = QStringLiteral("%PATH%");
+constexpr std::chrono::milliseconds heldPoll(20);
+constexpr int heldPolls = 100; // a key held longer than two seconds is not the one that asked
 
 struct Candidate
 {
@@ -78,6 +83,13 @@ QCoro::Task<ScreenshotSource::Shot> ToolScreenshot::take(QString path, std::chro
     for (QString &argument : arguments)
         if (argument == pathMark)
             argument = path;
+    // The click or hot key that asked for the screenshot may still be held: a tool started now
+    // could not grab the pointer (import gives up at once, maim within a second), so wait for the
+    // release, as a person would before dragging.
+    for (int i = 0; i < heldPolls && X11::inputHeld(); ++i) {
+        auto pausing = QCoro::sleepFor(heldPoll);
+        co_await std::move(pausing);
+    }
     auto process = std::make_unique<QProcess>();
     // The tools' chatter is not ours to print.
     process->setStandardOutputFile(QProcess::nullDevice());

@@ -47,3 +47,23 @@ bool X11::compositing()
     std::free(atom);
     return owned;
 }
+
+bool X11::inputHeld()
+{
+    xcb_connection_t *c = connection();
+    if (!c)
+        return false;
+    bool held = false;
+    if (xcb_query_pointer_reply_t *pointer = xcb_query_pointer_reply(c, xcb_query_pointer(c, rootWindow()), nullptr)) {
+        const quint16 buttons
+            = XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3 | XCB_BUTTON_MASK_4 | XCB_BUTTON_MASK_5;
+        held = (pointer->mask & buttons) != 0;
+        std::free(pointer);
+    }
+    if (xcb_query_keymap_reply_t *keymap = xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr)) {
+        for (const quint8 keys : keymap->keys)
+            held = held || keys != 0;
+        std::free(keymap);
+    }
+    return held;
+}

@@ -14,4 +14,9 @@ xcb_connection_t *connection();
 quint32 rootWindow();
 /*! Whether a compositing manager runs (owns _NET_WM_CM_S<screen>), so translucent windows blend. */
 bool compositing();
+/*!
+ * Whether a pointer button or a key is held down now. While one is, X keeps it grabbed for
+ * the window that took the press, so another client's grab of the pointer or keyboard fails.
+ */
+bool inputHeld();
 } // namespace X11

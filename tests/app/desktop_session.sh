@@ -5,7 +5,8 @@
 # Runs the real application in desktop sessions of its own: an X server with openbox, an
 # XEmbed tray (trayer) and a notification server (dunst); the same with a StatusNotifierItem
 # watcher and host; and a headless Wayland compositor. Drives it with xdotool, its D-Bus
-# name and quiblyctl, against a local quibly-service with a few urgent tasks.
+# name and quiblyctl, against a local quibly-service with a few urgent tasks, and has it take
+# screenshots of a to-do list that the service turns into tasks.
 #
 # Usage: desktop_session.sh BUILD_DIR   (exit 0 when every check passed, 77 when tools are missing)
 set -uo pipefail
@@ -16,7 +17,7 @@ ctl=$build/cli/quiblyctl
 service=$build/service/quibly-service
 snihost=$build/tests/support/snihost
 traycolors=$build/tests/support/traycolors
-for tool in Xvfb openbox trayer dunst xdotool xwininfo xprop dbus-daemon; do
+for tool in Xvfb openbox trayer dunst dunstctl xdotool xwininfo xprop dbus-daemon dbus-monitor maim display; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 source "$here/../support/desktop-session.sh"
@@ -122,6 +123,59 @@ xdotool mousemove "$cx" "$cy" click 1
 session_wait 5 list_shown
 xdotool key Escape
 check "Escape closes it" session_wait 5 list_hidden
+
+# A right click takes a screenshot with the session's tool (maim here, which asks for a
+# rectangle dragged over the screen: ImageMagick's import grabs the whole server while it
+# waits, so xdotool could not drive it), and the service reads a to-do list from it. The
+# announcements are watched on the bus and then looked up in dunst's history.
+convert -background white -fill black -font DejaVu-Sans -pointsize 32 \
+  label:"To do\n- Renew the car insurance\n- Book flights to Lisbon\n- Buy a present for Mia" \
+  -bordercolor white -border 30 "$root/todo.png"
+session_start display display -geometry +100+100 -title todo "$root/todo.png"
+display_pid=${session_pids[-1]}
+session_wait 10 xdotool search --onlyvisible --name '^todo$'
+read -r tx ty tw th < <(session_geometry "$(xdotool search --onlyvisible --name '^todo$' | head -1)")
+session_start monitor dbus-monitor --session "interface='org.freedesktop.Notifications',member='Notify'"
+tool_running() { pgrep -P "$app_pid" -x maim; }
+drag() { # x0 y0 x1 y1 from the bare desktop, until the tool has taken it (it may not hold the pointer yet)
+  local try
+  session_wait 10 tool_running
+  for try in 1 2 3 4 5; do
+    sleep 1
+    xdotool mousemove "$1" "$2" mousedown 1
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
+    xdotool mousemove "$3" "$4" mouseup 1
+    session_wait 3 sh -c "! pgrep -P $app_pid -x maim" && return 0
+  done
+  return 1
+}
+titles=("Renew the car insurance" "Book flights to Lisbon" "Buy a present for Mia")
+listed() { local list t; list=$("$ctl" list) && for t in "${titles[@]}"; do grep -qF "$t" <<<"$list" || return 1; done; }
+sent() { grep -caF "string \"$1\"" "$session_dir/monitor.log"; }
+all_sent() { local t; for t in "${titles[@]}"; do [ "$(sent "New task: $t")" -ge 1 ] || return 1; done; }
+xdotool mousemove "$cx" "$cy" mousedown 3
+sleep 1
+check "a right click starts the screenshot tool only once the button is up" sh -c "! pgrep -P $app_pid -x maim"
+xdotool mouseup 3
+check "and then at once" session_wait 2 tool_running
+check "a rectangle dragged around the to-do window is taken" drag $((tx - 20)) $((ty - 40)) $((tx + tw + 20)) $((ty + th + 20))
+check "the screenshot becomes tasks on the service" session_wait 60 listed
+check "each new task is announced" session_wait 20 all_sent
+sleep 4 # another turn of the follow loop
+once=0
+for t in "${titles[@]}"; do [ "$(sent "New task: $t")" = 1 ] && once=$((once + 1)); done
+check "and only once" test "$once" = 3
+dunstctl close-all
+shown=0
+for t in "${titles[@]}"; do dunstctl history | grep -qF "\"data\" : \"New task: $t\"" && shown=$((shown + 1)); done
+check "dunst showed them" test "$shown" = 3
+kill "$display_pid" # the to-do window goes: the next screenshot holds nothing
+session_wait 5 sh -c "! xdotool search --onlyvisible --name '^todo$'"
+xdotool key ctrl+alt+super+t
+check "the capture hot key starts the screenshot tool" session_wait 10 tool_running
+check "and a rectangle of the empty desktop too" drag 900 100 1100 300
+nothing_found() { [ "$(sent 'No tasks found in the screenshot.')" = 1 ]; }
+check "an empty screenshot is announced as holding no task" session_wait 30 nothing_found
 
 "$app"
 check "a second launch exits at once with status 0" test $? -eq 0
