@@ -2,18 +2,14 @@
 // SPDX-License-Identifier: MIT
 #include "capturequeue.h"
 #include "durablefile.h"
-#include "fakeservice.h"
 #include "filelock.h"
-#include "quiblyapi.h"
 #include "testawait.h"
-#include "wirejson.h"
 
 #include <QCoroTask>
 #include <QCoroTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -236,30 +232,6 @@ private Q_SLOTS:
         QCOMPARE(entries(m_dir), files); // both files of what is left
     }
 
-    // Through the real client: a refusal by the service is final, the image goes up as it was queued.
-    void drainAgainstService()
-    {
-        FakeService service;
-        QVERIFY(service.listen());
-        service.setHandler(WireJson::acceptUploads());
-        service.enqueue("POST", "/captures", FakeService::Reply::json(422, R"({"code":"unreadable"})"));
-        QNetworkAccessManager nam;
-        const QuiblyAPI api(service.url(), u"key"_s, &nam);
-        const CaptureQueue queue(m_dir);
-        enqueueThree(queue);
-
-        const CaptureQueue::Drained drained
-            = drain(queue, [&api](QueuedCapture capture, QByteArray png) -> QCoro::Task<ServiceResult<std::monostate>> {
-                  auto uploading = api.upload(std::move(capture), std::move(png));
-                  const auto result = co_await std::move(uploading);
-                  co_return result.ok() ? serviceSuccess() : ServiceResult<std::monostate>(result.error());
-              });
-        QCOMPARE(drained.uploaded, list("b a"));
-        QCOMPARE(drained.rejected, list("c"));
-        QVERIFY(entries(m_dir).isEmpty());
-        QVERIFY(service.requests().first().body.contains("\r\n\r\npng-a\r\n--quibly-"));
-    }
-
     // An image deleted by hand is a capture that can never go up; one the user removed while
     // another was uploading is simply gone.
     void filesGoneUnderTheDrain()
@@ -323,33 +295,19 @@ private Q_SLOTS:
     {
         const CaptureQueue queue(m_dir);
         enqueueThree(queue);
-        QStringList calls;
-        bool secondDone = false;
-        CaptureQueue::Drained second { { u"not run"_s }, {}, {} };
-        auto secondDrain = [&]() -> QCoro::Task<> {
-            auto draining
-                = queue.drain([&](QueuedCapture capture, QByteArray) -> QCoro::Task<ServiceResult<std::monostate>> {
-                      calls.append(capture.id);
-                      co_return serviceSuccess();
-                  });
-            second = co_await std::move(draining);
-            secondDone = true;
-        };
         // The second drain starts while the first is inside its first upload, holding the lock.
-        std::optional<QCoro::Task<>> secondRun;
-        auto firstUpload = [&](QueuedCapture capture, QByteArray) -> QCoro::Task<ServiceResult<std::monostate>> {
-            calls.append(capture.id);
-            if (!secondRun)
-                secondRun.emplace(secondDrain());
-            co_await QCoro::sleepFor(30ms);
-            co_return serviceSuccess();
-        };
-
-        const CaptureQueue::Drained first = drain(queue, firstUpload);
-        QTRY_VERIFY(secondDone);
+        ScriptedUpload upload;
+        std::optional<QCoro::Task<CaptureQueue::Drained>> second;
+        const CaptureQueue::Drained first
+            = drain(queue, [&](QueuedCapture, QByteArray) -> QCoro::Task<ServiceResult<std::monostate>> {
+                  if (!second)
+                      second.emplace(queue.drain(upload.function()));
+                  co_await QCoro::sleepFor(30ms);
+                  co_return serviceSuccess();
+              });
         QCOMPARE(first.uploaded, list("c b a"));
-        QCOMPARE(second, CaptureQueue::Drained());
-        QCOMPARE(calls, first.uploaded); // no capture went up twice
+        QCOMPARE(QuiblyTest::await(std::move(*second)), CaptureQueue::Drained());
+        QVERIFY(upload.calls.isEmpty()); // no capture went up twice
     }
 
     // Files in the queue beside a capture. The drain uploads the capture and sweeps what a killed

@@ -152,19 +152,10 @@ private Q_SLOTS:
     {
         const auto decoded = Decoder::taskFromJson(baseTask);
         QCOMPARE(errorOf(decoded), QString());
-        const TaskItem expected { 7,
-                                  u"c1"_s,
-                                  u"Pay rent"_s,
-                                  QString(),
-                                  Priority::High,
-                                  u"2025-03-05"_s,
-                                  utc("2025-03-01T10:00:00Z"),
-                                  u"Mail"_s,
-                                  u"Ann"_s,
-                                  std::nullopt,
-                                  utc("2025-02-28T09:00:00.500Z"),
-                                  utc("2025-02-28T08:00:00Z") };
-        QCOMPARE(decoded.value(), expected);
+        QCOMPARE(decoded.value(),
+                 (TaskItem { 7, u"c1"_s, u"Pay rent"_s, QString(), Priority::High, u"2025-03-05"_s,
+                             utc("2025-03-01T10:00:00Z"), u"Mail"_s, u"Ann"_s, std::nullopt,
+                             utc("2025-02-28T09:00:00.500Z"), utc("2025-02-28T08:00:00Z") }));
     }
 
     void taskMember_data()
@@ -324,14 +315,9 @@ private Q_SLOTS:
         QCOMPARE(errorOf(decoded), error);
         if (!decoded.ok())
             return;
-        const Capture expected { u"0b6c"_s,
-                                 u"done"_s,
-                                 QString(),
-                                 utc("2025-03-01T10:00:00Z"),
-                                 u"Europe/Kyiv"_s,
-                                 u"uk"_s,
-                                 utc("2025-03-01T10:00:01.250Z") };
-        QCOMPARE(decoded.value(), expected);
+        QCOMPARE(decoded.value(),
+                 (Capture { u"0b6c"_s, u"done"_s, QString(), utc("2025-03-01T10:00:00Z"), u"Europe/Kyiv"_s, u"uk"_s,
+                            utc("2025-03-01T10:00:01.250Z") }));
     }
 
     // Task lists and capture results: how many tasks come out, or how the error starts.

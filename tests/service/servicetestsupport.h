@@ -94,20 +94,6 @@ inline Answer waitForAnswer(QNetworkReply *reply)
     return answer;
 }
 
-inline QByteArray multipartBody(const QByteArray &boundary, const QList<std::pair<QByteArray, QByteArray>> &fields,
-                                const QByteArray &image)
-{
-    QByteArray body;
-    for (const auto &[name, value] : fields)
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
-    body += "--" + boundary
-        + "\r\nContent-Disposition: form-data; name=\"image\"; "
-          "filename=\"capture.png\"\r\nContent-Type: "
-          "image/png\r\n\r\n"
-        + image + "\r\n--" + boundary + "--\r\n";
-    return body;
-}
-
 //! Writes raw bytes to the server (running in this thread's event loop) and collects what it sends
 //! until it closes the connection, `done` says enough, or time runs out.
 inline QByteArray rawExchange(quint16 port, const QByteArray &bytes, int timeoutMs = 5000,

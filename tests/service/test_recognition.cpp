@@ -34,6 +34,7 @@ struct Sheet
     QStringList items; // "[x]" in front marks a checked item, "~" one struck through
     QStringList sidebar = {}; // a column of labels level with the items, as a side bar has
     QSize canvas = { 1000, 640 };
+    int sidebarPixelSize = 0; // 0: as large as the items
 };
 
 QByteArray encode(const QImage &image, const char *format = "PNG")
@@ -77,8 +78,13 @@ QByteArray render(const Sheet &sheet, const char *format = "PNG")
         if (struck)
             item = item.mid(1);
         p.setPen(ink);
-        if (row < sheet.sidebar.size())
+        if (row < sheet.sidebar.size()) {
+            QFont label = font;
+            label.setPixelSize(sheet.sidebarPixelSize ? sheet.sidebarPixelSize : sheet.pixelSize);
+            p.setFont(label);
             p.drawText(20, y + sheet.pixelSize, sheet.sidebar.at(row));
+            p.setFont(font);
+        }
         const int box = sheet.pixelSize;
         const int baseline = y + sheet.pixelSize;
         const int boxTop = baseline - box + sheet.pixelSize / 8;
@@ -143,286 +149,237 @@ class TestRecognition : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void readsRenderedLists_data();
-    void readsRenderedLists();
-    void readsEveryTextSize_data();
-    void readsEveryTextSize();
-    void measuresLetterHeight_data();
-    void measuresLetterHeight();
-    void readsDeadlinesAndPrioritiesFromJpeg();
-    void imagesWithoutTasks_data();
-    void imagesWithoutTasks();
-    void missingLanguageData();
-    void overlongOcrIsGivenUp();
-    void concurrentCallsAgree();
-
-private:
     TesseractRecognizer m_recognizer;
+
+private Q_SLOTS:
+    void readsRenderedLists_data()
+    {
+        QTest::addColumn<Sheet>("sheet");
+        QTest::addColumn<QString>("language");
+
+        const QStringList english { u"Buy milk and bread"_s, u"Call the dentist"_s, u"[x] Pay the electricity bill"_s,
+                                    u"Send the slides to Anna"_s };
+        const QStringList open { english[0], english[1], english[3] };
+        const QStringList ukrainian { u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"[x] Оплатити світло"_s,
+                                      u"Надіслати звіт Олені"_s };
+        const QStringList sidebar { u"Inbox"_s, u"Today"_s, u"Upcoming"_s, u"Projects"_s };
+        const auto row
+            = [](const char *name, const QString &language, const QString &family, int size, bool dark, Mark mark,
+                 const QStringList &items, const QString &heading = {}, const QStringList &sidebar = {}) {
+                  QTest::newRow(name) << Sheet { family, size, dark, mark, heading, items, sidebar } << language;
+              };
+        row("Liberation Serif, drawn boxes, dark", u"en"_s, u"Liberation Serif"_s, 20, true, Mark::DrawnBox, english);
+        row("Noto Sans, bullets, dark", u"en"_s, u"Noto Sans"_s, 15, true, Mark::Bullet, open, u"Errands"_s);
+        row("DejaVu Sans, numbers, light", u"en"_s, u"DejaVu Sans"_s, 14, false, Mark::Number, open);
+        row("struck-through items are done", u"en"_s, u"Liberation Sans"_s, 17, false, Mark::Bullet,
+            { english[0], english[1], u"~Pay the electricity bill"_s, english[3] });
+        row("a side bar level with the list", u"en"_s, u"DejaVu Sans"_s, 15, false, Mark::DrawnBox, english, {},
+            sidebar);
+        row("typed boxes", u"en"_s, u"DejaVu Sans"_s, 18, false, Mark::None,
+            { u"☐ Buy milk and bread"_s, u"☐ Call the dentist"_s, u"☑ Pay the electricity bill"_s,
+              u"☐ Send the slides to Anna"_s });
+        row("Ukrainian, DejaVu Sans, drawn boxes, light", u"uk"_s, u"DejaVu Sans"_s, 18, false, Mark::DrawnBox,
+            ukrainian, u"Справи"_s);
+        row("Ukrainian plain lines beside a side bar, dark", u"uk"_s, u"Noto Sans"_s, 16, true, Mark::None,
+            { ukrainian[0], ukrainian[1], ukrainian[3] }, {}, { u"Вхідні"_s, u"Сьогодні"_s, u"Архів"_s });
+        // From small text on an ordinary screen to double-density and zoomed text, and ordinary text
+        // on a large high-resolution screen; with a bold heading half as large again and a ticked box.
+        const QString families[] = { u"DejaVu Sans"_s, u"Liberation Sans"_s, u"Noto Sans"_s };
+        int i = 0;
+        for (const int size : { 11, 13, 16, 20, 26, 30, 36, 44 }) {
+            const QString &family = families[i % 3];
+            const bool dark = i++ % 2 == 1;
+            QTest::addRow("%s %d px %s", qPrintable(family), size, dark ? "dark" : "light")
+                << Sheet { family, size, dark, Mark::DrawnBox, u"Today"_s, english } << u"en"_s;
+        }
+        QTest::newRow("DejaVu Sans 30 px, 2880x1800")
+            << Sheet { u"DejaVu Sans"_s, 30, false, Mark::DrawnBox, u"Today"_s, english, {}, { 2880, 1800 } }
+            << u"en"_s;
+        QTest::newRow("Noto Sans 14 px, 3840x2160")
+            << Sheet { u"Noto Sans"_s, 14, true, Mark::DrawnBox, u"Today"_s, english, {}, { 3840, 2160 } } << u"en"_s;
+        row("Liberation Sans 60 px, bullets", u"en"_s, u"Liberation Sans"_s, 60, false, Mark::Bullet, open);
+    }
+
+    void readsRenderedLists()
+    {
+        QFETCH(Sheet, sheet);
+        QFETCH(QString, language);
+        if (!QFontDatabase::families().contains(sheet.family))
+            QSKIP("font not installed");
+        const TesseractRecognizer::Reading reading = m_recognizer.readLines(QImage::fromData(render(sheet)), language);
+        QVERIFY2(reading.error.isEmpty(), qPrintable(reading.error));
+        QStringList lines;
+        for (const TextLine &line : reading.lines)
+            lines << line.text;
+        // What is left when the checked and struck-through items and the marks are gone; and the
+        // markers read as such: a ticked box read as letters would make the done item a task.
+        const bool markers = (sheet.mark == Mark::DrawnBox || sheet.mark == Mark::Bullet) && sheet.sidebar.isEmpty();
+        QStringList expected;
+        for (const QString &item : sheet.items) {
+            if (!item.startsWith(u"[x]"_s) && !item.startsWith(u'~') && !item.startsWith(u"☑"_s))
+                expected << normalized(item.startsWith(u"☐"_s) ? item.mid(1) : item);
+            const QString line
+                = sheet.mark == Mark::Bullet ? u"• "_s + item : (item.startsWith(u"[x]"_s) ? item : u"[ ] "_s + item);
+            QVERIFY2(!markers || item.startsWith(u'~') || lines.contains(line), qPrintable(lines.join(u" | "_s)));
+        }
+        QCOMPARE(titles(TaskExtractor::extract(reading.lines, { WednesdayInKyiv, u"Europe/Kyiv"_s, language })),
+                 expected);
+    }
+
+    void measuresLetterHeight_data()
+    {
+        QTest::addColumn<Sheet>("sheet");
+        const QStringList lines { u"Water the plants in the kitchen"_s, u"Renew the car insurance"_s,
+                                  u"Reply to the recruiter"_s };
+        for (const QString &family : { u"DejaVu Sans"_s, u"Liberation Serif"_s }) {
+            for (const int size : { 11, 16, 30, 60 })
+                QTest::addRow("%s %d px", qPrintable(family), size)
+                    << Sheet { family, size, false, Mark::None, {}, lines, {}, { 1400, 900 } };
+        }
+        // Body text outnumbers the smaller labels of a side bar.
+        QTest::newRow("36 px beside 13 px labels") << Sheet {
+            u"Noto Sans"_s, 36, false, Mark::None, {}, lines, QStringList(3, u"Inbox"_s), { 1400, 900 }, 13
+        };
+    }
+
+    void measuresLetterHeight()
+    {
+        QFETCH(Sheet, sheet);
+        if (!QFontDatabase::families().contains(sheet.family))
+            QSKIP("font not installed");
+        QImage image = QImage::fromData(render(sheet)).convertToFormat(QImage::Format_Grayscale8);
+        QImage blank(image.size(), QImage::Format_Grayscale8);
+        blank.fill(Qt::white);
+        QCOMPARE(OcrImage::letterHeight(blank), 0);
+        // A rule and a filled rectangle are no letters.
+        QPainter p(&image);
+        p.fillRect(20, 860, 1360, 2, Qt::black);
+        p.fillRect(1300, 20, 80, 80, Qt::black);
+        p.end();
+        QFont font(sheet.family);
+        font.setPixelSize(sheet.pixelSize);
+        const int expected = QFontMetrics(font).xHeight();
+        const int measured = OcrImage::letterHeight(image);
+        QVERIFY2(std::abs(measured - expected) <= std::max(1, expected / 6),
+                 qPrintable(u"measured %1 px, x-height %2 px"_s.arg(measured).arg(expected)));
+    }
+
+    void readsDeadlinesAndPrioritiesFromJpeg()
+    {
+        const QStringList items { u"Call Bob tomorrow at 2pm"_s, u"URGENT: renew the passport"_s,
+                                  u"Подзвонити мамі до п'ятниці"_s, u"Прибрати гараж колись"_s };
+        const Sheet sheet { u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, items };
+        // A JPEG, as some screenshot tools save.
+        const RecognitionResult result
+            = m_recognizer.recognize(request(render(sheet, "JPEG"), u"uk"_s, u"America/New_York"_s));
+        QVERIFY2(result.done, qPrintable(result.error));
+        // 08:00 UTC is still Wednesday 04:00 in New York: tomorrow is Thursday the 12th, 14:00 EDT.
+        QCOMPARE(describe(result.tasks),
+                 (QStringList { u"Call Bob | 2026-03-12T18:00:00Z"_s, u"Renew the passport | high"_s,
+                                u"Подзвонити мамі | 2026-03-13"_s, u"Прибрати гараж | low"_s }));
+    }
+
+    void imagesWithoutTasks_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error"); // empty: read, and found to hold no task
+        const QStringList prose { u"Revenue grew by twelve percent this quarter."_s,
+                                  u"The new office opened in Lviv in February."_s };
+        QTest::newRow("prose") << render({ u"DejaVu Sans"_s, 16, false, Mark::None, u"Quarterly review"_s, prose })
+                               << QString();
+        // Degenerate but valid images: blank, a dot, hair-thin strips, transparent.
+        for (const QSize size : { QSize(640, 480), QSize(1, 1), QSize(3, 4000), QSize(5000, 2) }) {
+            QImage blank(size, QImage::Format_ARGB32);
+            blank.fill(size.width() == 640 ? Qt::white : Qt::transparent);
+            QTest::addRow("%dx%d", size.width(), size.height()) << encode(blank) << QString();
+        }
+        const QByteArray png = render({ u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, {}, { u"Buy milk"_s } });
+        QImage small(8, 8, QImage::Format_RGB32);
+        small.fill(Qt::white);
+        QTest::newRow("empty") << QByteArray() << u"unreadable_image"_s;
+        QTest::newRow("text") << QByteArray("this is not an image") << u"unreadable_image"_s;
+        QTest::newRow("truncated PNG") << png.left(png.size() / 3) << u"unreadable_image"_s;
+        QTest::newRow("BMP") << encode(small, "BMP") << u"unreadable_image"_s;
+        QTest::newRow("SVG") << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>")
+                             << u"unreadable_image"_s;
+    }
+
+    void imagesWithoutTasks()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        const RecognitionResult result = m_recognizer.recognize(request(bytes, u"uk"_s));
+        QCOMPARE(result.error, error);
+        QCOMPARE(result.done, error.isEmpty());
+        QVERIFY(result.tasks.isEmpty());
+    }
+
+    void missingLanguageData()
+    {
+        const QByteArray png
+            = render({ u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, { u"Buy milk"_s, u"Call mom"_s } });
+
+        QTemporaryDir empty;
+        TesseractRecognizer none(empty.path());
+        for (const QString &language : { u"en"_s, u"uk"_s })
+            QCOMPARE(none.recognize(request(png, language)).error, u"ocr_unavailable"_s);
+
+        // English data alone: English captures are read, Ukrainian ones (which need both) are not.
+        QTemporaryDir englishOnly;
+        QVERIFY(QFile::link(QDir(TesseractRecognizer::defaultTessdataDir()).filePath(u"eng.traineddata"_s),
+                            QDir(englishOnly.path()).filePath(u"eng.traineddata"_s)));
+        TesseractRecognizer english(englishOnly.path());
+        const RecognitionResult en = english.recognize(request(png, u"en"_s));
+        QVERIFY2(en.done, qPrintable(en.error));
+        QCOMPARE(titles(en.tasks), (QStringList { u"buy milk"_s, u"call mom"_s }));
+        const RecognitionResult uk = english.recognize(request(png, u"uk"_s));
+        QVERIFY(!uk.done);
+        QCOMPARE(uk.error, u"ocr_unavailable"_s);
+
+        // A file that is there but is no language data.
+        QTemporaryDir broken;
+        QFile bad(QDir(broken.path()).filePath(u"eng.traineddata"_s));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("not a model") > 0 && bad.flush());
+        QCOMPARE(TesseractRecognizer(broken.path()).recognize(request(png, u"en"_s)).error, u"ocr_unavailable"_s);
+    }
+
+    void overlongOcrIsGivenUp()
+    {
+        QStringList many;
+        for (int i = 0; i < 14; ++i)
+            many << u"Send the quarterly report to the finance team number %1"_s.arg(i);
+        const QByteArray png = render({ u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, {}, many });
+        TesseractRecognizer hurried({}, std::chrono::milliseconds(1));
+        const RecognitionResult result = hurried.recognize(request(png, u"en"_s));
+        QVERIFY(!result.done);
+        QCOMPARE(result.error, u"ocr_timeout"_s);
+        // The engine is left fit for the next image.
+        const RecognitionResult next = m_recognizer.recognize(request(png, u"en"_s));
+        QVERIFY2(next.done, qPrintable(next.error));
+        QCOMPARE(next.tasks.size(), 14);
+    }
+
+    void concurrentCallsAgree()
+    {
+        // Every worker thread has its own engines; results must not depend on who ran alongside.
+        const QByteArray en
+            = render({ u"Liberation Sans"_s, 16, false, Mark::DrawnBox, {}, { u"Buy milk"_s, u"Pay rent"_s } });
+        const QByteArray uk
+            = render({ u"DejaVu Sans"_s, 16, true, Mark::Bullet, {}, { u"Купити хліб"_s, u"Помити авто"_s } });
+        std::unique_ptr<Recognizer> shared = makeDefaultRecognizer();
+        const auto read = [&](int i) {
+            return titles(shared->recognize(request(i % 2 ? uk : en, i % 2 ? u"uk"_s : u"en"_s)).tasks);
+        };
+        const QStringList alone[2] = { read(0), read(1) };
+        QCOMPARE(alone[0].size(), 2);
+        QCOMPARE(alone[1].size(), 2);
+        std::vector<std::future<QStringList>> results;
+        for (int i = 0; i < 6; ++i)
+            results.push_back(std::async(std::launch::async, read, i));
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(results[i].get(), alone[i % 2]);
+    }
 };
-
-void TestRecognition::readsRenderedLists_data()
-{
-    QTest::addColumn<Sheet>("sheet");
-    QTest::addColumn<QString>("language");
-
-    const QStringList english { u"Buy milk and bread"_s, u"Call the dentist"_s, u"[x] Pay the electricity bill"_s,
-                                u"Send the slides to Anna"_s };
-    const QStringList open { english[0], english[1], english[3] };
-    const QStringList ukrainian { u"Купити молоко"_s, u"Подзвонити лікарю"_s, u"[x] Оплатити світло"_s,
-                                  u"Надіслати звіт Олені"_s };
-    const QStringList sidebar { u"Inbox"_s, u"Today"_s, u"Upcoming"_s, u"Projects"_s };
-    const auto row
-        = [](const char *name, const QString &language, const QString &family, int size, bool dark, Mark mark,
-             const QStringList &items, const QString &heading = {}, const QStringList &sidebar = {}) {
-              QTest::newRow(name) << Sheet { family, size, dark, mark, heading, items, sidebar } << language;
-          };
-    row("DejaVu Sans, drawn boxes, light", u"en"_s, u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, english, u"Today"_s);
-    row("Liberation Serif, drawn boxes, dark", u"en"_s, u"Liberation Serif"_s, 20, true, Mark::DrawnBox, english);
-    row("Noto Sans, bullets, dark", u"en"_s, u"Noto Sans"_s, 15, true, Mark::Bullet, open, u"Errands"_s);
-    row("DejaVu Sans, numbers, light", u"en"_s, u"DejaVu Sans"_s, 14, false, Mark::Number, open);
-    row("struck-through items are done", u"en"_s, u"Liberation Sans"_s, 17, false, Mark::Bullet,
-        { english[0], english[1], u"~Pay the electricity bill"_s, english[3] });
-    row("a side bar level with the list", u"en"_s, u"DejaVu Sans"_s, 15, false, Mark::DrawnBox, english, {}, sidebar);
-    row("typed boxes", u"en"_s, u"DejaVu Sans"_s, 18, false, Mark::None,
-        { u"☐ Buy milk and bread"_s, u"☐ Call the dentist"_s, u"☑ Pay the electricity bill"_s,
-          u"☐ Send the slides to Anna"_s });
-    row("Ukrainian, DejaVu Sans, drawn boxes, light", u"uk"_s, u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, ukrainian,
-        u"Справи"_s);
-    row("Ukrainian plain lines beside a side bar, dark", u"uk"_s, u"Noto Sans"_s, 16, true, Mark::None,
-        { ukrainian[0], ukrainian[1], ukrainian[3] }, {}, { u"Вхідні"_s, u"Сьогодні"_s, u"Архів"_s });
-}
-
-void TestRecognition::readsRenderedLists()
-{
-    QFETCH(Sheet, sheet);
-    QFETCH(QString, language);
-    if (!QFontDatabase::families().contains(sheet.family))
-        QSKIP("font not installed");
-    // What is left when the checked and struck-through items and the marks are gone.
-    QStringList expected;
-    for (const QString &item : sheet.items) {
-        if (!item.startsWith(u"[x]"_s) && !item.startsWith(u'~') && !item.startsWith(u"☑"_s))
-            expected << normalized(item.startsWith(u"☐"_s) ? item.mid(1) : item);
-    }
-
-    const RecognitionResult result = m_recognizer.recognize(request(render(sheet), language));
-    QVERIFY2(result.done, qPrintable(result.error));
-    QCOMPARE(titles(result.tasks), expected);
-}
-
-void TestRecognition::readsEveryTextSize_data()
-{
-    QTest::addColumn<Sheet>("sheet");
-    // From small text on an ordinary screen to double-density and zoomed text, and ordinary text
-    // on a large high-resolution screen; with a bold heading half as large again and a ticked box.
-    const QStringList items { u"Buy milk and bread"_s, u"Call the dentist"_s, u"[x] Pay the electricity bill"_s,
-                              u"Send the slides to Anna"_s };
-    const QString families[] = { u"DejaVu Sans"_s, u"Liberation Sans"_s, u"Noto Sans"_s };
-    int i = 0;
-    for (const int size : { 11, 13, 16, 20, 26, 30, 36, 44 }) {
-        const QString &family = families[i % 3];
-        const bool dark = i % 2 == 1;
-        ++i;
-        QTest::addRow("%s %d px %s", qPrintable(family), size, dark ? "dark" : "light")
-            << Sheet { family, size, dark, Mark::DrawnBox, u"Today"_s, items };
-    }
-    QTest::newRow("DejaVu Sans 30 px, 2880x1800")
-        << Sheet { u"DejaVu Sans"_s, 30, false, Mark::DrawnBox, u"Today"_s, items, {}, { 2880, 1800 } };
-    QTest::newRow("Noto Sans 14 px, 3840x2160")
-        << Sheet { u"Noto Sans"_s, 14, true, Mark::DrawnBox, u"Today"_s, items, {}, { 3840, 2160 } };
-    QTest::newRow("Liberation Sans 60 px, bullets")
-        << Sheet { u"Liberation Sans"_s, 60, false, Mark::Bullet, {}, { items[0], items[1], items[3] } };
-}
-
-void TestRecognition::readsEveryTextSize()
-{
-    QFETCH(Sheet, sheet);
-    if (!QFontDatabase::families().contains(sheet.family))
-        QSKIP("font not installed");
-    const TesseractRecognizer::Reading reading = m_recognizer.readLines(QImage::fromData(render(sheet)), u"en"_s);
-    QVERIFY2(reading.error.isEmpty(), qPrintable(reading.error));
-    QCOMPARE(titles(TaskExtractor::extract(reading.lines, { WednesdayInKyiv, u"Europe/Kyiv"_s, u"en"_s })),
-             (QStringList { u"buy milk and bread"_s, u"call the dentist"_s, u"send the slides to anna"_s }));
-
-    // The markers too: a ticked box read as letters would make the done item a task.
-    QStringList lines;
-    for (const TextLine &line : reading.lines)
-        lines << line.text;
-    for (const QString &item : sheet.items) {
-        const QString line
-            = sheet.mark == Mark::Bullet ? u"• "_s + item : (item.startsWith(u"[x]"_s) ? item : u"[ ] "_s + item);
-        QVERIFY2(lines.contains(line), qPrintable(lines.join(u" | "_s)));
-    }
-}
-
-void TestRecognition::measuresLetterHeight_data()
-{
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<int>("pixelSize");
-    QTest::addColumn<bool>("withSidebar");
-    for (const QString &family : { u"DejaVu Sans"_s, u"Liberation Serif"_s }) {
-        for (const int size : { 11, 16, 30, 60 })
-            QTest::addRow("%s %d px", qPrintable(family), size) << family << size << false;
-    }
-    // Body text outnumbers the smaller labels of a side bar.
-    QTest::newRow("36 px beside 13 px labels") << u"Noto Sans"_s << 36 << true;
-}
-
-void TestRecognition::measuresLetterHeight()
-{
-    QFETCH(QString, family);
-    QFETCH(int, pixelSize);
-    QFETCH(bool, withSidebar);
-    if (!QFontDatabase::families().contains(family))
-        QSKIP("font not installed");
-    QImage image(1400, 900, QImage::Format_Grayscale8);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.setPen(Qt::black);
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    p.setFont(font);
-    const QStringList lines { u"Water the plants in the kitchen"_s, u"Renew the car insurance"_s,
-                              u"Reply to the recruiter"_s };
-    for (int i = 0; i < lines.size(); ++i)
-        p.drawText(260, 40 + pixelSize * (2 * i + 1), lines.at(i));
-    // A rule and a filled rectangle are no letters.
-    p.fillRect(20, 860, 1360, 2, Qt::black);
-    p.fillRect(1300, 20, 80, 80, Qt::black);
-    if (withSidebar) {
-        QFont small = font;
-        small.setPixelSize(13);
-        p.setFont(small);
-        for (int i = 0; i < 5; ++i)
-            p.drawText(20, 60 + 30 * i, u"Inbox"_s);
-    }
-    p.end();
-    const int expected = QFontMetrics(font).xHeight();
-    const int measured = OcrImage::letterHeight(image);
-    QVERIFY2(std::abs(measured - expected) <= std::max(1, expected / 6),
-             qPrintable(u"measured %1 px, x-height %2 px"_s.arg(measured).arg(expected)));
-
-    QImage blank(800, 600, QImage::Format_Grayscale8);
-    blank.fill(Qt::white);
-    QCOMPARE(OcrImage::letterHeight(blank), 0);
-}
-
-void TestRecognition::readsDeadlinesAndPrioritiesFromJpeg()
-{
-    const QStringList items { u"Call Bob tomorrow at 2pm"_s, u"URGENT: renew the passport"_s,
-                              u"Подзвонити мамі до п'ятниці"_s, u"Прибрати гараж колись"_s };
-    const Sheet sheet { u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, items };
-    // A JPEG, as some screenshot tools save.
-    const RecognitionResult result
-        = m_recognizer.recognize(request(render(sheet, "JPEG"), u"uk"_s, u"America/New_York"_s));
-    QVERIFY2(result.done, qPrintable(result.error));
-    // 08:00 UTC is still Wednesday 04:00 in New York: tomorrow is Thursday the 12th, 14:00 EDT.
-    QCOMPARE(describe(result.tasks),
-             (QStringList { u"Call Bob | 2026-03-12T18:00:00Z"_s, u"Renew the passport | high"_s,
-                            u"Подзвонити мамі | 2026-03-13"_s, u"Прибрати гараж | low"_s }));
-}
-
-void TestRecognition::imagesWithoutTasks_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("error"); // empty: read, and found to hold no task
-    const QStringList prose { u"Revenue grew by twelve percent this quarter."_s,
-                              u"The new office opened in Lviv in February."_s };
-    QTest::newRow("prose") << render({ u"DejaVu Sans"_s, 16, false, Mark::None, u"Quarterly review"_s, prose })
-                           << QString();
-    // Degenerate but valid images: blank, a dot, hair-thin strips, transparent.
-    for (const QSize size : { QSize(640, 480), QSize(1, 1), QSize(3, 4000), QSize(5000, 2) }) {
-        QImage blank(size, QImage::Format_ARGB32);
-        blank.fill(size.width() == 640 ? Qt::white : Qt::transparent);
-        QTest::addRow("%dx%d", size.width(), size.height()) << encode(blank) << QString();
-    }
-    const QByteArray png = render({ u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, {}, { u"Buy milk"_s } });
-    QImage small(8, 8, QImage::Format_RGB32);
-    small.fill(Qt::white);
-    QTest::newRow("empty") << QByteArray() << u"unreadable_image"_s;
-    QTest::newRow("text") << QByteArray("this is not an image") << u"unreadable_image"_s;
-    QTest::newRow("truncated PNG") << png.left(png.size() / 3) << u"unreadable_image"_s;
-    QTest::newRow("BMP") << encode(small, "BMP") << u"unreadable_image"_s;
-    QTest::newRow("SVG") << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>")
-                         << u"unreadable_image"_s;
-}
-
-void TestRecognition::imagesWithoutTasks()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, error);
-    const RecognitionResult result = m_recognizer.recognize(request(bytes, u"uk"_s));
-    QCOMPARE(result.error, error);
-    QCOMPARE(result.done, error.isEmpty());
-    QVERIFY(result.tasks.isEmpty());
-}
-
-void TestRecognition::missingLanguageData()
-{
-    const QByteArray png
-        = render({ u"DejaVu Sans"_s, 18, false, Mark::DrawnBox, {}, { u"Buy milk"_s, u"Call mom"_s } });
-
-    QTemporaryDir empty;
-    TesseractRecognizer none(empty.path());
-    for (const QString &language : { u"en"_s, u"uk"_s })
-        QCOMPARE(none.recognize(request(png, language)).error, u"ocr_unavailable"_s);
-
-    // English data alone: English captures are read, Ukrainian ones (which need both) are not.
-    QTemporaryDir englishOnly;
-    QVERIFY(QFile::link(QDir(TesseractRecognizer::defaultTessdataDir()).filePath(u"eng.traineddata"_s),
-                        QDir(englishOnly.path()).filePath(u"eng.traineddata"_s)));
-    TesseractRecognizer english(englishOnly.path());
-    const RecognitionResult en = english.recognize(request(png, u"en"_s));
-    QVERIFY2(en.done, qPrintable(en.error));
-    QCOMPARE(titles(en.tasks), (QStringList { u"buy milk"_s, u"call mom"_s }));
-    const RecognitionResult uk = english.recognize(request(png, u"uk"_s));
-    QVERIFY(!uk.done);
-    QCOMPARE(uk.error, u"ocr_unavailable"_s);
-
-    // A file that is there but is no language data.
-    QTemporaryDir broken;
-    QFile bad(QDir(broken.path()).filePath(u"eng.traineddata"_s));
-    QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("not a model") > 0 && bad.flush());
-    QCOMPARE(TesseractRecognizer(broken.path()).recognize(request(png, u"en"_s)).error, u"ocr_unavailable"_s);
-}
-
-void TestRecognition::overlongOcrIsGivenUp()
-{
-    QStringList many;
-    for (int i = 0; i < 14; ++i)
-        many << u"Send the quarterly report to the finance team number %1"_s.arg(i);
-    const QByteArray png = render({ u"DejaVu Sans"_s, 16, false, Mark::DrawnBox, {}, many });
-    TesseractRecognizer hurried({}, std::chrono::milliseconds(1));
-    const RecognitionResult result = hurried.recognize(request(png, u"en"_s));
-    QVERIFY(!result.done);
-    QCOMPARE(result.error, u"ocr_timeout"_s);
-    // The engine is left fit for the next image.
-    const RecognitionResult next = m_recognizer.recognize(request(png, u"en"_s));
-    QVERIFY2(next.done, qPrintable(next.error));
-    QCOMPARE(next.tasks.size(), 14);
-}
-
-void TestRecognition::concurrentCallsAgree()
-{
-    // Every worker thread has its own engines; results must not depend on who ran alongside.
-    const QByteArray en
-        = render({ u"Liberation Sans"_s, 16, false, Mark::DrawnBox, {}, { u"Buy milk"_s, u"Pay rent"_s } });
-    const QByteArray uk
-        = render({ u"DejaVu Sans"_s, 16, true, Mark::Bullet, {}, { u"Купити хліб"_s, u"Помити авто"_s } });
-    std::unique_ptr<Recognizer> shared = makeDefaultRecognizer();
-    const auto read
-        = [&](int i) { return titles(shared->recognize(request(i % 2 ? uk : en, i % 2 ? u"uk"_s : u"en"_s)).tasks); };
-    const QStringList alone[2] = { read(0), read(1) };
-    QCOMPARE(alone[0].size(), 2);
-    QCOMPARE(alone[1].size(), 2);
-    std::vector<std::future<QStringList>> results;
-    for (int i = 0; i < 6; ++i)
-        results.push_back(std::async(std::launch::async, read, i));
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(results[i].get(), alone[i % 2]);
-}
 
 QTEST_MAIN(TestRecognition)
 #include "test_recognition.moc"

@@ -8,10 +8,6 @@
 
 #include <optional>
 
-#ifdef Q_OS_UNIX
-#include <sys/socket.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -41,20 +37,6 @@ QByteArray reasonPhrase(int status)
 bool bodyForbidden(int status)
 {
     return (status >= 100 && status < 200) || status == 204 || status == 304;
-}
-
-// Closing with a zero linger time makes the kernel send RST instead of FIN, which is what a
-// crashed server or a broken middlebox looks like to the client.
-void resetConnection(QTcpSocket *socket)
-{
-#ifdef Q_OS_UNIX
-    const struct linger hard
-    {
-        1, 0
-    };
-    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-#endif
-    socket->abort();
 }
 
 } // namespace
@@ -182,23 +164,6 @@ void FakeService::readFrom(Connection *connection)
     connection->buffer += socket->readAll();
 
     using State = Connection::State;
-    auto takeBody = [&](qint64 count) {
-        Request &request = m_requests[connection->index];
-        const qint64 n = std::min<qint64>(count, connection->buffer.size());
-        if (m_recordBodies)
-            request.body += QByteArrayView(connection->buffer).first(n);
-        request.bodySize += n;
-        connection->buffer.remove(0, n);
-        connection->remaining -= n;
-        const Reply *reply = connection->reply ? &*connection->reply : nullptr;
-        if (reply && reply->drop == Reply::Drop::DuringBody && request.bodySize >= reply->dropAfterBodyBytes) {
-            connection->state = State::Closed;
-            resetConnection(socket);
-            Q_EMIT requestReceived(connection->index);
-            return false;
-        }
-        return true;
-    };
     auto finish = [&] {
         m_requests[connection->index].complete = true;
         connection->state = State::Answering;
@@ -212,7 +177,7 @@ void FakeService::readFrom(Connection *connection)
             const qsizetype end = connection->buffer.indexOf("\r\n\r\n");
             if (end < 0) {
                 if (connection->buffer.size() > 1024 * 1024)
-                    resetConnection(socket);
+                    socket->abort();
                 return;
             }
             Request request;
@@ -245,7 +210,7 @@ void FakeService::readFrom(Connection *connection)
                 socket->write("HTTP/1.1 100 Continue\r\n\r\n");
             // The client sends its bodies with a length; a chunked one would be read wrongly here.
             if (request.header("transfer-encoding").size() > 0) {
-                resetConnection(socket);
+                socket->abort();
                 return;
             }
             connection->remaining = request.header("content-length").toLongLong();
@@ -254,14 +219,18 @@ void FakeService::readFrom(Connection *connection)
                 finish();
             break;
         }
-        case State::Body:
+        case State::Body: {
             if (connection->buffer.isEmpty())
                 return;
-            if (!takeBody(connection->remaining))
-                return;
+            const qint64 n = std::min<qint64>(connection->remaining, connection->buffer.size());
+            if (m_recordBodies)
+                m_requests[connection->index].body += QByteArrayView(connection->buffer).first(n);
+            connection->buffer.remove(0, n);
+            connection->remaining -= n;
             if (connection->remaining == 0)
                 finish();
             break;
+        }
         case State::Answering:
         case State::Closed:
             return;
@@ -283,7 +252,7 @@ void FakeService::answer(Connection *connection, int index)
         QTcpSocket *socket = connection->socket;
         if (!socket || connection->state == Connection::State::Closed)
             return;
-        if (reply.drop == Reply::Drop::BeforeAnswer || reply.drop == Reply::Drop::DuringBody) {
+        if (reply.drop == Reply::Drop::BeforeAnswer) {
             connection->state = Connection::State::Closed;
             socket->disconnectFromHost();
             return;

@@ -25,11 +25,10 @@ class QTcpSocket;
  * A small HTTP/1.1 server (plain or TLS) on a loopback address in the test process, on the
  * thread that created it. It records every request byte for byte (request line, header
  * lines as sent, body) and answers as the test scripted it: status, body, extra headers,
- * a delay, or a dropped connection before, during or after the upload.
+ * a delay, or a dropped connection before or during the answer.
  *
  * Qt sends a request again on a fresh connection when the first one closes before any
- * answer (Drop::BeforeAnswer, and Drop::DuringBody early in a body): to make such a
- * failure stick, queue the drop several times.
+ * answer (Drop::BeforeAnswer): to make such a failure stick, queue the drop several times.
  *
  * An answer is chosen in this order: the next one-shot reply queued for the route with
  * enqueue(), the route's standing reply set with on(), the handler set with setHandler(),
@@ -51,7 +50,6 @@ public:
         QByteArray head; //!< request line and header lines, each with its CR LF, and the blank line
         QList<Header> headers; //!< in the order sent, names and values as sent (values trimmed)
         QByteArray body; //!< empty when bodies are not recorded (see setRecordBodies)
-        qint64 bodySize = 0; //!< bytes of body received, recorded or not
         bool complete = false; //!< false when the connection was dropped before the whole body arrived
 
         /*! The first value of header \a name (case-insensitive), or a null array. */
@@ -65,7 +63,6 @@ public:
         enum class Drop {
             None, //!< answer normally
             BeforeAnswer, //!< read the whole request, then close the connection without a word
-            DuringBody, //!< reset the connection once dropAfterBodyBytes of the body have arrived
             DuringAnswer, //!< send the status line, headers and half the body, then close
         };
 
@@ -74,7 +71,6 @@ public:
         QList<Header> headers {}; //!< extra headers; Content-Length is always added
         std::chrono::milliseconds delay { 0 }; //!< wait this long after the request before answering
         Drop drop = Drop::None;
-        qint64 dropAfterBodyBytes = 0; //!< for Drop::DuringBody
         bool chunked = false; //!< send the body with chunked transfer coding, without Content-Length
 
         static Reply json(int status, QByteArray body) { return bytes(status, std::move(body), "application/json"); }
@@ -85,10 +81,7 @@ public:
                      .body = std::move(body),
                      .headers = { { "Content-Type", std::move(contentType) } } };
         }
-        static Reply dropped(Drop drop, qint64 afterBodyBytes = 0)
-        {
-            return { .drop = drop, .dropAfterBodyBytes = afterBodyBytes };
-        }
+        static Reply dropped(Drop drop) { return { .drop = drop }; }
     };
 
     using Handler = std::function<Reply(const Request &)>;

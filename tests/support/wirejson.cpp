@@ -72,3 +72,13 @@ FakeService::Handler WireJson::acceptUploads(const QString &status, const QStrin
         return Reply::json(404, R"({"code":"not_found"})");
     };
 }
+
+QByteArray WireJson::form(const QByteArray &boundary, const QList<std::pair<QByteArray, QByteArray>> &fields,
+                          const QByteArray &image)
+{
+    QByteArray body;
+    for (const auto &[name, value] : fields)
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
+    return body + "--" + boundary + "\r\nContent-Disposition: form-data; name=\"image\"; filename=\"capture.png\"\r\n"
+        + "Content-Type: image/png\r\n\r\n" + image + "\r\n--" + boundary + "--\r\n";
+}

@@ -19,6 +19,9 @@ QByteArray task(qint64 id, const QString &title, const QString &priority = QStri
                 const QJsonValue &dueDate = QJsonValue::Null, const QJsonValue &doneAt = QJsonValue::Null);
 /*! A capture result: the capture and one task per title, numbered from 100. */
 QByteArray result(const QString &id, const QString &status, const QString &error = {}, const QStringList &titles = {});
+/*! An upload's multipart body: the \a fields in order, then the image part, as the client sends it. */
+QByteArray form(const QByteArray &boundary, const QList<std::pair<QByteArray, QByteArray>> &fields,
+                const QByteArray &image);
 /*! The "id" form value of a multipart upload body. */
 QString uploadedId(const QByteArray &body);
 /*!
