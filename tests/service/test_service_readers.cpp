@@ -140,7 +140,6 @@ private Q_SLOTS:
     void writtenStringsReadBack_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addRow("plain") << u"Pay the rent"_s;
         QTest::addRow("quotes and backslashes") << u"say \"hi\" \\ C:\\path"_s;
         QTest::addRow("controls") << QString::fromLatin1("a\x01\x1f\n\r\t\b\f\x7f z", 16);
         QTest::addRow("non-ASCII") << u"Зателефонувати мамі ☐ 😀"_s;
