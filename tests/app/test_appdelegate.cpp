@@ -114,7 +114,6 @@ private Q_SLOTS:
         }
     }
 
-    // A capture by click closes the open list first.
     void captureClosesTheList()
     {
         m_delegate->store().defaults()->setLeftClick(QString());

@@ -113,7 +113,6 @@ private Q_SLOTS:
         m_notifier = std::make_unique<RecordingNotifier>();
         m_reachability = std::make_unique<FakeReachability>();
         m_store = makeStore();
-        // Configured: the service's address and a key.
         m_defaults->setServerURL(m_service->url().toString());
         AccessKey::write(u"test-key"_s, keyPath());
     }

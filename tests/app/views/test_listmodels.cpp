@@ -97,18 +97,6 @@ public:
     }
 };
 
-struct Operations
-{
-    explicit Operations(QAbstractItemModel *model)
-        : inserted(model, &QAbstractItemModel::rowsInserted)
-        , removed(model, &QAbstractItemModel::rowsRemoved)
-        , moved(model, &QAbstractItemModel::rowsMoved)
-        , changed(model, &QAbstractItemModel::dataChanged)
-        , reset(model, &QAbstractItemModel::modelReset)
-    { }
-    QSignalSpy inserted, removed, moved, changed, reset;
-    int moves() const { return int(moved.count()); }
-};
 } // namespace
 
 // The C++ side of the list: the row diffing, the task and capture models, the editor's state and
@@ -328,15 +316,18 @@ private Q_SLOTS:
         KeyedModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.set(before);
-        Operations operations(&model);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
         model.set(after);
 
         QCOMPARE(keys(model), after);
-        QCOMPARE(operations.inserted.count(), insertions);
-        QCOMPARE(operations.removed.count(), removals);
-        QCOMPARE(operations.moves(), moves);
-        QCOMPARE(operations.changed.count(), 0);
-        QCOMPARE(operations.reset.count(), 0);
+        QCOMPARE(inserted.count(), insertions);
+        QCOMPARE(removed.count(), removals);
+        QCOMPARE(moved.count(), moves);
+        QCOMPARE(changed.count() + reset.count(), 0);
     }
 
     void changedRowSendsOnlyItsChangedRoles()
@@ -344,12 +335,12 @@ private Q_SLOTS:
         KeyedModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.set(u"abc"_s);
-        Operations operations(&model);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         model.set(u"cab"_s, { { u'a', u"new text"_s } });
 
         QCOMPARE(keys(model), u"cab"_s);
-        QCOMPARE(operations.changed.count(), 1);
-        const auto arguments = operations.changed.at(0);
+        QCOMPARE(changed.count(), 1);
+        const auto arguments = changed.at(0);
         QCOMPARE(arguments.at(0).toModelIndex().row(), 1);
         QCOMPARE(arguments.at(1).toModelIndex().row(), 1);
         QCOMPARE(arguments.at(2).value<QList<int>>(), QList<int> { Qt::UserRole + 1 });
