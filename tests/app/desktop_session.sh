@@ -138,9 +138,9 @@ read -r tx ty tw th < <(session_geometry "$(xdotool search --onlyvisible --name 
 session_start monitor dbus-monitor --session "interface='org.freedesktop.Notifications',member='Notify'"
 tool_running() { pgrep -P "$app_pid" -x maim; }
 drag() { # x0 y0 x1 y1 from the bare desktop, until the tool has taken it (it may not hold the pointer yet)
-  local try
+  local _
   session_wait 10 tool_running
-  for try in 1 2 3 4 5; do
+  for _ in 1 2 3 4 5; do
     sleep 1
     xdotool mousemove "$1" "$2" mousedown 1
     xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
@@ -157,7 +157,7 @@ xdotool mousemove "$cx" "$cy" mousedown 3
 sleep 1
 check "a right click starts the screenshot tool only once the button is up" sh -c "! pgrep -P $app_pid -x maim"
 xdotool mouseup 3
-check "and then at once" session_wait 2 tool_running
+check "and starts it on the release" session_wait 5 tool_running
 check "a rectangle dragged around the to-do window is taken" drag $((tx - 20)) $((ty - 40)) $((tx + tw + 20)) $((ty + th + 20))
 check "the screenshot becomes tasks on the service" session_wait 60 listed
 check "each new task is announced" session_wait 20 all_sent
