@@ -190,10 +190,10 @@ private Q_SLOTS:
         QCOMPARE(ctl({ u"config"_s, u"language"_s, u"uk"_s }).code, 0);
         run = ctl({ u"--json"_s, u"config"_s });
         QCOMPARE(run.code, 0);
-        const QJsonObject shown = QJsonDocument::fromJson(run.out.toUtf8()).object();
-        QCOMPARE(shown.value(u"server_url"_s).toString(), m_service->url().toString());
-        QCOMPARE(shown.value(u"task_language"_s).toString(), u"uk"_s);
-        QCOMPARE(shown.value(u"access_key"_s).toBool(), true);
+        QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8()).object(),
+                 (QJsonObject { { u"server_url"_s, m_service->url().toString() },
+                                { u"task_language"_s, u"uk"_s },
+                                { u"access_key"_s, true } }));
         QVERIFY(!run.out.contains(u"secret"_s));
 
         const QString keyFile = dataDir() + u"/access-key"_s;
@@ -238,9 +238,15 @@ private Q_SLOTS:
         QVERIFY(queueEmpty());
     }
 
-    void listShowsOpenTasksInDisplayOrder()
+    // Open tasks in display order, done ones, the badge, open captures, and the JSON forms.
+    void listsShowWhatTheServiceHolds()
     {
         configure();
+        const QByteArray capture = WireJson::capture(u"c1"_s, u"failed"_s, u"unreadable"_s);
+        m_service->on("GET", "/captures", Reply::json(200, "[" + capture + "]"));
+        QVERIFY(ctl({ u"captures"_s }).out.startsWith(u"c1\tfailed\tunreadable\t"_s));
+        QCOMPARE(QJsonDocument::fromJson(ctl({ u"--json"_s, u"captures"_s }).out.toUtf8()).array().at(0).toObject(),
+                 QJsonDocument::fromJson(capture).object());
         const QString overdue = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
         const QByteArrayList tasks {
             WireJson::task(1, u"low one"_s, u"low"_s), WireJson::task(2, u"late"_s, u"medium"_s, overdue),
@@ -260,6 +266,9 @@ private Q_SLOTS:
         QCOMPARE(array.size(), 3);
         // Written back exactly in the service's form.
         QCOMPARE(array.at(1).toObject(), QJsonDocument::fromJson(tasks.at(2)).object());
+        const Run sync = ctl({ u"sync"_s });
+        QCOMPARE(sync.code, 0);
+        QCOMPARE(sync.out + sync.err, QString());
     }
 
     void editsSendTheirRequests_data()
@@ -451,20 +460,6 @@ private Q_SLOTS:
         QCOMPARE(items.size(), 1);
         QCOMPARE(items.at(0).toObject().value(u"language"_s).toString(), u"en"_s);
         QVERIFY(QFile::exists(dataDir() + u"/queue/"_s + items.at(0).toObject().value(u"id"_s).toString() + u".png"_s));
-    }
-
-    void capturesAndSync()
-    {
-        configure();
-        const QByteArray capture = WireJson::capture(u"c1"_s, u"failed"_s, u"unreadable"_s);
-        m_service->on("GET", "/captures", Reply::json(200, "[" + capture + "]"));
-        QVERIFY(ctl({ u"captures"_s }).out.startsWith(u"c1\tfailed\tunreadable\t"_s));
-        const Run run = ctl({ u"--json"_s, u"captures"_s });
-        QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8()).array().at(0).toObject(),
-                 QJsonDocument::fromJson(capture).object());
-        const Run sync = ctl({ u"sync"_s });
-        QCOMPARE(sync.code, 0);
-        QCOMPARE(sync.out + sync.err, QString());
     }
 };
 

@@ -67,17 +67,13 @@ QStringList list(const char *words)
 
 ServiceResult<std::monostate> answer(const QString &name)
 {
-    if (name == u"ok"_s)
+    static const QHash<QString, ServiceError> errors { { u"refused"_s, APIError::rejected(u"too_large"_s) },
+                                                       { u"unauthorized"_s, APIError::unauthorized() },
+                                                       { u"server"_s, APIError::server(503) },
+                                                       { u"undecodable"_s, DecodeError { u"id"_s, u"missing"_s } } };
+    if (name == u"ok")
         return std::monostate {};
-    if (name == u"refused"_s)
-        return ServiceError(APIError::rejected(u"too_large"_s));
-    if (name == u"unauthorized"_s)
-        return ServiceError(APIError::unauthorized());
-    if (name == u"server"_s)
-        return ServiceError(APIError::server(503));
-    if (name == u"undecodable"_s)
-        return ServiceError(DecodeError { u"id"_s, u"missing"_s });
-    return ServiceError(APIError::offline());
+    return errors.value(name, APIError::offline());
 }
 
 // An upload whose answers (see answer()) are scripted in order; it records what it was given.
@@ -136,13 +132,10 @@ private Q_SLOTS:
         QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.error()));
 
         QCOMPARE(entries(m_dir), (QStringList { u"c1.json"_s, u"c1.png"_s })); // no temporary file left behind
-        QFile image(m_dir + u"/c1.png"_s);
-        QVERIFY(image.open(QIODevice::ReadOnly));
-        QVERIFY(image.readAll() == png);
-        QFile meta(m_dir + u"/c1.json"_s);
-        QVERIFY(meta.open(QIODevice::ReadOnly));
-        QCOMPARE(QueuedCapture::fromFileJson(meta.readAll()), std::optional(item(u"c1"_s, 0)));
         QCOMPARE(queue.pending(), QList { item(u"c1"_s, 0) });
+        ScriptedUpload upload { list("offline") };
+        drain(queue, upload.function());
+        QVERIFY(upload.images == QList { png });
     }
 
     void enqueueFailures_data()
@@ -424,7 +417,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("umask");
         QTest::addColumn<bool>("olderWiderFiles");
         QTest::newRow("permissive umask") << 0 << false;
-        QTest::newRow("usual umask") << 022 << false;
         QTest::newRow("left readable by an older version") << 022 << true;
     }
 

@@ -19,6 +19,8 @@ public:
 
     QSslConfiguration trustedServer() const { return m_trusted; }
     QSslConfiguration untrustedServer() const { return m_untrusted; }
+    /*! The trusted server's PEM files as openssl wrote them: \a suffix "crt" or "key". */
+    QString trustedFile(const QString &suffix) const { return m_dir.filePath(QStringLiteral("trusted.") + suffix); }
 
     /*! Adds the trusted certificate to QSslConfiguration::defaultConfiguration() for this process. */
     void trustAuthority() const;
