@@ -19,11 +19,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace {
-DesktopBus::Claim claimNow(DesktopBus &bus, std::chrono::milliseconds timeout = 2s)
-{
-    return QuiblyTest::await(bus.claim(timeout));
-}
-
 // quiblyctl in this process, on the default session connection.
 QuiblyTest::Run runCtl(const QStringList &arguments)
 {
@@ -59,10 +54,10 @@ private Q_SLOTS:
     void secondInstanceTogglesTheFirstsList()
     {
         DesktopBus first(open(u"first"_s));
-        QCOMPARE(claimNow(first), DesktopBus::Claim::Owner);
+        QCOMPARE(QuiblyTest::await(first.claim()), DesktopBus::Claim::Owner);
         QSignalSpy toggled(&first, &DesktopBus::listRequested);
         DesktopBus second(open(u"second"_s));
-        QCOMPARE(claimNow(second), DesktopBus::Claim::Forwarded);
+        QCOMPARE(QuiblyTest::await(second.claim()), DesktopBus::Claim::Forwarded);
         QCOMPARE(toggled.size(), 1);
     }
 
@@ -81,7 +76,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, signal);
         // The instance needs a connection other than quiblyctl's.
         DesktopBus running(open(u"running"_s));
-        QCOMPARE(claimNow(running), DesktopBus::Claim::Owner);
+        QCOMPARE(QuiblyTest::await(running.claim()), DesktopBus::Claim::Owner);
         QSignalSpy spy(&running, signal.constData());
         const auto run = runCtl({ u"app"_s, action });
         QCOMPARE(run.code, int(QuiblyCtl::Success));
@@ -119,7 +114,7 @@ private Q_SLOTS:
         DesktopBus launch(open(u"launch"_s));
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(claimNow(launch, 400ms), DesktopBus::Claim::Alone);
+        QCOMPARE(QuiblyTest::await(launch.claim(400ms)), DesktopBus::Claim::Alone);
         QCOMPARE_LT(clock.elapsed(), 2500);
 
         // The hung process goes away: its queued successor owns the name.
