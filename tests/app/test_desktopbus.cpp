@@ -19,12 +19,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace {
-// A connection of its own per simulated process: the bus then sees separate clients.
-QDBusConnection connection(const QString &name)
-{
-    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
-}
-
 DesktopBus::Claim claimNow(DesktopBus &bus, std::chrono::milliseconds timeout = 2s)
 {
     return QuiblyTest::await(bus.claim(timeout));
@@ -180,10 +174,11 @@ private Q_SLOTS:
     }
 
 private:
+    // A connection of its own per simulated process: the bus then sees separate clients.
     QDBusConnection open(const QString &name)
     {
         m_connections.append(name);
-        return connection(name);
+        return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
     }
 
     QStringList m_connections;

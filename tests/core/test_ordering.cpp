@@ -94,7 +94,6 @@ private Q_SLOTS:
             row(text, dueDate(text), nullptr, 0);
         row("done is never urgent", { .dueDate = u"2025-03-01"_s, .doneAt = kyivNow }, "2025-03-01T00:00:00+02:00", -9);
 
-        // Kyiv's short and long days.
         row("Kyiv spring, last second of the short day", dueAt("2025-03-30T23:59:59+03:00"),
             "2025-03-30T00:00:00+02:00", 0, "Europe/Kyiv", at("2025-03-30T23:30:00+03:00"));
         row("Kyiv spring, next day", dueAt("2025-03-31T01:00:00+03:00"), "2025-03-31T00:00:00+03:00", 1, "Europe/Kyiv",

@@ -11,9 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
-    if (const auto title = TaskBody::readNewTask(input)) {
+    if (const auto title = TaskBody::readNewTask(input))
         check(!title->isEmpty() && title->size() <= TaskBody::MaxTitleLength);
-    }
     if (const auto changes = TaskBody::readChanges(input)) {
         check(!changes->dueDate || !*changes->dueDate || TimeFormat::isCalendarDay(**changes->dueDate));
         check(!changes->dueAt || !*changes->dueAt || (*changes->dueAt)->isValid());

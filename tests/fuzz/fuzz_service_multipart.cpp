@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto boundary = Multipart::boundary(contentType);
     if (!boundary)
         return 0;
-    const auto parts = Multipart::parse(body, *boundary);
-    if (parts) {
+    if (const auto parts = Multipart::parse(body, *boundary)) {
         qsizetype total = 0;
         for (const Multipart::Part &part : *parts)
             total += part.body.size();

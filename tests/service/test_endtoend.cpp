@@ -120,8 +120,6 @@ private Q_SLOTS:
     void screenshotBecomesTasks()
     {
         const QString png = renderTodoScreenshot(m_dir.filePath(u"todo.png"_s));
-        if (qEnvironmentVariableIsSet("QUIBLY_E2E_KEEP_IMAGE"))
-            QFile::copy(png, qEnvironmentVariable("QUIBLY_E2E_KEEP_IMAGE"));
         const auto localDay = [] { return QDateTime::currentDateTime().toTimeZone(QTimeZone(zone)).date(); };
         const QDate today = localDay();
         const Run captured = ctl({ u"capture"_s, png, u"--timeout"_s, u"120"_s });

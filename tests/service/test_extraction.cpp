@@ -261,25 +261,21 @@ void TestExtraction::deadlineParser_data()
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("time");
     QTest::addColumn<QString>("remainder");
-
-    QTest::newRow("none") << u"Buy milk"_s << QString() << QString() << u"Buy milk"_s;
-    QTest::newRow("range keeps its start")
-        << u"Meeting 14:00-15:30 today"_s << u"2026-03-11"_s << u"14:00"_s << u"Meeting"_s;
-    QTest::newRow("12 am is midnight") << u"Backup at 12am"_s << QString() << u"00:00"_s << u"Backup"_s;
-    QTest::newRow("12:30 pm") << u"Lunch 12:30 pm"_s << QString() << u"12:30"_s << u"Lunch"_s;
-    QTest::newRow("invalid date is left alone") << u"Ticket 31.02"_s << QString() << QString() << u"Ticket 31.02"_s;
-    QTest::newRow("dotted time needs a preposition") << u"Call о 14.30"_s << QString() << u"14:30"_s << u"Call"_s;
-    QTest::newRow("29 February of next leap year") << u"Party 29.02"_s << u"2028-02-29"_s << QString() << u"Party"_s;
-    QTest::newRow("Sunday in Ukrainian") << u"Прибрати в неділю"_s << u"2026-03-15"_s << QString() << u"Прибрати"_s;
-    QTest::newRow("next Thursday in Ukrainian")
-        << u"Зустріч наступного четверга"_s << u"2026-03-12"_s << QString() << u"Зустріч"_s;
-    QTest::newRow("Ukrainian whole hour")
-        << u"Зустріч у п'ятницю о 15-й"_s << u"2026-03-13"_s << u"15:00"_s << u"Зустріч"_s;
-    QTest::newRow("Ukrainian hour is no day of the month")
-        << u"Нарада о 9 год"_s << QString() << u"09:00"_s << u"Нарада"_s;
-    QTest::newRow("abbreviation needs a preposition")
-        << u"Buy sun cream"_s << QString() << QString() << u"Buy sun cream"_s;
-    QTest::newRow("US style month first") << u"Due Apr 3, 2027"_s << u"2027-04-03"_s << QString() << QString();
+    const auto row = [](const char *name, const QString &text, const QString &date, const QString &time,
+                        const QString &remainder) { QTest::newRow(name) << text << date << time << remainder; };
+    row("none", u"Buy milk"_s, {}, {}, u"Buy milk"_s);
+    row("range keeps its start", u"Meeting 14:00-15:30 today"_s, u"2026-03-11"_s, u"14:00"_s, u"Meeting"_s);
+    row("12 am is midnight", u"Backup at 12am"_s, {}, u"00:00"_s, u"Backup"_s);
+    row("12:30 pm", u"Lunch 12:30 pm"_s, {}, u"12:30"_s, u"Lunch"_s);
+    row("invalid date is left alone", u"Ticket 31.02"_s, {}, {}, u"Ticket 31.02"_s);
+    row("dotted time needs a preposition", u"Call о 14.30"_s, {}, u"14:30"_s, u"Call"_s);
+    row("29 February of next leap year", u"Party 29.02"_s, u"2028-02-29"_s, {}, u"Party"_s);
+    row("Sunday in Ukrainian", u"Прибрати в неділю"_s, u"2026-03-15"_s, {}, u"Прибрати"_s);
+    row("next Thursday in Ukrainian", u"Зустріч наступного четверга"_s, u"2026-03-12"_s, {}, u"Зустріч"_s);
+    row("Ukrainian whole hour", u"Зустріч у п'ятницю о 15-й"_s, u"2026-03-13"_s, u"15:00"_s, u"Зустріч"_s);
+    row("Ukrainian hour is no day of the month", u"Нарада о 9 год"_s, {}, u"09:00"_s, u"Нарада"_s);
+    row("abbreviation needs a preposition", u"Buy sun cream"_s, {}, {}, u"Buy sun cream"_s);
+    row("US style month first", u"Due Apr 3, 2027"_s, u"2027-04-03"_s, {}, {});
 }
 
 void TestExtraction::deadlineParser()

@@ -140,7 +140,6 @@ private Q_SLOTS:
     void writtenStringsReadBack_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addRow("plain") << u"Pay the rent"_s;
         QTest::addRow("quotes and backslashes") << u"say \"hi\" \\ C:\\path"_s;
         QTest::addRow("controls") << QString::fromLatin1("a\x01\x1f\n\r\t\b\f\x7f z", 16);
         QTest::addRow("non-ASCII") << u"Зателефонувати мамі ☐ 😀"_s;
@@ -187,17 +186,13 @@ private Q_SLOTS:
             while (parser.next() == HttpRequestParser::State::Ready)
                 requests.append(parser.takeRequest());
         }
-        QCOMPARE(requests.size(), 3);
-        QCOMPARE(requests[0].method, "POST");
-        QCOMPARE(requests[0].path, "/tasks");
-        QCOMPARE(requests[0].query, "x=1");
-        QCOMPARE(requests[0].body, "body");
-        QCOMPARE(requests[0].header("authorization"), "Bearer k");
-        QVERIFY(requests[0].keepAlive);
-        QCOMPARE(requests[1].path, "/captures");
-        QVERIFY(!requests[1].keepAlive);
-        QCOMPARE(requests[2].method, "DELETE");
-        QVERIFY(!requests[2].keepAlive);
+        QByteArrayList seen; // method, target, body, authorization, and whether the connection stays
+        for (const HttpRequest &r : requests)
+            seen << r.method + ' ' + r.path + '?' + r.query + '|' + r.body + '|' + r.header("authorization") + '|'
+                    + (r.keepAlive ? "open" : "closed");
+        QCOMPARE(seen,
+                 (QByteArrayList { "POST /tasks?x=1|body|Bearer k|open", "GET /captures?|||closed",
+                                   "DELETE /tasks/1?|||closed" }));
     }
 
     void oversizedBodyIsReportedFromTheHeaders()

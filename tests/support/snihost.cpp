@@ -35,9 +35,7 @@ QStringList items(const QDBusConnection &bus)
 std::pair<QString, QString> split(const QString &item)
 {
     const qsizetype slash = item.indexOf(u'/');
-    if (slash < 0)
-        return { item, u"/StatusNotifierItem"_s };
-    return { item.left(slash), item.mid(slash) };
+    return { item.left(slash), slash < 0 ? u"/StatusNotifierItem"_s : item.mid(slash) };
 }
 } // namespace
 
