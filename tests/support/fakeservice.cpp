@@ -99,8 +99,7 @@ bool FakeService::listenTls(const QSslConfiguration &server, const QHostAddress 
         connect(socket, &QTcpSocket::readyRead, this, [this, connection] { readFrom(connection); });
         connect(socket, &QTcpSocket::disconnected, this, [this, connection, socket] {
             // A request whose body never completed is still worth seeing in the record.
-            if (connection->state != Connection::State::Head && connection->state != Connection::State::Answering
-                && connection->state != Connection::State::Closed && connection->index >= 0)
+            if (connection->state == Connection::State::Body && connection->index >= 0)
                 Q_EMIT requestReceived(connection->index);
             connection->state = Connection::State::Closed;
             socket->deleteLater();
