@@ -24,6 +24,8 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QImageReader>
 #include <QMenu>
 #include <QProcess>
 #include <QQmlComponent>
@@ -32,6 +34,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScreen>
+#include <QThreadPool>
 #include <QTimeZone>
 
 #include <cstdio>
@@ -259,12 +262,22 @@ PopoverWindow *AppDelegate::ensurePopover()
         return m_popover.get();
     QElapsedTimer creating;
     creating.start();
+    // The first view waits for the font database and the image readers. Both are shared by all
+    // threads, so another thread fills them while this one builds the engine and the types; at
+    // start-up they would only take memory that an unopened list never uses.
+    QThreadPool::globalInstance()->start([] {
+        QFontDatabase::families();
+        QImageReader::supportedImageFormats();
+    });
     if (!m_engine) {
         m_engine = std::make_unique<QQmlEngine>();
         m_engine->addImportPath(u"qrc:/qt/qml"_s);
         StoreForeign::provide(m_engine.get(), m_store.get());
     }
     m_popover = std::make_unique<PopoverWindow>(PopoverWindow::Kind::Popup);
+    // The window paces asynchronous creation: the rows in the list's cache beyond its visible
+    // part are made after the first frame, not before it.
+    m_engine->setIncubationController(m_popover->incubationController());
     QQmlComponent component(m_engine.get(), popoverUrl);
     auto *content = component.isReady() ? qobject_cast<QQuickItem *>(component.create()) : nullptr;
     if (!content) {

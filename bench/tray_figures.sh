@@ -10,17 +10,20 @@
 #   also with no service set up (no sync tick); click to list (Quibly with 2,000 open tasks):
 #   to the list's first frame drawn, as the programs trace it (QUIBLY_TRACE_TIMING) plus the time
 #   xdotool's click took to reach them, and to the window seen mapped by polling xwininfo (which
-#   adds its own lag). Figures only: nothing passes or fails.
+#   adds its own lag); first click (2,000 open tasks): the first click only, on RUNS fresh starts
+#   of each program in turn, since that click also builds the list where a program does so on
+#   first use. Figures only: nothing passes or fails.
 #
-# Usage: bench/tray_figures.sh [RUNS]   (default 3 runs for the start time; BUILD_DIR as scripts/build)
-#   FIGURES="start resident click" picks the figures (default all); QUIBLY=path compares another
-#   build of the application beside this one (for before and after figures in the same run).
+# Usage: bench/tray_figures.sh [RUNS]   (default 3 runs for the start time and the first click;
+#   BUILD_DIR as scripts/build). FIGURES="start resident click first" picks the figures (default
+#   all); QUIBLY=path compares another build of the application beside this one (for before and
+#   after figures in the same run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${BUILD_DIR:-build}")
 runs=${1:-3}
 idle_seconds=${IDLE_SECONDS:-60}
-figures=${FIGURES:-start resident click}
+figures=${FIGURES:-start resident click first}
 other=${QUIBLY:+$(realpath "$QUIBLY")}
 source tests/support/desktop-session.sh
 
@@ -165,6 +168,39 @@ click_to_list() {
   pid=
 }
 
+# first_click NAME COMMAND...: one fresh start, its first click; appends "drawn inside created"
+# to $root/first.NAME.
+first_click() {
+  local name=$1 trace=$root/trace.log clickAt later t0 created
+  shift
+  QUIBLY_TRACE_TIMING=1 "$@" >/dev/null 2>"$trace" &
+  pid=$!
+  session_wait 10 docked
+  sleep 3
+  read -r cx cy < <(icon_centre)
+  xdotool mousemove "$cx" "$cy"
+  t0=$(now_us)
+  xdotool click 1
+  if session_wait 5 grep -q timing: "$trace"; then
+    read -r clickAt later < <(grep -m1 'timing:' "$trace" | sed -E 's/.*click at ([0-9]+) ms, list drawn ([0-9.]+) ms later.*/\1 \2/')
+    created=$(grep -m1 'timing:' "$trace" | sed -nE 's/.*view created in ([0-9.]+) ms.*/\1/p')
+    printf '%s %s %s\n' "$(awk -v a="$clickAt" -v t="$t0" -v l="$later" 'BEGIN { printf "%.0f", a - t / 1000 + l }')" \
+      "$later" "${created:--}" >>"$root/first.$name"
+  fi
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+  pid=
+}
+
+# first_report NAME LABEL: medians of what first_click gathered.
+first_report() {
+  local file=$root/first.$1
+  [ -s "$file" ] || { printf '%-28s first click: no trace\n' "$2"; return; }
+  col() { cut -d' ' -f"$1" "$file" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+  printf '%-28s first click to first frame: median %s ms, in the program %s ms, view created in %s ms (%s starts: %s)\n' \
+    "$2" "$(col 1)" "$(col 2)" "$(col 3)" "$(wc -l <"$file")" "$(cut -d' ' -f1 "$file" | tr '\n' ' ' | sed 's/ $//')"
+}
+
 session_x
 session_bus
 session_wm
@@ -201,4 +237,15 @@ if wants click; then
   tasks_up_to 2000
   click_to_list "Quibly (2,000 tasks)" "$build/app/quibly"
   [ -n "$other" ] && click_to_list "Quibly, $QUIBLY" "$other"
+fi
+if wants first; then
+  tasks_up_to 2000
+  for ((r = 0; r < runs; r++)); do
+    first_click bare "$build/bench/bare_tray"
+    first_click quibly "$build/app/quibly"
+    [ -n "$other" ] && first_click other "$other"
+  done
+  first_report bare "bare Qt tray + QML list"
+  first_report quibly "Quibly (2,000 tasks)"
+  [ -n "$other" ] && first_report other "Quibly, $QUIBLY"
 fi

@@ -270,8 +270,11 @@ std::optional<qint64> Ordering::dayOffset(const TaskItem &task, const QDateTime 
 {
     const QTimeZone effective = usable(zone);
     const auto date = dueDate(task, effective);
+    // Most tasks have no deadline: no need to find today in the zone for them.
+    if (!date)
+        return std::nullopt;
     const QDate today = localDate(now, effective);
-    if (!date || !today.isValid())
+    if (!today.isValid())
         return std::nullopt;
     return today.daysTo(*date);
 }

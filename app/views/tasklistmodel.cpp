@@ -118,11 +118,12 @@ void TaskListModel::rebuild()
 
     QList<Row> rows;
     rows.reserve(open.size() + (m_showDone ? done.size() : 0));
+    QHash<QString, Deadline> deadlines;
     for (const TaskItem &task : open)
-        rows.append(rowFor(task, now));
+        rows.append(rowFor(task, now, deadlines));
     if (m_showDone)
         for (const TaskItem &task : done)
-            rows.append(rowFor(task, now));
+            rows.append(rowFor(task, now, deadlines));
     replaceRows(std::move(rows));
 
     if (m_openCount != open.size() || m_doneCount != done.size()) {
@@ -152,13 +153,27 @@ void TaskListModel::syncEditor(const QList<TaskItem> &open)
     Q_EMIT editorChanged();
 }
 
-RowListModel::Row TaskListModel::rowFor(const TaskItem &task, const QDateTime &now) const
+RowListModel::Row TaskListModel::rowFor(const TaskItem &task, const QDateTime &now,
+                                        QHash<QString, Deadline> &deadlines) const
 {
     const QString id = QString::number(task.id);
     const bool hasDeadline = task.dueDate.has_value() || task.dueAt.has_value();
-    const auto dayOffset = Ordering::dayOffset(task, now, m_zone);
+    // Working out a day in the zone and formatting it is most of a row's cost, and thousands of
+    // tasks share a few deadlines.
+    QString key;
+    if (task.dueAt)
+        key = task.dueAt->isValid() ? u'@' + QString::number(task.dueAt->toMSecsSinceEpoch()) : u"@"_s;
+    else if (task.dueDate)
+        key = u'#' + *task.dueDate;
+    auto known = deadlines.constFind(key);
+    if (known == deadlines.constEnd())
+        known
+            = deadlines.insert(key, { Ordering::dayOffset(task, now, m_zone), TaskStyle::deadline(task, now, m_zone) });
+    const auto dayOffset = known->dayOffset;
+    // Ordering::isUrgent, from the shared offset.
+    const bool urgent = !task.isDone() && dayOffset && *dayOffset <= 0;
     const bool overdue = !task.isDone() && ((dayOffset && *dayOffset < 0) || (task.dueAt && *task.dueAt < now));
-    const QString deadline = TaskStyle::deadline(task, now, m_zone);
+    const QString deadline = known->text;
     const QString priorityName = TaskStyle::name(task.priority);
     const QString summary = priorityName + u", "_s + deadline;
     QList<QVariant> values { id,
@@ -166,7 +181,7 @@ RowListModel::Row TaskListModel::rowFor(const TaskItem &task, const QDateTime &n
                              task.description,
                              int(task.priority),
                              priorityName,
-                             Ordering::isUrgent(task, now, m_zone),
+                             urgent,
                              overdue,
                              hasDeadline,
                              deadline,

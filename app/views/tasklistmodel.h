@@ -6,6 +6,7 @@
 #include "taskitem.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QPointer>
 #include <QQmlEngine>
 #include <QTimeZone>
@@ -95,7 +96,13 @@ private:
     void rebuild();
     void syncEditor(const QList<TaskItem> &open);
     void dropEditor();
-    Row rowFor(const TaskItem &task, const QDateTime &now) const;
+    // What a row shows of its deadline; tasks due the same day (or never) share it.
+    struct Deadline
+    {
+        std::optional<qint64> dayOffset;
+        QString text;
+    };
+    Row rowFor(const TaskItem &task, const QDateTime &now, QHash<QString, Deadline> &deadlines) const;
     void scheduleBoundary(const QList<TaskItem> &open, const QDateTime &now);
 
     QPointer<Store> m_store;

@@ -145,7 +145,7 @@ private Q_SLOTS:
     {
         const QVariantList tasks {
             task(1, u"Low"_s, { { u"priority"_s, u"low"_s } }),
-            task(2, u"Done"_s, { { u"done_at"_s, u"2025-03-09T10:00:00Z"_s } }),
+            task(2, u"Done"_s, { { u"done_at"_s, u"2025-03-09T10:00:00Z"_s }, { u"due_date"_s, u"2025-03-10"_s } }),
             task(3, u"Due today"_s, { { u"due_date"_s, u"2025-03-10"_s } }),
             task(4, u"High"_s, { { u"priority"_s, u"high"_s } }),
         };
@@ -165,6 +165,9 @@ private Q_SLOTS:
         QCOMPARE(keys(*model), u"3412"_s);
         QCOMPARE(inserted.count(), 1);
         QCOMPARE(role(*model, u"2"_s, TaskListModel::SectionRole).toString(), u"done"_s);
+        // Due the same day as an urgent task, but done.
+        QCOMPARE(role(*model, u"2"_s, TaskListModel::UrgentRole).toBool(), false);
+        QCOMPARE(role(*model, u"2"_s, TaskListModel::DeadlineTextRole).toString(), u"Today"_s);
         model->setShowDone(false);
         QCOMPARE(model->count(), 3);
     }
