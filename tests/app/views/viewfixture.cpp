@@ -28,12 +28,6 @@ public:
     void post(const QString &) override { }
 };
 
-class StillReachability : public Reachability
-{
-public:
-    void start() override { }
-};
-
 QByteArray compact(const QJsonValue &value)
 {
     return value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
@@ -67,7 +61,6 @@ ViewFixture::ViewFixture(QObject *parent)
     : QObject(parent)
     , m_service(std::make_unique<FakeService>())
     , m_notifier(std::make_unique<SilentNotifier>())
-    , m_reachability(std::make_unique<StillReachability>())
     , m_session(std::make_unique<QNetworkAccessManager>())
 {
     if (!m_service->listen())
@@ -77,9 +70,9 @@ ViewFixture::ViewFixture(QObject *parent)
     const QString keyPath = m_dir.filePath(u"Quibly/access-key"_s);
     AccessKey::write(u"view-test-key"_s, keyPath);
 
-    m_store
-        = std::make_unique<Store>(Store::Setup { m_defaults.get(), keyPath, m_dir.filePath(u"Quibly/queue"_s),
-                                                 m_notifier.get(), m_reachability.get(), m_session.get(), 1h, 1h, 1h });
+    // Never started, so nothing watches the network.
+    m_store = std::make_unique<Store>(Store::Setup { m_defaults.get(), keyPath, m_dir.filePath(u"Quibly/queue"_s),
+                                                     m_notifier.get(), nullptr, m_session.get(), 1h, 1h, 1h });
     serve({}, {});
 }
 
@@ -218,11 +211,6 @@ SettingsForm *SettingsFixture::form(const QStringList &preferredLanguages)
                                 std::chrono::milliseconds(50), std::chrono::milliseconds(3000) },
                               this);
     return m_form;
-}
-
-bool SettingsFixture::stored(const QString &key) const
-{
-    return QSettings(m_defaults->fileName(), QSettings::IniFormat).contains(key);
 }
 
 QString SettingsFixture::storedText(const QString &key) const

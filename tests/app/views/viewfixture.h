@@ -5,7 +5,6 @@
 #include "defaults.h"
 #include "fakeservice.h"
 #include "notifier.h"
-#include "reachability.h"
 #include "settingsform.h"
 #include "store.h"
 
@@ -66,7 +65,6 @@ private:
     std::unique_ptr<FakeService> m_service;
     std::unique_ptr<Defaults> m_defaults;
     std::unique_ptr<Notifier> m_notifier;
-    std::unique_ptr<Reachability> m_reachability;
     std::unique_ptr<QNetworkAccessManager> m_session;
     std::unique_ptr<Store> m_store;
     int m_refreshes = 0;
@@ -93,8 +91,7 @@ public:
     Q_INVOKABLE void reset();
     /*! A new form over the settings as they are; the old one is gone. */
     Q_INVOKABLE SettingsForm *form(const QStringList &preferredLanguages = { QStringLiteral("en-US") });
-    /*! Whether \a key holds a value in the settings file. */
-    Q_INVOKABLE bool stored(const QString &key) const;
+    /*! What \a key holds in the settings file, empty when nothing. */
     Q_INVOKABLE QString storedText(const QString &key) const;
     /*! Writes raw \a bytes under \a key, as another program might. */
     Q_INVOKABLE void store(const QString &key, const QString &bytes);
