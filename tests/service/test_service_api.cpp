@@ -35,7 +35,6 @@
 #include <atomic>
 #include <functional>
 #include <thread>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -943,42 +942,6 @@ private Q_SLOTS:
         QCOMPARE(upload("over-tls").status, 201);
         // Plain HTTP to the TLS port gets no HTTP answer.
         QCOMPARE(statusOf(rawExchange(m_service->port(), "GET /tasks HTTP/1.1\r\n\r\n", 2000)), 0);
-    }
-
-    void startFailsClearly()
-    {
-        if (!m_postgres.isEmpty())
-            QSKIP("about the files of the SQLite store");
-        QTemporaryDir other;
-        const auto startError = [&](const QString &dir, quint16 port = 0) {
-            Service service({ dir, QHostAddress::LocalHost, port, {}, {}, 1, {}, 60000 }, m_recognizer);
-            QString error;
-            return service.start(&error) ? QString() : error;
-        };
-        const auto write = [](const QString &path, const QByteArray &bytes) {
-            QFile file(path);
-            return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0;
-        };
-        QVERIFY(startError(other.filePath(u"busy"_s), m_service->port()).contains(u"cannot listen"));
-        m_service.reset();
-
-        QVERIFY(write(other.filePath(u"file"_s), {}));
-        QVERIFY(startError(other.filePath(u"file"_s)).contains(u"not a directory"));
-
-        // A lost database beside stored images is not silently replaced by an empty one.
-        for (const QString &suffix : { u""_s, u"-wal"_s, u"-shm"_s })
-            QFile::remove(m_dir.filePath(u"quibly-service.sqlite"_s + suffix));
-        QVERIFY(write(m_dir.filePath(u"images/7"_s), {}));
-        QVERIFY(startError(m_dir.path()).contains(u"missing"));
-
-        if (::geteuid() != 0) {
-            const QString readOnly = other.filePath(u"readonly"_s);
-            QCOMPARE(startError(readOnly), QString());
-            for (const QString &name : QDir(readOnly).entryList(QDir::Files))
-                QFile::setPermissions(readOnly + u'/' + name, QFile::ReadOwner);
-            const QString error = startError(readOnly);
-            QVERIFY2(error.contains(u"not usable") || error.contains(u"cannot open"), qPrintable(error));
-        }
     }
 };
 
