@@ -5,15 +5,12 @@
 
 #include "httpcontent.h"
 #include "httprequestparser.h"
-#include "jsonwriter.h"
 #include "multipart.h"
 #include "quiblytest.h"
 #include "taskbody.h"
 #include "timeformat.h"
 
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -121,27 +118,6 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const auto instant = TimeFormat::parseInstant(text);
         QCOMPARE(instant ? TimeFormat::formatInstant(*instant) : QString(), expected);
-    }
-
-    void writtenStringsReadBack_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addRow("quotes and backslashes") << u"say \"hi\" \\ C:\\path"_s;
-        QTest::addRow("controls") << QString::fromLatin1("a\x01\x1f\n\r\t\b\f\x7f z", 16);
-        QTest::addRow("non-ASCII") << u"Зателефонувати мамі ☐ 😀"_s;
-        QTest::addRow("empty") << QString();
-    }
-
-    void writtenStringsReadBack()
-    {
-        QFETCH(QString, text);
-        QByteArray json = "[";
-        JsonWriter::appendString(json, text);
-        json += ']';
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-        QCOMPARE(error.error, QJsonParseError::NoError);
-        QCOMPARE(document.array().first().toString(), text);
     }
 
     void calendarDays()
