@@ -3,7 +3,6 @@
 // quibly-service's readers of untrusted input: multipart forms, time stamps and the
 // incremental HTTP request reader, plus every input the fuzzers ever found failing.
 
-#include "httpcontent.h"
 #include "httprequestparser.h"
 #include "multipart.h"
 #include "quiblytest.h"
@@ -120,14 +119,6 @@ private Q_SLOTS:
         QCOMPARE(instant ? TimeFormat::formatInstant(*instant) : QString(), expected);
     }
 
-    void calendarDays()
-    {
-        QVERIFY(TimeFormat::isCalendarDay(u"2026-12-07"));
-        QVERIFY(TimeFormat::isCalendarDay(u"2024-02-29"));
-        for (const auto bad : { u"2026-12-7", u"2026-02-29", u"2026-12-07T", u"26-12-07", u"2026/12/07", u"" })
-            QVERIFY2(!TimeFormat::isCalendarDay(bad), qPrintable(QStringView(bad).toString()));
-    }
-
     void requestsArriveInAnyChunks_data()
     {
         QTest::addColumn<int>("chunk");
@@ -175,29 +166,6 @@ private Q_SLOTS:
         fits.append("0123456789");
         QCOMPARE(fits.next(), HttpRequestParser::State::Ready);
         QCOMPARE(fits.takeRequest().body, "0123456789");
-    }
-
-    void acceptEncoding_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("lines");
-        QTest::addColumn<bool>("gzip");
-        QTest::addRow("absent") << QList<QByteArray>() << false;
-        QTest::addRow("Qt's") << QList<QByteArray> { "gzip, deflate" } << true;
-        QTest::addRow("case, spaces, q") << QList<QByteArray> { " br ,  GZip ; q=0.5" } << true;
-        QTest::addRow("refused by q") << QList<QByteArray> { "gzip;q=0, deflate" } << false;
-        QTest::addRow("refused, wildcard later") << QList<QByteArray> { "gzip;q=0.000", "*" } << false;
-        QTest::addRow("wildcard") << QList<QByteArray> { "*;q=1" } << true;
-        QTest::addRow("wildcard refused") << QList<QByteArray> { "*;q=0" } << false;
-        QTest::addRow("second line") << QList<QByteArray> { "br", "gzip" } << true;
-        QTest::addRow("gzip as a prefix only") << QList<QByteArray> { "gzipped" } << false;
-        QTest::addRow("identity") << QList<QByteArray> { "identity" } << false;
-    }
-
-    void acceptEncoding()
-    {
-        QFETCH(QList<QByteArray>, lines);
-        QFETCH(bool, gzip);
-        QCOMPARE(HttpContent::acceptsGzip(lines), gzip);
     }
 
     // Every file under tests/fuzz/regressions/service-* once failed a fuzzer: the readers
