@@ -4,6 +4,8 @@
 #include "appidentity.h"
 #include "desktopbus.h"
 #include "maskedaccessible.h"
+#include "platform/quitsignals.h"
+#include "qmlmodules.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -33,6 +35,26 @@ QCoro::Task<> start(DesktopBus &bus, std::unique_ptr<AppDelegate> &delegate, QNe
     delegate->serve(&bus);
     delegate->launch();
 }
+
+// Every window of the application is a view; without the modules they import it cannot show
+// one, so it names the missing packages and stops instead of failing at the first click.
+bool viewsCanLoad()
+{
+    QStringList more;
+    if (const QString style = QQuickStyle::name(); !style.isEmpty() && !style.contains(u'/'))
+        more << u"QtQuick.Controls."_s + style;
+    const QStringList missing
+        = QmlModules::missing(QString::fromUtf16(QmlModules::viewsDir), more, QmlModules::importPaths());
+    if (missing.isEmpty())
+        return true;
+    QStringList packages;
+    for (const QString &module : missing)
+        if (!packages.contains(QmlModules::debianPackage(module)))
+            packages << QmlModules::debianPackage(module);
+    qCritical("quibly: Qt Quick modules this application needs are not installed: %s (on Debian: apt install %s)",
+              qPrintable(missing.join(u", "_s)), qPrintable(packages.join(u' ')));
+    return false;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -44,11 +66,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     AppIdentity::apply();
     QApplication::setQuitOnLastWindowClosed(false);
+    QuitSignals::install(&app);
     Translations::install();
     // Before the first Qt Quick window: screen readers get the access key's mask, never the key.
     MaskedAccessible::install();
     // The views are laid out for Fusion, which follows the desktop's palette.
     QQuickStyle::setStyle(u"Fusion"_s);
+    if (!viewsCanLoad())
+        return 1;
 
     QNetworkAccessManager session;
     DesktopBus bus;

@@ -101,8 +101,17 @@ session_bus
 session_wm
 session_trayer 0xdddddd
 session_dunst
+# Without a Qt Quick module the views import (hidden here by a mount of an empty folder over
+# it, in a mount namespace of its own), the application names the package and stops.
+shapes=$(find /usr/lib -path '*/qt6/qml/QtQuick/Shapes' -type d 2>/dev/null | head -1)
+if [ "$(id -u)" = 0 ] && [ -n "$shapes" ] && unshare -m true 2>/dev/null; then
+  mkdir -p "$root/empty"
+  unshare -m sh -c 'mount --bind "$1" "$2" && exec "$3"' - "$root/empty" "$shapes" "$app" 2>"$root/noshapes.stderr"
+  check "without QtQuick.Shapes the application stops with status 1" test $? = 1
+  check "and names the package to install" grep -q 'apt install qml6-module-qtquick-shapes' "$root/noshapes.stderr"
+fi
 start_app
-check "the icon docks in the XEmbed tray" session_wait 10 docked
+check "the icon docks in the XEmbed tray" session_wait 20 docked
 check "the application owns org.quibly.Quibly" session_wait 10 test "$(bus_owner)" = "$app_pid"
 check "the icon shows the urgent badge" session_wait 10 test "$(red_in_icon)" -gt 10
 read -r cx cy < <(icon_centre)
@@ -176,6 +185,11 @@ check "the capture hot key starts the screenshot tool" session_wait 10 tool_runn
 check "and a rectangle of the empty desktop too" drag 900 100 1100 300
 nothing_found() { [ "$(sent 'No tasks found in the screenshot.')" = 1 ]; }
 check "an empty screenshot is announced as holding no task" session_wait 30 nothing_found
+"$ctl" app capture
+check "quiblyctl app capture starts the screenshot tool" session_wait 10 tool_running
+check "and that rectangle is taken too" drag 900 100 1100 300
+nothing_found_twice() { [ "$(sent 'No tasks found in the screenshot.')" = 2 ]; }
+check "and announced" session_wait 30 nothing_found_twice
 
 "$app"
 check "a second launch exits at once with status 0" test $? -eq 0
@@ -198,7 +212,20 @@ check "with the first instance hung, a new launch starts on its own" kill -0 "$s
 kill "$second" 2>/dev/null
 wait "$second" 2>/dev/null
 kill -CONT "$app_pid"
-stop_app
+# Quitting while a request waits for an answer that does not come (the service is stopped;
+# the kernel still accepts its connections): SIGTERM, as at logout, ends it at once and cleanly.
+exited() { local state; state=$(ps -o stat= -p "$1") || return 0; [[ $state == Z* ]]; }
+kill -STOP "$service_pid"
+# The hung instance may still hold the new launch's call to open its list.
+session_wait 3 list_shown || "$ctl" app list
+check "the list opens while the service does not answer" session_wait 5 list_shown
+sleep 1
+kill -TERM "$app_pid"
+check "SIGTERM ends the application while a request is pending" session_wait 5 exited "$app_pid"
+wait "$app_pid"
+check "with status 0" test $? = 0
+app_pid=
+kill -CONT "$service_pid"
 check "no warnings on standard error (XEmbed)" test ! -s "$root/app.stderr"
 [ -s "$root/app.stderr" ] && cat "$root/app.stderr"
 session_stop

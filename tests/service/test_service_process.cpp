@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using QuiblyTest::Run;
@@ -125,6 +126,10 @@ private Q_SLOTS:
         QTest::addRow("unknown command") << QStringList { u"serve"_s } << 2 << u"unknown command"_s;
         QTest::addRow("keys without verb") << QStringList { u"keys"_s } << 2 << u"usage"_s;
         QTest::addRow("unusable database") << QStringList { u"DAMAGED"_s } << 1 << u"quibly-service.sqlite"_s;
+        QTest::addRow("read-only database") << QStringList { u"READ_ONLY"_s } << 1 << u"quibly-service.sqlite"_s;
+        QTest::addRow("database lost beside images") << QStringList { u"IMAGES_ONLY"_s } << 1 << u"is missing"_s;
+        QTest::addRow("data directory is a file") << QStringList { u"FILE"_s } << 1 << u"not a directory"_s;
+        QTest::addRow("port in use") << QStringList { u"BUSY"_s } << 1 << u"cannot listen"_s;
     }
     void badStartsExitWithAReason()
     {
@@ -132,13 +137,34 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         QTemporaryDir data;
-        if (args.removeAll(u"DAMAGED"_s)) {
-            QFile db(data.filePath(u"quibly-service.sqlite"_s));
-            QVERIFY(db.open(QIODevice::WriteOnly));
-            db.write(QByteArray(8192, '\x42'));
+        QString dir = data.path();
+        QString address = freeAddress();
+        QTcpServer busy;
+        const auto write = [&](const QString &name, const QByteArray &bytes) {
+            QFile file(data.filePath(name));
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0);
+        };
+        // Words in capitals set the scene rather than being passed on.
+        if (args.removeAll(u"DAMAGED"_s))
+            write(u"quibly-service.sqlite"_s, QByteArray(8192, '\x42'));
+        if (args.removeAll(u"READ_ONLY"_s)) {
+            if (::geteuid() == 0)
+                QSKIP("root writes read-only files");
+            QCOMPARE(service(dir, { u"keys"_s, u"list"_s }).code, 0);
+            for (const QString &name : QDir(dir).entryList(QDir::Files))
+                QVERIFY(QFile::setPermissions(data.filePath(name), QFile::ReadOwner));
         }
-        const Run run = service(data.path(), QStringList { u"--listen"_s, freeAddress() } + args);
-        expectError(run, exitCode, message);
+        if (args.removeAll(u"IMAGES_ONLY"_s))
+            write(u"images/7"_s, {});
+        if (args.removeAll(u"FILE"_s)) {
+            write(u"file"_s, {});
+            dir = data.filePath(u"file"_s);
+        }
+        if (args.removeAll(u"BUSY"_s)) {
+            QVERIFY(busy.listen(QHostAddress::LocalHost));
+            address = u"127.0.0.1:%1"_s.arg(busy.serverPort());
+        }
+        expectError(service(dir, QStringList { u"--listen"_s, address } + args), exitCode, message);
     }
 };
 

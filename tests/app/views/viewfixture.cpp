@@ -28,12 +28,6 @@ public:
     void post(const QString &) override { }
 };
 
-class StillReachability : public Reachability
-{
-public:
-    void start() override { }
-};
-
 QByteArray compact(const QJsonValue &value)
 {
     return value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)
@@ -67,7 +61,6 @@ ViewFixture::ViewFixture(QObject *parent)
     : QObject(parent)
     , m_service(std::make_unique<FakeService>())
     , m_notifier(std::make_unique<SilentNotifier>())
-    , m_reachability(std::make_unique<StillReachability>())
     , m_session(std::make_unique<QNetworkAccessManager>())
 {
     if (!m_service->listen())
@@ -77,16 +70,10 @@ ViewFixture::ViewFixture(QObject *parent)
     const QString keyPath = m_dir.filePath(u"Quibly/access-key"_s);
     AccessKey::write(u"view-test-key"_s, keyPath);
 
-    m_store
-        = std::make_unique<Store>(Store::Setup { m_defaults.get(), keyPath, m_dir.filePath(u"Quibly/queue"_s),
-                                                 m_notifier.get(), m_reachability.get(), m_session.get(), 1h, 1h, 1h });
+    // Never started, so nothing watches the network.
+    m_store = std::make_unique<Store>(Store::Setup { m_defaults.get(), keyPath, m_dir.filePath(u"Quibly/queue"_s),
+                                                     m_notifier.get(), nullptr, m_session.get(), 1h, 1h, 1h });
     serve({}, {});
-}
-
-ViewFixture::~ViewFixture()
-{
-    // The Store's requests go before the service and the session they use.
-    m_store.reset();
 }
 
 void ViewFixture::serve(const QVariantList &tasks, const QVariantList &captures)
@@ -220,11 +207,6 @@ SettingsForm *SettingsFixture::form(const QStringList &preferredLanguages)
     return m_form;
 }
 
-bool SettingsFixture::stored(const QString &key) const
-{
-    return QSettings(m_defaults->fileName(), QSettings::IniFormat).contains(key);
-}
-
 QString SettingsFixture::storedText(const QString &key) const
 {
     return QString::fromUtf8(QSettings(m_defaults->fileName(), QSettings::IniFormat).value(key).toByteArray());
@@ -238,16 +220,10 @@ void SettingsFixture::store(const QString &key, const QString &bytes)
 QVariant SettingsFixture::keyFile() const
 {
     QFile file(m_dir.filePath(QStringLiteral("access-key")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
-}
-
-int SettingsFixture::keyFileMode() const
-{
     struct stat st = {};
-    const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("access-key")));
-    return ::stat(path.constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &st) != 0)
+        return {};
+    return QVariantMap { { u"text"_s, QString::fromUtf8(file.readAll()) }, { u"mode"_s, int(st.st_mode & 0777) } };
 }
 
 QString SettingsFixture::click(bool secondary) const

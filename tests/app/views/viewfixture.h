@@ -5,7 +5,6 @@
 #include "defaults.h"
 #include "fakeservice.h"
 #include "notifier.h"
-#include "reachability.h"
 #include "settingsform.h"
 #include "store.h"
 
@@ -31,7 +30,6 @@ class ViewFixture : public QObject
 
 public:
     explicit ViewFixture(QObject *parent = nullptr);
-    ~ViewFixture() override;
 
     Store *store() const { return m_store.get(); }
     FakeService *service() const { return m_service.get(); }
@@ -66,9 +64,8 @@ private:
     std::unique_ptr<FakeService> m_service;
     std::unique_ptr<Defaults> m_defaults;
     std::unique_ptr<Notifier> m_notifier;
-    std::unique_ptr<Reachability> m_reachability;
     std::unique_ptr<QNetworkAccessManager> m_session;
-    std::unique_ptr<Store> m_store;
+    std::unique_ptr<Store> m_store; // last, so its requests go before the service and the session they use
     int m_refreshes = 0;
 };
 
@@ -93,15 +90,12 @@ public:
     Q_INVOKABLE void reset();
     /*! A new form over the settings as they are; the old one is gone. */
     Q_INVOKABLE SettingsForm *form(const QStringList &preferredLanguages = { QStringLiteral("en-US") });
-    /*! Whether \a key holds a value in the settings file. */
-    Q_INVOKABLE bool stored(const QString &key) const;
+    /*! What \a key holds in the settings file, empty when nothing. */
     Q_INVOKABLE QString storedText(const QString &key) const;
     /*! Writes raw \a bytes under \a key, as another program might. */
     Q_INVOKABLE void store(const QString &key, const QString &bytes);
-    /*! The access key file's contents, or null when there is none. */
+    /*! The access key file as { text, mode } (its permission bits), or null when there is none. */
     Q_INVOKABLE QVariant keyFile() const;
-    /*! The access key file's permission bits, -1 when there is none. */
-    Q_INVOKABLE int keyFileMode() const;
     /*! What a primary (or secondary) click on the icon does now: "list" or "capture". */
     Q_INVOKABLE QString click(bool secondary) const;
     /*! A file where the autostart folder belongs: switching start at login on fails. */
