@@ -5,8 +5,6 @@
 #include <QSslSocket>
 #include <QTimer>
 
-#include <optional>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -44,7 +42,6 @@ struct FakeService::Connection
     State state = State::Head;
     int index = -1; //!< the request being read or answered
     qint64 remaining = 0; //!< body bytes (or chunk bytes) still to come
-    std::optional<Reply> reply; //!< chosen when the head arrived, if a route had one
     bool closeAfter = false;
 };
 
@@ -153,14 +150,6 @@ void FakeService::readFrom(Connection *connection)
             }
             m_requests.append(request);
             connection->index = int(m_requests.size() - 1);
-            connection->reply.reset();
-            const QByteArray key = routeKey(request.method, request.path);
-            if (auto queued = m_queued.find(key); queued != m_queued.end() && !queued->empty()) {
-                connection->reply = std::move(queued->front());
-                queued->pop_front();
-            } else if (auto route = m_routes.constFind(key); route != m_routes.cend()) {
-                connection->reply = *route;
-            }
             connection->closeAfter = request.header("connection").toLower() == "close";
             // The client sends its bodies with a length; a chunked one would be read wrongly here.
             if (request.header("transfer-encoding").size() > 0) {
@@ -186,6 +175,14 @@ void FakeService::readFrom(Connection *connection)
 
 FakeService::Reply FakeService::replyFor(const Request &request)
 {
+    const QByteArray key = routeKey(request.method, request.path);
+    if (auto queued = m_queued.find(key); queued != m_queued.end() && !queued->empty()) {
+        Reply reply = std::move(queued->front());
+        queued->pop_front();
+        return reply;
+    }
+    if (auto route = m_routes.constFind(key); route != m_routes.cend())
+        return *route;
     if (m_handler)
         return m_handler(request);
     return Reply::json(404, R"({"code":"not_found"})");
@@ -193,7 +190,7 @@ FakeService::Reply FakeService::replyFor(const Request &request)
 
 void FakeService::answer(Connection *connection, int index)
 {
-    const Reply reply = connection->reply ? *connection->reply : replyFor(m_requests.at(index));
+    const Reply reply = replyFor(m_requests.at(index));
     auto respond = [this, connection, reply] {
         QTcpSocket *socket = connection->socket;
         if (!socket || connection->state == Connection::State::Closed)
