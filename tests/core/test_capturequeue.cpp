@@ -32,14 +32,6 @@ QueuedCapture item(const QString &id, int secondsAfterEpoch)
     return { id, epoch.addSecs(secondsAfterEpoch), u"Europe/Kyiv"_s, u"en"_s };
 }
 
-QStringList ids(const QList<QueuedCapture> &captures)
-{
-    QStringList result;
-    for (const QueuedCapture &capture : captures)
-        result.append(capture.id);
-    return result;
-}
-
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -320,8 +312,8 @@ private Q_SLOTS:
                 writer = FileLock::tryLock(m_dir + u'/' + name, FileLock::Open::ExistingOnly);
         }
         QCOMPARE(writer.isLocked(), held);
-        QCOMPARE(ids(queue.pending()),
-                 QStringList { u"good"_s } + (listed.isEmpty() ? QStringList() : QStringList { listed }));
+        const QList<QueuedCapture> good { item(u"good"_s, 0) };
+        QCOMPARE(queue.pending(), listed.isEmpty() ? good : good + QList { item(listed, 1) });
 
         ScriptedUpload upload { list("ok ok") };
         QCOMPARE(drain(queue, upload.function()), (CaptureQueue::Drained { { u"good"_s }, {}, {} }));
