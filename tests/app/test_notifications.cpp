@@ -205,32 +205,27 @@ private Q_SLOTS:
         QTRY_VERIFY(!X11::compositing());
     }
 
-    void withoutServerEverythingGoesToTheToast()
+    // Without a server everything goes to the toast; a server that appears gets the messages, and
+    // when it goes the toast takes over again.
+    void messagesGoWhereTheyCanBeSeen()
     {
         QVERIFY(!serverOnBus());
         DesktopNotifier notifier;
+        QSignalSpy delivered(&notifier, &DesktopNotifier::delivered);
         QSignalSpy fellBack(&notifier, &DesktopNotifier::fellBack);
         notifier.requestAuthorization();
         notifier.notify(Outcome::added({ u"a"_qs, u"b"_qs }));
         notifier.notify(Outcome::waiting());
         QTRY_COMPARE(fellBack.count(), 2);
         QVERIFY(!notifier.isAuthorized());
-        const QStringList expected { qtTrId("notification.added").arg(u"a"_qs),
-                                     qtTrId("notification.added").arg(u"b"_qs) };
-        QCOMPARE(Toast::lines(), expected);
-    }
+        const QStringList added { qtTrId("notification.added").arg(u"a"_qs),
+                                  qtTrId("notification.added").arg(u"b"_qs) };
+        QCOMPARE(Toast::lines(), added);
 
-    void dunstReceivesThemAndTheToastTakesOverWhenItGoes()
-    {
         if (QStandardPaths::findExecutable(u"dunst"_qs).isEmpty())
             QSKIP("dunst is not installed");
         auto dunst = std::make_unique<Helper>(u"dunst"_qs);
         QVERIFY(dunst->waitForStarted());
-        QTRY_VERIFY(serverOnBus());
-        DesktopNotifier notifier;
-        QSignalSpy delivered(&notifier, &DesktopNotifier::delivered);
-        QSignalSpy fellBack(&notifier, &DesktopNotifier::fellBack);
-        notifier.requestAuthorization();
         QTRY_VERIFY(notifier.isAuthorized());
         notifier.notify(Outcome::added({ u"a"_qs, u"b"_qs }));
         notifier.post(u"plain text"_qs);
@@ -239,19 +234,17 @@ private Q_SLOTS:
         QCOMPARE(field(history, u"appname"_qs), QStringList(3, u"Quibly"_qs));
         QCOMPARE(field(history, u"summary"_qs), QStringList(3, qtTrId("app.name")));
         QVERIFY(field(history, u"body"_qs).contains(u"plain text"_qs));
-        QVERIFY(field(history, u"body"_qs).contains(qtTrId("notification.added").arg(u"b"_qs)));
-        QCOMPARE(fellBack.count(), 0);
+        QVERIFY(field(history, u"body"_qs).contains(added.at(1)));
+        QCOMPARE(fellBack.count(), 2);
 
         dunst.reset();
         QTRY_VERIFY(!serverOnBus());
         notifier.post(u"nobody listens"_qs);
-        QTRY_COMPARE(fellBack.count(), 1);
+        QTRY_COMPARE(fellBack.count(), 3);
         QCOMPARE(Toast::lines().constLast(), u"nobody listens"_qs);
 
-        // A server that comes back is used again.
         dunst = std::make_unique<Helper>(u"dunst"_qs);
         QTRY_VERIFY(serverOnBus());
-        QTRY_VERIFY(notifier.isAuthorized());
         notifier.post(u"welcome back"_qs);
         QTRY_COMPARE(delivered.count(), 4);
     }

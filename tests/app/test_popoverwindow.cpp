@@ -65,10 +65,7 @@ private Q_SLOTS:
         QFETCH(QRect, anchor);
         QFETCH(QPoint, cursor);
         QFETCH(QPoint, expected);
-        const QRect available(0, 0, 1440, 870);
-        const QPoint at = PopoverWindow::placement(QSize(400, 300), anchor, cursor, available);
-        QCOMPARE(at, expected);
-        QVERIFY(available.contains(QRect(at, QSize(400, 300))));
+        QCOMPARE(PopoverWindow::placement(QSize(400, 300), anchor, cursor, QRect(0, 0, 1440, 870)), expected);
     }
 
     // The first frame already has the final height: no jump after showing.

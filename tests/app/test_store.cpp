@@ -172,7 +172,6 @@ private Q_SLOTS:
         row("offline", { u"offline"_s }, u"list.offline"_s, true);
         row("unauthorized", { u"unauthorized"_s }, u"list.unauthorized"_s, true);
         row("server error alone", { u"server"_s }, u"list.server_error"_s, false);
-        row("rejected", { u"rejected"_s }, u"list.server_error"_s, false);
         row("decoding", { u"decoding"_s }, u"list.server_error"_s, false);
         row("server error after offline", { u"offline"_s, u"server"_s }, u"list.server_error"_s, true);
         row("not configured", { u"notConfigured"_s }, u"list.not_configured"_s, true);
@@ -189,7 +188,6 @@ private Q_SLOTS:
             { u"offline"_s, APIError::offline() },
             { u"unauthorized"_s, APIError::unauthorized() },
             { u"server"_s, APIError::server(502) },
-            { u"rejected"_s, APIError::rejected(u"bad"_s) },
             { u"decoding"_s, DecodeError { u"tasks[0].id"_s, u"missing"_s } },
         };
         for (const QString &event : events) {

@@ -76,12 +76,6 @@ ViewFixture::ViewFixture(QObject *parent)
     serve({}, {});
 }
 
-ViewFixture::~ViewFixture()
-{
-    // The Store's requests go before the service and the session they use.
-    m_store.reset();
-}
-
 void ViewFixture::serve(const QVariantList &tasks, const QVariantList &captures)
 {
     QJsonArray taskArray;
@@ -226,16 +220,10 @@ void SettingsFixture::store(const QString &key, const QString &bytes)
 QVariant SettingsFixture::keyFile() const
 {
     QFile file(m_dir.filePath(QStringLiteral("access-key")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
-}
-
-int SettingsFixture::keyFileMode() const
-{
     struct stat st = {};
-    const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("access-key")));
-    return ::stat(path.constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &st) != 0)
+        return {};
+    return QVariantMap { { u"text"_s, QString::fromUtf8(file.readAll()) }, { u"mode"_s, int(st.st_mode & 0777) } };
 }
 
 QString SettingsFixture::click(bool secondary) const

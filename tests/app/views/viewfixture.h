@@ -30,7 +30,6 @@ class ViewFixture : public QObject
 
 public:
     explicit ViewFixture(QObject *parent = nullptr);
-    ~ViewFixture() override;
 
     Store *store() const { return m_store.get(); }
     FakeService *service() const { return m_service.get(); }
@@ -66,7 +65,7 @@ private:
     std::unique_ptr<Defaults> m_defaults;
     std::unique_ptr<Notifier> m_notifier;
     std::unique_ptr<QNetworkAccessManager> m_session;
-    std::unique_ptr<Store> m_store;
+    std::unique_ptr<Store> m_store; // last, so its requests go before the service and the session they use
     int m_refreshes = 0;
 };
 
@@ -95,10 +94,8 @@ public:
     Q_INVOKABLE QString storedText(const QString &key) const;
     /*! Writes raw \a bytes under \a key, as another program might. */
     Q_INVOKABLE void store(const QString &key, const QString &bytes);
-    /*! The access key file's contents, or null when there is none. */
+    /*! The access key file as { text, mode } (its permission bits), or null when there is none. */
     Q_INVOKABLE QVariant keyFile() const;
-    /*! The access key file's permission bits, -1 when there is none. */
-    Q_INVOKABLE int keyFileMode() const;
     /*! What a primary (or secondary) click on the icon does now: "list" or "capture". */
     Q_INVOKABLE QString click(bool secondary) const;
     /*! A file where the autostart folder belongs: switching start at login on fails. */
