@@ -35,7 +35,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<FakeService> m_service;
     QString m_language;
-    QStringList m_usage;
 
     QString dataDir() const { return m_home->filePath(u".local/share/Quibly"_s); }
     bool queueEmpty() const
@@ -58,14 +57,6 @@ private:
             QVERIFY2(lines.at(i).contains(fragments.at(i)), qPrintable(run.err));
     }
 
-    void configure()
-    {
-        const Run server = ctl({ u"config"_s, u"server"_s, m_service->url().toString() });
-        const Run key = ctl({ u"config"_s, u"key"_s }, "secret\n");
-        QCOMPARE(server.code + key.code, 0);
-        QCOMPARE(server.err + key.err, QString());
-    }
-
     QString png(const QByteArray &bytes = "\x89PNG\r\n\x1a\nfake")
     {
         QFile file(m_home->filePath(u"shot.png"_s));
@@ -75,16 +66,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QTemporaryDir home;
-        const Run help
-            = QuiblyTest::run(QStringLiteral(QUIBLYCTL), { u"--help"_s }, QuiblyTest::privateHome(home.path()));
-        QCOMPARE(help.code, 0);
-        m_usage = help.out.split(u'\n', Qt::SkipEmptyParts);
-        QVERIFY(m_usage.size() > 10);
-    }
-
     void init()
     {
         QuiblyTest::failOnUnexpectedWarnings();
@@ -94,6 +75,11 @@ private Q_SLOTS:
         QVERIFY(m_service->listen());
         m_service->on("GET", "/tasks", Reply::json(200, "[]"));
         m_service->on("GET", "/captures", Reply::json(200, "[]"));
+        // Set up as a user would; notConfigured and configRoundTrip take the settings away again.
+        const Run server = ctl({ u"config"_s, u"server"_s, m_service->url().toString() });
+        const Run key = ctl({ u"config"_s, u"key"_s }, "secret\n");
+        QCOMPARE(server.code + key.code, 0);
+        QCOMPARE(server.err + key.err, QString());
     }
 
     void usageErrors_data()
@@ -129,10 +115,11 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
-        configure();
+        const QStringList usage = ctl({ u"--help"_s }).out.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(usage.size() > 10);
         const Run run = ctl(arguments);
         QCOMPARE(run.code, 2);
-        compareErr(run, QStringList { message } + m_usage);
+        compareErr(run, QStringList { message } + usage);
         QVERIFY(run.err.startsWith(u"quiblyctl: "_s));
         QCOMPARE(run.out, QString());
         QVERIFY(m_service->requests().isEmpty());
@@ -146,32 +133,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("server");
         QTest::addColumn<QByteArray>("key");
-        QTest::addColumn<QStringList>("err");
-        const QString notSetUp = u"not set up"_s;
-        QTest::newRow("no server") << u"en"_s << QString() << QByteArray("secret")
-                                   << QStringList { notSetUp, u"no server URL is stored"_s };
-        QTest::newRow("bare host") << u"en"_s << u"localhost:8765"_s << QByteArray("secret")
-                                   << QStringList { notSetUp, u"\"localhost:8765\" is not an absolute URL"_s };
-        QTest::newRow("no key") << u"en"_s << u"http://127.0.0.1:9"_s << QByteArray()
-                                << QStringList { notSetUp, u"no access key is stored"_s };
-        QTest::newRow("no key, Ukrainian") << u"uk"_s << u"http://127.0.0.1:9"_s << QByteArray()
-                                           << QStringList { u"не налаштовано"_s, u"no access key is stored"_s };
+        QTest::addColumn<QString>("missing");
+        const auto row
+            = [](const char *name, const char *language, const char *server, const char *key, const char *missing) {
+                  QTest::newRow(name) << QString::fromUtf8(language) << QString::fromUtf8(server) << QByteArray(key)
+                                      << QString::fromUtf8(missing);
+              };
+        row("no server", "en", "", "secret", "no server URL is stored");
+        row("bare host", "en", "localhost:8765", "secret", "\"localhost:8765\" is not an absolute URL");
+        row("no key", "en", "http://127.0.0.1:9", "", "no access key is stored");
+        row("no key, Ukrainian", "uk", "http://127.0.0.1:9", "", "no access key is stored");
     }
     void notConfigured()
     {
         QFETCH(QString, language);
         QFETCH(QString, server);
         QFETCH(QByteArray, key);
-        QFETCH(QStringList, err);
+        QFETCH(QString, missing);
+        const QStringList err { language == u"uk" ? u"не налаштовано"_s : u"not set up"_s, missing };
         m_language = language;
-        if (!server.isEmpty()) {
-            // Stored as typed, but a URL that cannot work is pointed out at once.
-            const Run set = ctl({ u"config"_s, u"server"_s, server });
-            QCOMPARE(set.code, 0);
-            compareErr(set, server.startsWith(u"http"_s) ? QStringList() : QStringList { err.at(1) });
-        }
-        if (!key.isEmpty())
-            QCOMPARE(ctl({ u"config"_s, u"key"_s }, key).code, 0);
+        // Stored as typed, but a URL that cannot work is pointed out at once; a blank one removes it.
+        const Run set = ctl({ u"config"_s, u"server"_s, server });
+        QCOMPARE(set.code, 0);
+        compareErr(set, server.isEmpty() || server.startsWith(u"http"_s) ? QStringList() : QStringList { missing });
+        QCOMPARE(ctl({ u"config"_s, u"key"_s }, key).code, 0);
         for (const QStringList &command :
              { QStringList { u"list"_s }, QStringList { u"add"_s, u"x"_s }, QStringList { u"capture"_s, png() } }) {
             const Run run = ctl(command);
@@ -184,15 +169,11 @@ private Q_SLOTS:
 
     void configRoundTrip()
     {
-        Run run = ctl({ u"config"_s });
-        QCOMPARE(run.out, u"server\t\nlanguage\ten\nkey\tnot stored\n"_s);
-        configure();
-        QCOMPARE(ctl({ u"config"_s, u"language"_s, u"uk"_s }).code, 0);
-        run = ctl({ u"--json"_s, u"config"_s });
+        Run run = ctl({ u"--json"_s, u"config"_s });
         QCOMPARE(run.code, 0);
         QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8()).object(),
                  (QJsonObject { { u"server_url"_s, m_service->url().toString() },
-                                { u"task_language"_s, u"uk"_s },
+                                { u"task_language"_s, u"en"_s },
                                 { u"access_key"_s, true } }));
         QVERIFY(!run.out.contains(u"secret"_s));
 
@@ -202,6 +183,7 @@ private Q_SLOTS:
         QCOMPARE(key.readAll(), QByteArray("secret"));
         QCOMPARE(key.permissions() & 0x0FFF, QFile::ReadUser | QFile::WriteUser); // and nobody else
 
+        QCOMPARE(ctl({ u"config"_s, u"language"_s, u"uk"_s }).code, 0);
         QCOMPARE(ctl({ u"config"_s, u"key"_s }, "  \n").code, 0);
         QVERIFY(!QFile::exists(keyFile));
         QCOMPARE(ctl({ u"config"_s, u"server"_s, u""_s }).code, 0);
@@ -241,7 +223,6 @@ private Q_SLOTS:
     // Open tasks in display order, done ones, the badge, open captures, and the JSON forms.
     void listsShowWhatTheServiceHolds()
     {
-        configure();
         const QByteArray capture = WireJson::capture(u"c1"_s, u"failed"_s, u"unreadable"_s);
         m_service->on("GET", "/captures", Reply::json(200, "[" + capture + "]"));
         QVERIFY(ctl({ u"captures"_s }).out.startsWith(u"c1\tfailed\tunreadable\t"_s));
@@ -297,7 +278,6 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, body);
-        configure();
         m_service->on("GET", "/tasks",
                       Reply::json(200, "[" + WireJson::task(5, u"Old"_s, u"medium"_s, u"2025-03-04"_s) + "]"));
         m_service->on("POST", "/tasks", Reply::json(201, WireJson::task(6, u"Buy milk"_s)));
@@ -361,7 +341,6 @@ private Q_SLOTS:
         QFETCH(Reply, reply);
         QFETCH(QString, out);
         QFETCH(QStringList, err);
-        configure();
         m_service->setHandler(WireJson::acceptUploads());
         m_service->on(request.split(' ').at(0), request.split(' ').at(1), reply);
         arguments.replaceInStrings(u"FILE"_s, png());
@@ -377,7 +356,6 @@ private Q_SLOTS:
     // answer nobody waits for any more must end quietly, every time.
     void refusalWithARequestStillOnTheWire()
     {
-        configure();
         m_service->on("GET", "/tasks", Reply::empty(401));
         // The held answer arrives at a different moment of quiblyctl's exit each time.
         for (int i = 0; i < 20; ++i) {
@@ -417,7 +395,6 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFETCH(QString, out);
         QFETCH(QStringList, err);
-        configure();
         m_service->setHandler(WireJson::acceptUploads(status, titles));
         const Run run = ctl(QStringList { u"capture"_s } + arguments.replaceInStrings(u"FILE"_s, this->png(png)), png);
         QCOMPARE(run.code, code);
@@ -436,7 +413,6 @@ private Q_SLOTS:
 
     void unwritableQueue()
     {
-        configure();
         QFile blocker(dataDir() + u"/queue"_s);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         const Run run = ctl({ u"capture"_s, png() });
@@ -448,7 +424,6 @@ private Q_SLOTS:
 
     void serverGoneKeepsTheCaptureQueued()
     {
-        configure();
         const QString url = m_service->url().toString();
         m_service.reset(); // nothing listens any more
         const Run run = ctl({ u"capture"_s, png(), u"--timeout"_s, u"0.3"_s });
@@ -459,7 +434,6 @@ private Q_SLOTS:
         const QJsonArray items = QJsonDocument::fromJson(ctl({ u"--json"_s, u"queue"_s }).out.toUtf8()).array();
         QCOMPARE(items.size(), 1);
         QCOMPARE(items.at(0).toObject().value(u"language"_s).toString(), u"en"_s);
-        QVERIFY(QFile::exists(dataDir() + u"/queue/"_s + items.at(0).toObject().value(u"id"_s).toString() + u".png"_s));
     }
 };
 

@@ -144,8 +144,10 @@ private Q_SLOTS:
             { { .id = 1, .priority = P::High }, { .id = 2, .priority = P::Low, .dueDate = u"2025-03-10"_s } },
             { 2, 1 });
         row("priority before deadline when not urgent",
-            { { .id = 1, .priority = P::Medium, .dueDate = u"2025-03-17"_s }, { .id = 2, .priority = P::High } },
-            { 2, 1 });
+            { { .id = 3, .priority = P::Low, .dueDate = u"2025-03-12"_s },
+              { .id = 1, .priority = P::Medium, .dueDate = u"2025-03-17"_s },
+              { .id = 2, .priority = P::High } },
+            { 2, 1, 3 });
         row("timed before date-only on the same day, however late",
             { { .id = 1, .dueDate = u"2025-03-10"_s }, { .id = 2, .dueAt = at("2025-03-10T23:59:00+02:00") } },
             { 2, 1 });

@@ -9,7 +9,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSet>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -37,16 +36,6 @@ class TestRecords : public QObject
 
 private Q_SLOTS:
     void init() { QuiblyTest::failOnUnexpectedWarnings(); }
-
-    void priorityText()
-    {
-        for (Priority p : PriorityText::allCases)
-            QCOMPARE(PriorityText::fromText(PriorityText::text(p)), p);
-        QCOMPARE(PriorityText::text(Priority::Medium), u"medium"_s);
-        for (const auto text : { u"High", u" low", u"" })
-            QCOMPARE(PriorityText::fromText(text), std::nullopt);
-        QVERIFY(Priority::High < Priority::Medium && Priority::Medium < Priority::Low);
-    }
 
     // The queue's metadata files: seconds since 2001 as a double, members in any order.
     void queuedFileForm_data()
@@ -85,20 +74,14 @@ private Q_SLOTS:
         }
     }
 
+    // Millisecond instants survive the double in the file, also far from 2001, and nothing else is written.
     void queuedRoundTrip()
     {
-        const QueuedCapture original { u"0f8fad5b-d9cb-469f-a165-70867728950e"_s, utc(1740823200123), u"Europe/Kyiv"_s,
-                                       u"uk"_s };
-        const QByteArray json = original.toFileJson();
-        QVERIFY(!json.contains('\n'));
-        const QJsonObject object = QJsonDocument::fromJson(json).object();
-        QCOMPARE(object.size(), 4);
-        QCOMPARE(object.value(u"localTime"_s).toDouble(), (1740823200123 - year2001) / 1000.0);
-        QCOMPARE(QueuedCapture::fromFileJson(json), original);
-        // Millisecond instants survive the double in the file, also far from 2001.
-        for (qint64 ms : { qint64(-1), qint64(year2001 + 1), qint64(4102444800999), qint64(-2208988800001) }) {
-            const QueuedCapture item { u"x"_s, utc(ms), u"UTC"_s, u"en"_s };
+        for (qint64 ms :
+             { qint64(1740823200123), qint64(-1), year2001 + 1, qint64(4102444800999), qint64(-2208988800001) }) {
+            const QueuedCapture item { u"0f8fad5b-d9cb-469f-a165-70867728950e"_s, utc(ms), u"Europe/Kyiv"_s, u"uk"_s };
             QCOMPARE(QueuedCapture::fromFileJson(item.toFileJson()), item);
+            QCOMPARE(QJsonDocument::fromJson(item.toFileJson()).object().size(), 4);
         }
     }
 
@@ -211,13 +194,11 @@ private Q_SLOTS:
                                                               { u"a]"_s, u"b"_s },
                                                               { u"a"_s, u"]b"_s } })
             outcomes.append(Outcome::added(titles));
-        QSet<QString> texts;
         for (const Outcome &a : outcomes) {
-            texts.insert(a.text());
             for (const Outcome &b : outcomes)
                 QCOMPARE(a == b, a.text() == b.text());
         }
-        QCOMPARE(texts.size(), outcomes.size() - 1); // stray titles do not make another waiting
+        QCOMPARE(outcomes.at(4), Outcome::waiting()); // stray titles do not make another waiting
         QCOMPARE(Outcome::added({ u"A"_s, u"B"_s }).text(), u"added [\"A\",\"B\"]"_s);
     }
 };

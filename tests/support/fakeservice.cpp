@@ -3,10 +3,7 @@
 #include "fakeservice.h"
 
 #include <QSslSocket>
-#include <QTcpServer>
 #include <QTimer>
-
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -22,11 +19,6 @@ public:
 protected:
     void incomingConnection(qintptr descriptor) override { onIncoming(descriptor); }
 };
-
-QByteArray routeKey(const QByteArray &method, const QByteArray &path)
-{
-    return method + ' ' + path;
-}
 
 // Clients read the status code; the phrase only has to be there.
 QByteArray reasonPhrase(int status)
@@ -50,7 +42,6 @@ struct FakeService::Connection
     State state = State::Head;
     int index = -1; //!< the request being read or answered
     qint64 remaining = 0; //!< body bytes (or chunk bytes) still to come
-    std::optional<Reply> reply; //!< chosen when the head arrived, if a route had one
     bool closeAfter = false;
 };
 
@@ -69,12 +60,6 @@ bool FakeService::Request::hasHeader(QByteArrayView name) const
         return QByteArrayView(header.first).compare(name, Qt::CaseInsensitive) == 0;
     });
 }
-
-FakeService::FakeService(QObject *parent)
-    : QObject(parent)
-{ }
-
-FakeService::~FakeService() = default;
 
 bool FakeService::listen(const QHostAddress &address)
 {
@@ -115,11 +100,6 @@ bool FakeService::listenTls(const QSslConfiguration &server, const QHostAddress 
     return listener->listen(address, 0);
 }
 
-quint16 FakeService::port() const
-{
-    return m_server ? m_server->serverPort() : 0;
-}
-
 QUrl FakeService::url(const QString &path) const
 {
     QUrl url;
@@ -128,21 +108,6 @@ QUrl FakeService::url(const QString &path) const
     url.setPort(port());
     url.setPath(path);
     return url;
-}
-
-void FakeService::on(const QByteArray &method, const QByteArray &path, Reply reply)
-{
-    m_routes.insert(routeKey(method, path), std::move(reply));
-}
-
-void FakeService::enqueue(const QByteArray &method, const QByteArray &path, Reply reply)
-{
-    m_queued[routeKey(method, path)].push_back(std::move(reply));
-}
-
-void FakeService::setHandler(Handler handler)
-{
-    m_handler = std::move(handler);
 }
 
 QList<FakeService::Request> FakeService::requests(const QByteArray &method, const QByteArray &path) const
@@ -163,16 +128,8 @@ void FakeService::readFrom(Connection *connection)
     connection->buffer += socket->readAll();
 
     using State = Connection::State;
-    auto finish = [&] {
-        m_requests[connection->index].complete = true;
-        connection->state = State::Answering;
-        Q_EMIT requestReceived(connection->index);
-        answer(connection, connection->index);
-    };
-
-    while (connection->socket && connection->state != State::Answering && connection->state != State::Closed) {
-        switch (connection->state) {
-        case State::Head: {
+    while (connection->socket && (connection->state == State::Head || connection->state == State::Body)) {
+        if (connection->state == State::Head) {
             const qsizetype end = connection->buffer.indexOf("\r\n\r\n");
             if (end < 0) {
                 if (connection->buffer.size() > 1024 * 1024)
@@ -186,27 +143,14 @@ void FakeService::readFrom(Connection *connection)
             const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
             request.method = requestLine.value(0);
             request.target = requestLine.value(1);
-            request.path = request.target.left(request.target.indexOf('?') < 0 ? request.target.size()
-                                                                               : request.target.indexOf('?'));
-            for (qsizetype i = 1; i < lines.size(); ++i) {
-                const QByteArray &line = lines.at(i);
-                const qsizetype colon = line.indexOf(':');
-                if (colon > 0)
+            request.path = request.target.split('?').first();
+            for (const QByteArray &line : lines.sliced(1)) {
+                if (const qsizetype colon = line.indexOf(':'); colon > 0)
                     request.headers.append({ line.left(colon), line.mid(colon + 1).trimmed() });
             }
             m_requests.append(request);
             connection->index = int(m_requests.size() - 1);
-            connection->reply.reset();
-            const QByteArray key = routeKey(request.method, request.path);
-            if (auto queued = m_queued.find(key); queued != m_queued.end() && !queued->empty()) {
-                connection->reply = std::move(queued->front());
-                queued->pop_front();
-            } else if (auto route = m_routes.constFind(key); route != m_routes.cend()) {
-                connection->reply = *route;
-            }
             connection->closeAfter = request.header("connection").toLower() == "close";
-            if (request.header("expect").toLower() == "100-continue")
-                socket->write("HTTP/1.1 100 Continue\r\n\r\n");
             // The client sends its bodies with a length; a chunked one would be read wrongly here.
             if (request.header("transfer-encoding").size() > 0) {
                 socket->abort();
@@ -214,31 +158,31 @@ void FakeService::readFrom(Connection *connection)
             }
             connection->remaining = request.header("content-length").toLongLong();
             connection->state = State::Body;
-            if (connection->remaining == 0)
-                finish();
-            break;
         }
-        case State::Body: {
-            if (connection->buffer.isEmpty())
-                return;
-            const qint64 n = std::min<qint64>(connection->remaining, connection->buffer.size());
-            if (m_recordBodies)
-                m_requests[connection->index].body += QByteArrayView(connection->buffer).first(n);
-            connection->buffer.remove(0, n);
-            connection->remaining -= n;
-            if (connection->remaining == 0)
-                finish();
-            break;
-        }
-        case State::Answering:
-        case State::Closed:
+        const qint64 n = std::min<qint64>(connection->remaining, connection->buffer.size());
+        if (m_recordBodies)
+            m_requests[connection->index].body += QByteArrayView(connection->buffer).first(n);
+        connection->buffer.remove(0, n);
+        connection->remaining -= n;
+        if (connection->remaining > 0)
             return;
-        }
+        m_requests[connection->index].complete = true;
+        connection->state = State::Answering;
+        Q_EMIT requestReceived(connection->index);
+        answer(connection, connection->index);
     }
 }
 
 FakeService::Reply FakeService::replyFor(const Request &request)
 {
+    const QByteArray key = routeKey(request.method, request.path);
+    if (auto queued = m_queued.find(key); queued != m_queued.end() && !queued->empty()) {
+        Reply reply = std::move(queued->front());
+        queued->pop_front();
+        return reply;
+    }
+    if (auto route = m_routes.constFind(key); route != m_routes.cend())
+        return *route;
     if (m_handler)
         return m_handler(request);
     return Reply::json(404, R"({"code":"not_found"})");
@@ -246,7 +190,7 @@ FakeService::Reply FakeService::replyFor(const Request &request)
 
 void FakeService::answer(Connection *connection, int index)
 {
-    const Reply reply = connection->reply ? *connection->reply : replyFor(m_requests.at(index));
+    const Reply reply = replyFor(m_requests.at(index));
     auto respond = [this, connection, reply] {
         QTcpSocket *socket = connection->socket;
         if (!socket || connection->state == Connection::State::Closed)

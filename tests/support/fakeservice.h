@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSslConfiguration>
+#include <QTcpServer>
 #include <QUrl>
 
 #include <chrono>
@@ -16,7 +17,6 @@
 #include <functional>
 #include <utility>
 
-class QTcpServer;
 class QTcpSocket;
 
 /*!
@@ -86,24 +86,26 @@ public:
 
     using Handler = std::function<Reply(const Request &)>;
 
-    explicit FakeService(QObject *parent = nullptr);
-    ~FakeService() override;
+    using QObject::QObject;
 
     /*! Plain HTTP on \a address, port chosen by the system. */
     bool listen(const QHostAddress &address = QHostAddress::LocalHost);
     /*! HTTPS with \a server (certificate, private key) on \a address. */
     bool listenTls(const QSslConfiguration &server, const QHostAddress &address = QHostAddress::LocalHost);
 
-    quint16 port() const;
+    quint16 port() const { return m_server ? m_server->serverPort() : 0; }
     /*! "http://127.0.0.1:<port>" (or https) followed by \a path. */
     QUrl url(const QString &path = {}) const;
 
     /*! The standing reply for \a method and \a path. */
-    void on(const QByteArray &method, const QByteArray &path, Reply reply);
+    void on(const QByteArray &method, const QByteArray &path, Reply reply) { m_routes[routeKey(method, path)] = reply; }
     /*! A one-shot reply, used before the standing one; several queue up in order. */
-    void enqueue(const QByteArray &method, const QByteArray &path, Reply reply);
+    void enqueue(const QByteArray &method, const QByteArray &path, Reply reply)
+    {
+        m_queued[routeKey(method, path)].push_back(std::move(reply));
+    }
     /*! Answers whatever no route answers. */
-    void setHandler(Handler handler);
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
     /*! Keep request bodies (default) or only count their bytes. */
     void setRecordBodies(bool record) { m_recordBodies = record; }
 
@@ -120,6 +122,7 @@ Q_SIGNALS:
     void requestReceived(int index);
 
 private:
+    static QByteArray routeKey(const QByteArray &method, const QByteArray &path) { return method + ' ' + path; }
     struct Connection;
 
     void accept();

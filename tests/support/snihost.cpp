@@ -111,14 +111,7 @@ int main(int argc, char *argv[])
                 QString iconName, title, description;
                 argument.beginStructure();
                 argument >> iconName;
-                argument.beginArray();
-                while (!argument.atEnd()) {
-                    argument.beginStructure();
-                    int w = 0, h = 0;
-                    QByteArray bytes;
-                    argument >> w >> h >> bytes;
-                    argument.endStructure();
-                }
+                argument.beginArray(); // the icon pixmaps, skipped whole
                 argument.endArray();
                 argument >> title >> description;
                 argument.endStructure();
