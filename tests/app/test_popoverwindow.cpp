@@ -138,7 +138,6 @@ private Q_SLOTS:
         QTest::newRow("large") << QSize(3000, 2000) << screen << QSize(1050, 700);
         QTest::newRow("tall") << QSize(400, 3500) << screen << QSize(80, 700);
         QTest::newRow("wide") << QSize(5760, 300) << screen << QSize(1152, 60);
-        QTest::newRow("tiny") << QSize(3, 2) << screen << QSize(3, 2);
         QTest::newRow("no screen") << QSize(1920, 1080) << QSize() << QSize(960, 540);
     }
     void fittedSize()

