@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace std::chrono_literals;
 using namespace Qt::Literals::StringLiterals;
 using Reply = FakeService::Reply;
 using QuiblyTest::Run;

@@ -254,13 +254,19 @@ private Q_SLOTS:
         QVERIFY(boundaries.at(0) != boundaries.at(1));
     }
 
-    void statusMapping_data()
+    // What an answer comes back as: success (empty), the error's text, or "decoding: …" for one that
+    // did not decode.
+    void answers_data()
     {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("error"); // empty: success
+        QTest::addColumn<QByteArray>("endpoint");
+        QTest::addColumn<Reply>("reply");
+        QTest::addColumn<QString>("error");
         const auto row = [](int status, const char *body, const char *error) {
-            QTest::addRow("%d %s", status, body) << status << QByteArray(body) << QString::fromLatin1(error);
+            QTest::addRow("%d %s", status, body)
+                << "deleteTask"_ba << Reply::json(status, body) << QString::fromLatin1(error);
+        };
+        const auto undecodable = [](const char *endpoint, const QByteArray &body) {
+            QTest::newRow(endpoint) << QByteArray(endpoint) << Reply::json(200, body) << u"decoding: "_s;
         };
         row(204, "", "");
         row(200, "<html>", "");
@@ -279,14 +285,21 @@ private Q_SLOTS:
         row(300, "", "server(300)"); // a redirect that was not followed
         row(304, "", "server(304)");
         row(600, "", "server(600)");
+        undecodable("tasks", "<html>");
+        undecodable("upload", QByteArray(captureJson).replace(WireJson::stamp, "2025-03-01"));
+        undecodable("captureResult", R"({"capture":)" + captureJson + "}");
+        undecodable("openCaptures", "null");
+        undecodable("createTask", QByteArray(taskJson).replace("high", "High"));
+        undecodable("retryCapture", QByteArray(captureJson).replace(R"("error":"")", R"("error":null)"));
     }
-    void statusMapping()
+    void answers()
     {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, endpoint);
+        QFETCH(Reply, reply);
         QFETCH(QString, error);
-        m_service->on("DELETE", "/api/tasks/42", Reply::json(status, body));
-        QCOMPARE(failure(api().deleteTask(42)), error);
+        m_service->setHandler([&reply](const FakeService::Request &) { return reply; });
+        const QString outcome = call(endpoint);
+        QVERIFY2(error.endsWith(u": "_s) ? outcome.startsWith(error) : outcome == error, qPrintable(outcome));
     }
 
     void transportFailures_data()
@@ -313,29 +326,6 @@ private Q_SLOTS:
         QVERIFY(tasks.open(QIODevice::WriteOnly) && tasks.write("[]") == 2);
         tasks.close();
         QCOMPARE(failure(QuiblyAPI(QUrl::fromLocalFile(dir.path()), m_key, m_nam.get()).tasks()), u"server(0)"_s);
-    }
-
-    void undecodableAnswers_data()
-    {
-        QTest::addColumn<QByteArray>("endpoint");
-        QTest::addColumn<QByteArray>("body");
-        const auto row = [](const char *endpoint, const QByteArray &body) {
-            QTest::newRow(endpoint) << QByteArray(endpoint) << body;
-        };
-        row("tasks", "<html>");
-        row("upload", QByteArray(captureJson).replace(WireJson::stamp, "2025-03-01"));
-        row("captureResult", R"({"capture":)" + captureJson + "}");
-        row("openCaptures", "null");
-        row("createTask", QByteArray(taskJson).replace("high", "High"));
-        row("retryCapture", QByteArray(captureJson).replace(R"("error":"")", R"("error":null)"));
-    }
-    void undecodableAnswers()
-    {
-        QFETCH(QByteArray, endpoint);
-        QFETCH(QByteArray, body);
-        m_service->setHandler([body](const FakeService::Request &) { return Reply::json(200, body); });
-        const QString error = call(endpoint);
-        QVERIFY2(error.startsWith(u"decoding: "_s), qPrintable(error));
     }
 
     void captureImageRawBytes()

@@ -82,10 +82,7 @@ bool FakeService::listenTls(const QSslConfiguration &server, const QHostAddress 
         auto *connection = new Connection;
         connection->socket = socket;
         connect(socket, &QTcpSocket::readyRead, this, [this, connection] { readFrom(connection); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, connection, socket] {
-            // A request whose body never completed is still worth seeing in the record.
-            if (connection->state == Connection::State::Body && connection->index >= 0)
-                Q_EMIT requestReceived(connection->index);
+        connect(socket, &QTcpSocket::disconnected, this, [connection, socket] {
             connection->state = Connection::State::Closed;
             socket->deleteLater();
         });
@@ -166,7 +163,6 @@ void FakeService::readFrom(Connection *connection)
         connection->remaining -= n;
         if (connection->remaining > 0)
             return;
-        m_requests[connection->index].complete = true;
         connection->state = State::Answering;
         Q_EMIT requestReceived(connection->index);
         answer(connection, connection->index);

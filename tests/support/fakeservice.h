@@ -50,7 +50,6 @@ public:
         QByteArray head; //!< request line and header lines, each with its CR LF, and the blank line
         QList<Header> headers; //!< in the order sent, names and values as sent (values trimmed)
         QByteArray body; //!< empty when bodies are not recorded (see setRecordBodies)
-        bool complete = false; //!< false when the connection was dropped before the whole body arrived
 
         /*! The first value of header \a name (case-insensitive), or a null array. */
         QByteArray header(QByteArrayView name) const;
@@ -118,7 +117,7 @@ public:
     void clearRequests() { m_requests.clear(); }
 
 Q_SIGNALS:
-    /*! A request has fully arrived (or was dropped): requests().at(index). */
+    /*! A request has fully arrived: requests().at(index). */
     void requestReceived(int index);
 
 private:
