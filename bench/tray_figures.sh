@@ -123,16 +123,24 @@ resident() {
   pid=
   }
 
-# click_to_list NAME COMMAND...: over 5 clicks, the time from xdotool's click to the list's first
-# frame (the program's trace plus the click's way to it) and to the window seen mapped.
-click_to_list() {
-  local name=$1 trace=$root/trace.log drawn=() mapped=() inside=()
+# start_traced TRACE COMMAND...: starts a program that traces its clicks into TRACE, waits
+# until its icon has docked and settled, and sets cx, cy to the icon's centre.
+start_traced() {
+  local trace=$1
   shift
   QUIBLY_TRACE_TIMING=1 "$@" >/dev/null 2>"$trace" &
   pid=$!
   session_wait 10 docked
   sleep 3
   read -r cx cy < <(icon_centre)
+}
+
+# click_to_list NAME COMMAND...: over 5 clicks, the time from xdotool's click to the list's first
+# frame (the program's trace plus the click's way to it) and to the window seen mapped.
+click_to_list() {
+  local name=$1 trace=$root/trace.log drawn=() mapped=() inside=()
+  shift
+  start_traced "$trace" "$@"
   for r in 1 2 3 4 5; do
     local t0 lines clickAt later
     lines=$(grep -c 'timing:' "$trace" || true)
@@ -173,11 +181,7 @@ click_to_list() {
 first_click() {
   local name=$1 trace=$root/trace.log clickAt later t0 created
   shift
-  QUIBLY_TRACE_TIMING=1 "$@" >/dev/null 2>"$trace" &
-  pid=$!
-  session_wait 10 docked
-  sleep 3
-  read -r cx cy < <(icon_centre)
+  start_traced "$trace" "$@"
   xdotool mousemove "$cx" "$cy"
   t0=$(now_us)
   xdotool click 1

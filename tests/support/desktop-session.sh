@@ -14,6 +14,7 @@
 #   session_centre WINDOW         "x y" of the window's centre on the screen
 #   session_list PID              "x y w h" of PID's visible 400 wide window (the list), or false
 #   session_stop                  stops everything started here, newest first
+# A part that does not come up within 10 s ends the calling script with status 1.
 session_pids=()
 session_dir=$(mktemp -d)
 
@@ -22,6 +23,14 @@ session_start() { # name, command...
   shift
   "$@" >"$session_dir/$name.log" 2>&1 &
   session_pids+=($!)
+}
+
+# A part of the session that did not come up ends the run, with what it said: every later
+# step would only wait for it.
+session_failed() {
+  echo "session: $1 did not start" >&2
+  cat "$session_dir/$1.log" >&2 2>/dev/null
+  exit 1
 }
 
 session_wait() {
@@ -35,6 +44,7 @@ session_wait() {
 }
 
 session_geometry() { # window: x y w h
+  [ -n "$1" ] || return 1 # xwininfo -id with no window would wait for a click on one
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
     /Width/ { w = $NF } /Height/ { h = $NF } /Map State/ { m = $NF }
     END { if (m != "IsViewable") exit 1; print x, y, w, h }'
@@ -65,13 +75,12 @@ session_list() {
 }
 
 session_x() {
-  local display
-  for display in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
-  done
-  session_start xvfb Xvfb ":$display" -screen 0 1440x900x24 -nolisten tcp
-  export DISPLAY=":$display"
-  session_wait 10 xdpyinfo
+  # The server picks a free display itself and writes its number once it accepts connections:
+  # no race with another server starting at the same time, and no client started too early.
+  Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp 3>"$session_dir/display" >"$session_dir/xvfb.log" 2>&1 &
+  session_pids+=($!)
+  session_wait 10 grep -q '^[0-9]' "$session_dir/display" || session_failed xvfb
+  export DISPLAY=":$(head -1 "$session_dir/display")"
 }
 
 session_bus() {
@@ -84,7 +93,7 @@ session_bus() {
 
 session_wm() {
   session_start openbox openbox
-  session_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window'
+  session_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || session_failed openbox
 }
 
 session_trayer() {
@@ -92,21 +101,22 @@ session_trayer() {
   session_start trayer trayer --edge bottom --align right --widthtype request --height 32 --SetDockType true \
     --transparent true --alpha 0 --tint "$tint" --iconspacing 4 --distance 0
   session_trayer_pid=${session_pids[-1]}
-  session_wait 10 sh -c 'xdotool search --classname panel'
+  session_wait 10 sh -c 'xdotool search --classname panel' || session_failed trayer
 }
 
 session_dunst() {
   session_start dunst dunst
   session_wait 10 dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
-    /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation
+    /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation || session_failed dunst
 }
 
 session_sni() { # snihost binary
   session_start watcher status-notifier-watcher
-  session_wait 10 dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
-    /StatusNotifierWatcher org.freedesktop.DBus.Peer.Ping
+  # The watcher answers no Peer.Ping: wait for its name to have an owner.
+  session_wait 10 dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.GetNameOwner string:org.kde.StatusNotifierWatcher || session_failed watcher
   session_start snihost "$1" host
-  session_wait 10 grep -q '^host' "$session_dir/snihost.log"
+  session_wait 10 grep -q '^host' "$session_dir/snihost.log" || session_failed snihost
 }
 
 session_stop() {
