@@ -28,8 +28,11 @@ session_start() { # name, command...
 # A part of the session that did not come up ends the run, with what it said: every later
 # step would only wait for it.
 session_failed() {
+  local log
   echo "session: $1 did not start" >&2
-  cat "$session_dir/$1.log" >&2 2>/dev/null
+  for log in "$session_dir"/*.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log")"; cat "$log"; } >&2
+  done
   exit 1
 }
 
@@ -77,7 +80,9 @@ session_list() {
 session_x() {
   # The server picks a free display itself and writes its number once it accepts connections:
   # no race with another server starting at the same time, and no client started too early.
-  Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp 3>"$session_dir/display" >"$session_dir/xvfb.log" 2>&1 &
+  # Without -noreset it would reset whenever its last client leaves, and a client connecting
+  # meanwhile (openbox right after a probe) could not open the display.
+  Xvfb -displayfd 3 -noreset -screen 0 1440x900x24 -nolisten tcp 3>"$session_dir/display" >"$session_dir/xvfb.log" 2>&1 &
   session_pids+=($!)
   session_wait 10 grep -q '^[0-9]' "$session_dir/display" || session_failed xvfb
   export DISPLAY=":$(head -1 "$session_dir/display")"
