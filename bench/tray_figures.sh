@@ -135,6 +135,15 @@ start_traced() {
   read -r cx cy < <(icon_centre)
 }
 
+# traced_click TRACE LINE T0: "drawn inside" for the click traced on LINE of TRACE, clicked at T0
+# (µs): from the click to the first frame, the click's way to the program included, and the
+# part inside the program (ms).
+traced_click() {
+  local clickAt later
+  read -r clickAt later < <(grep 'timing:' "$1" | sed -n "$2p" | sed -E 's/.*click at ([0-9]+) ms, list drawn ([0-9.]+) ms later.*/\1 \2/')
+  awk -v a="$clickAt" -v t="$3" -v l="$later" 'BEGIN { printf "%.0f %s\n", a - t / 1000 + l, l }'
+}
+
 # click_to_list NAME COMMAND...: over 5 clicks, the time from xdotool's click to the list's first
 # frame (the program's trace plus the click's way to it) and to the window seen mapped.
 click_to_list() {
@@ -142,7 +151,7 @@ click_to_list() {
   shift
   start_traced "$trace" "$@"
   for r in 1 2 3 4 5; do
-    local t0 lines clickAt later
+    local t0 lines d i
     lines=$(grep -c 'timing:' "$trace" || true)
     xdotool mousemove "$cx" "$cy"
     t0=$(now_us)
@@ -151,9 +160,8 @@ click_to_list() {
     mapped+=($((($(now_us) - t0) / 1000)))
     # A build without the trace gives the mapped time only.
     if session_wait 2 bash -c "[ \$(grep -c timing: '$trace') -gt $lines ]"; then
-      read -r clickAt later < <(grep 'timing:' "$trace" | tail -1 | sed -E 's/.*click at ([0-9]+) ms, list drawn ([0-9.]+) ms later.*/\1 \2/')
-      drawn+=("$(awk -v a="$clickAt" -v t="$t0" -v l="$later" 'BEGIN { printf "%.0f", a - t / 1000 + l }')")
-      inside+=("$later")
+      read -r d i < <(traced_click "$trace" $((lines + 1)) "$t0")
+      drawn+=("$d") inside+=("$i")
     else
       drawn+=(-) inside+=(-)
     fi
@@ -179,17 +187,15 @@ click_to_list() {
 # first_click NAME COMMAND...: one fresh start, its first click; appends "drawn inside created"
 # to $root/first.NAME.
 first_click() {
-  local name=$1 trace=$root/trace.log clickAt later t0 created
+  local name=$1 trace=$root/trace.log t0 created
   shift
   start_traced "$trace" "$@"
   xdotool mousemove "$cx" "$cy"
   t0=$(now_us)
   xdotool click 1
   if session_wait 5 grep -q timing: "$trace"; then
-    read -r clickAt later < <(grep -m1 'timing:' "$trace" | sed -E 's/.*click at ([0-9]+) ms, list drawn ([0-9.]+) ms later.*/\1 \2/')
     created=$(grep -m1 'timing:' "$trace" | sed -nE 's/.*view created in ([0-9.]+) ms.*/\1/p')
-    printf '%s %s %s\n' "$(awk -v a="$clickAt" -v t="$t0" -v l="$later" 'BEGIN { printf "%.0f", a - t / 1000 + l }')" \
-      "$later" "${created:--}" >>"$root/first.$name"
+    printf '%s %s\n' "$(traced_click "$trace" 1 "$t0")" "${created:--}" >>"$root/first.$name"
   fi
   kill "$pid"
   wait "$pid" 2>/dev/null || true

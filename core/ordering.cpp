@@ -281,10 +281,12 @@ std::optional<qint64> Ordering::dayOffset(const TaskItem &task, const QDateTime 
 
 bool Ordering::isUrgent(const TaskItem &task, const QDateTime &now, const QTimeZone &zone)
 {
-    if (task.doneAt)
-        return false;
-    const auto offset = dayOffset(task, now, zone);
-    return offset && *offset <= 0;
+    return !task.doneAt && isUrgent(task, dayOffset(task, now, zone));
+}
+
+bool Ordering::isUrgent(const TaskItem &task, std::optional<qint64> dayOffset)
+{
+    return !task.doneAt && dayOffset && *dayOffset <= 0;
 }
 
 QList<TaskItem> Ordering::open(const QList<TaskItem> &tasks, const QDateTime &now, const QTimeZone &zone)

@@ -27,6 +27,8 @@ std::optional<QDateTime> dueDay(const TaskItem &task, const QTimeZone &zone);
 std::optional<qint64> dayOffset(const TaskItem &task, const QDateTime &now, const QTimeZone &zone);
 /*! Open and due today or overdue. */
 bool isUrgent(const TaskItem &task, const QDateTime &now, const QTimeZone &zone);
+/*! The same, from the task's dayOffset() already worked out. */
+bool isUrgent(const TaskItem &task, std::optional<qint64> dayOffset);
 /*!
  * The open tasks in display order: urgent first by deadline, then priority, deadline, creation, id; stable.
  * A date-only deadline counts as the first instant after its day, after every timed deadline of that day.

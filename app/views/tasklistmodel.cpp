@@ -170,8 +170,6 @@ RowListModel::Row TaskListModel::rowFor(const TaskItem &task, const QDateTime &n
         known
             = deadlines.insert(key, { Ordering::dayOffset(task, now, m_zone), TaskStyle::deadline(task, now, m_zone) });
     const auto dayOffset = known->dayOffset;
-    // Ordering::isUrgent, from the shared offset.
-    const bool urgent = !task.isDone() && dayOffset && *dayOffset <= 0;
     const bool overdue = !task.isDone() && ((dayOffset && *dayOffset < 0) || (task.dueAt && *task.dueAt < now));
     const QString deadline = known->text;
     const QString priorityName = TaskStyle::name(task.priority);
@@ -181,7 +179,7 @@ RowListModel::Row TaskListModel::rowFor(const TaskItem &task, const QDateTime &n
                              task.description,
                              int(task.priority),
                              priorityName,
-                             urgent,
+                             Ordering::isUrgent(task, dayOffset),
                              overdue,
                              hasDeadline,
                              deadline,
